@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#include "tmemmap.h"
+
+#include "numeric.h"
+
+namespace vellora {
+
+Rgb ByteColourRgb(ByteColour colour) {
+    switch (colour) {
+    case ByteColour::Free:
+        return {0, 255, 0};
+    case ByteColour::FreePalette:
+        return {128, 128, 128};
+    case ByteColour::EvenLevel:
+        return {0, 0, 127};
+    case ByteColour::OddLevel:
+        return {0, 0, 254};
+    case ByteColour::EvenLevelHigh:
+        return {127, 0, 0};
+    case ByteColour::OddLevelHigh:
+        return {254, 0, 0};
+    case ByteColour::Padding:
+        return {255, 255, 0};
+    }
+    return {};
+}
+
+char ByteColourChar(ByteColour colour) {
+    switch (colour) {
+    case ByteColour::Free:
+        return '.';
+    case ByteColour::FreePalette:
+        return ':';
+    case ByteColour::EvenLevel:
+        return 'b';
+    case ByteColour::OddLevel:
+        return 'B';
+    case ByteColour::EvenLevelHigh:
+        return 'r';
+    case ByteColour::OddLevelHigh:
+        return 'R';
+    case ByteColour::Padding:
+        return 'y';
+    }
+    return '?';
+}
+
+void BuildTmemMap(const TileTable& tiles, bool baseIsCI, TmemMap& out) {
+    for (int a = 0; a < kTmemBytes; ++a)
+        out[a] = (baseIsCI && a >= kTmemBytes / 2) ? ByteColour::FreePalette : ByteColour::Free;
+
+    int n = 0;
+    for (int i = 0; i < kLevelCount; ++i) {
+        const TileLevel& t = tiles[i];
+        if (t.BitDepth == 0)
+            return;
+        const bool odd = (i % 2) != 0;
+        const int texelBytes = RoundUp(static_cast<double>(t.BitDepth) * t.Width / 8.0);
+        const int lineBytes = t.Width != t.LineWidth ? RoundUp(static_cast<double>(t.BitDepth) * t.LineWidth / 8.0)
+                                                     : texelBytes;
+        for (int row = 0; row < t.Height; ++row) {
+            for (int d = 0; d < texelBytes; ++d) {
+                if (n >= kTmemBytes)
+                    return;
+                const bool high = baseIsCI && n >= kTmemBytes / 2;
+                out[n++] = high ? (odd ? ByteColour::OddLevelHigh : ByteColour::EvenLevelHigh)
+                                : (odd ? ByteColour::OddLevel : ByteColour::EvenLevel);
+            }
+            for (int d = texelBytes; d < lineBytes; ++d) {
+                if (n >= kTmemBytes)
+                    return;
+                out[n++] = ByteColour::Padding;
+            }
+        }
+    }
+}
+
+TmemLayout ComputeTmemLayout(int pageWidthTwips, int twipsPerPixelX, int twipsPerPixelY, double fontPoints) {
+    TmemLayout layout;
+    const double cw = pageWidthTwips;
+    const double tx = twipsPerPixelX;
+    layout.labelTop = 120;
+    layout.labelHeight = static_cast<int>(Nearest((fontPoints + 2) / 0.75 * twipsPerPixelY));
+    layout.dividerWidth = static_cast<int>(3 * tx);
+    layout.dividerLeft = static_cast<int>(Nearest(cw / 2 - tx));
+    layout.dividerTop = layout.labelTop + layout.labelHeight;
+
+    const double w = kTmemCellTwips;
+    const int y0 = layout.dividerTop + 120;
+    for (int c = 0; c < 8; ++c) {
+        for (int l = 0; l < 64; ++l) {
+            double x = Nearest(c * 9 * w + (cw - 72 * w) / 2);
+            x = c <= 3 ? Nearest(x - 6 * tx) : Nearest(x + 3 * tx);
+            for (int b = 0; b < 8; ++b) {
+                x = Nearest(x + w);
+                layout.cells[512 * c + 8 * l + b] = {static_cast<int>(x), y0 + l * kTmemCellTwips};
+            }
+        }
+    }
+    return layout;
+}
+
+} // namespace vellora
