@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace vellora {
 
 // Message-box style bits, as the program passes them around.
@@ -30,15 +32,16 @@ inline constexpr const char* kAppTitle = "Vellora";
 struct FileRequest {
     QString title;
     QString initialDir;
-    QString fileName;        // suggested name
-    QStringList filters;     // Qt name filters, e.g. "Bitmap Files (*.bmp)"
-    int selectedFilter = 0;  // index into filters
+    QString fileName;         // suggested name
+    QStringList filters;      // Qt name filters, e.g. "Bitmap Files (*.bmp)"
+    int selectedFilter = 0;   // index into filters
+    QWidget* owner = nullptr; // window the chooser is modal to; none: the usual owner
 };
 
 // The platform's dialogs behind one small interface, so the window's
 // behaviour can be tested with scripted answers.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Modal message box; an empty title means the application title. A
     // positive timeout answers with the default button after that many

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/tmemmap.h"
+
+#include <QColor>
+#include <QRect>
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+
+namespace vellora {
+
+// Paints the 4096 TMEM bytes as small squares, 8 columns of 64 lines of 8
+// bytes, lower half left of the divider and upper half right of it. All
+// cells are drawn in one paint pass; no per-byte widgets.
+//
+// The cell positions are worked out once, from the widget's size when the
+// first map arrives (or when it is first shown, if it was never sized before
+// that), and kept afterwards: resizing the widget does not move the cells.
+class TmemMapView : public QWidget {
+  public:
+    explicit TmemMapView(QWidget* parent = nullptr);
+
+    // Stores the byte colours and schedules a repaint.
+    void setMap(const TmemMap& map);
+    const TmemMap& map() const { return map_; }
+    bool hasMap() const { return hasMap_; }
+
+    // True once the cell positions have been fixed.
+    bool mapBuilt() const { return built_; }
+
+    // Colour painted for a TMEM byte (invalid before the first map or for an
+    // address outside 0..4095).
+    QColor cellColour(int address) const;
+    // Where the byte's cell lies, in widget pixels (empty before the layout
+    // is fixed or for an address outside 0..4095).
+    QRect cellRect(int address) const;
+    // The divider between the two halves, in widget pixels.
+    QRect dividerRect() const;
+
+    QSize sizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void buildLayout();
+
+    TmemMap map_{};
+    bool hasMap_ = false;
+    bool built_ = false;
+    int cellPixels_ = 5;
+    std::array<QPoint, kTmemBytes> cellPos_{};
+    QLabel* labels_[2] = {nullptr, nullptr};
+    QFrame* divider_ = nullptr;
+};
+
+} // namespace vellora
