@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#include "cli.h"
+
+#include "countcommand.h"
+#include "loadcommand.h"
+#include "options.h"
+
+#include <exception>
+#include <new>
+
+namespace vellora {
+
+namespace {
+
+void PrintUsage(std::ostream& out) {
+    out << "usage:\n  " << cli::kCountUsage << "  " << cli::kLoadUsage
+        << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32).\n"
+           "Levels L: auto | auto-w64 | 0 to 7 (the index of the last level).\n"
+           "Exit code: 0 fits in TMEM, 1 exceeds TMEM, 2 bad usage or input.\n";
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        if (args.empty()) {
+            PrintUsage(err);
+            return kExitUsage;
+        }
+        const std::string& command = args[0];
+        if (command == "--help" || command == "-h" || command == "help") {
+            PrintUsage(out);
+            return kExitFits;
+        }
+        if (command == "count")
+            return cli::CountCommand(args, out, err);
+        if (command == "load")
+            return cli::LoadCommand(args, out, err);
+        err << "vellora-cli: unknown command \"" << command << "\" (allowed: count, load, --help)\n";
+        return kExitUsage;
+    } catch (const cli::UsageError& e) {
+        err << e.what() << "\n";
+    } catch (const std::bad_alloc&) {
+        err << "vellora-cli: out of memory\n";
+    } catch (const std::exception& e) {
+        err << "vellora-cli: " << e.what() << "\n";
+    } catch (...) {
+        err << "vellora-cli: unexpected failure\n";
+    }
+    return kExitUsage;
+}
+
+} // namespace vellora

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vellora::cli {
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
+std::uint32_t Adler32(std::span<const std::uint8_t> bytes);
+
+// An 8-bit RGB picture, rows top first, 3 bytes a pixel.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    RgbImage() = default;
+    RgbImage(int w, int h, std::uint8_t r = 0, std::uint8_t g = 0, std::uint8_t b = 0);
+    void set(int x, int y, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+    void fillRect(int x, int y, int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+};
+
+// A complete PNG file. The image data is a zlib stream of stored deflate
+// blocks: no compressor to get wrong, and the files stay small enough for
+// previews and maps.
+std::vector<std::uint8_t> EncodePng(const RgbImage& image);
+
+// Writes bytes to path; false when the file cannot be written.
+bool WriteBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+} // namespace vellora::cli
