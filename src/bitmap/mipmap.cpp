@@ -14,13 +14,11 @@ namespace {
 // neighbour. The sums are small integers, so this equals rounding the
 // floating-point quotient without any floating-point work.
 template <unsigned Shift> constexpr std::uint8_t DivideHalfEven(unsigned sum) {
-    constexpr unsigned half = 1u << (Shift - 1);
-    constexpr unsigned mask = (1u << Shift) - 1;
-    unsigned q = sum >> Shift;
-    const unsigned rem = sum & mask;
-    if (rem > half || (rem == half && (q & 1u) != 0))
-        ++q;
-    return static_cast<std::uint8_t>(q);
+    // Adding just under a half, plus one more when the truncated quotient is
+    // odd, carries exactly the halves that must go up. Branch-free, as the
+    // remainders of real pictures are unpredictable.
+    constexpr unsigned belowHalf = (1u << (Shift - 1)) - 1;
+    return static_cast<std::uint8_t>((sum + belowHalf + ((sum >> Shift) & 1u)) >> Shift);
 }
 
 // The source level as the filters see it: exactly Height rows by Width
