@@ -84,7 +84,7 @@ class CommonDialog {
   private:
     bool ShowOpenSave(QWidget* owner, int& flags, QString& fileName, QString& fileTitle,
                       const QString& defaultExt, const QString& title, QString& filter,
-                      const QString& initDir, bool openMode);
+                      const QString& initDir);
 
     Dialogs& dialogs_;
     std::function<int()> extendedError_;
