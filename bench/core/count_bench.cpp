@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+// One whole recalculation, byte-colour table included, as every keystroke in
+// a size box runs it.
+#include "core/calc.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using vellora::CalcTMEM;
+using vellora::CoreState;
+using vellora::Settings;
+
+void CountStartupState(benchmark::State& state) {
+    const Settings settings; // 64 x 64 4-bit, 16 x 16 detail map, automatic levels
+    CoreState core;
+    core.tiles[0].Width = core.tiles[0].Height = 16;
+    core.tiles[0].BitDepth = 4;
+    core.tiles[1].Width = core.tiles[1].Height = 64;
+    core.tiles[1].BitDepth = 4;
+    for (auto _ : state) {
+        auto result = CalcTMEM(settings, core);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(CountStartupState);
+
+void CountLarge32BitWithDetail(benchmark::State& state) {
+    Settings settings;
+    settings.width = "1024";
+    settings.height = "256";
+    settings.baseFormat = 5;
+    settings.detailFormat = 5;
+    settings.detailWidth = "32";
+    settings.detailHeight = "32";
+    CoreState core;
+    for (auto _ : state) {
+        auto result = CalcTMEM(settings, core);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(CountLarge32BitWithDetail);
+
+} // namespace
