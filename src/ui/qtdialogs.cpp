@@ -108,7 +108,9 @@ QWidget* QtDialogs::ownerFor(QWidget* preferred) const {
         return preferred;
     if (owner_)
         return owner_.data();
-    return QApplication::activeWindow();
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return QApplication::activeModalWidget();
 }
 
 int QtDialogs::messageBox(const QString& prompt, int style, const QString& title, int timeoutSeconds) {

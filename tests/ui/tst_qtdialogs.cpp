@@ -84,19 +84,19 @@ void TestQtDialogs::timedQuestionAnswersYesByItself() {
 
 void TestQtDialogs::answeredBoxIgnoresItsLaterTimer() {
     QtDialogs dialogs;
-    dialogs.setTimeoutUnitMs(100);
+    dialogs.setTimeoutUnitMs(200); // answered long before its 400 ms run out
     OnModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
     QCOMPARE(dialogs.messageBox(QStringLiteral("Question?"), 36, QStringLiteral("Tile Generation"), 2),
              MsgResult::No);
 
     // A second box with the same title stays up past the first box's
     // timeout; only the user's click closes it.
-    OnModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); }, 500);
+    OnModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); }, 700);
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(dialogs.messageBox(QStringLiteral("Question?"), 36, QStringLiteral("Tile Generation"), 0),
              MsgResult::No);
-    QVERIFY(clock.elapsed() >= 450);
+    QVERIFY(clock.elapsed() >= 650);
 }
 
 void TestQtDialogs::emptyTitleShowsAppTitle_data() {
