@@ -119,7 +119,9 @@ struct PreviewResult {
 inline constexpr std::uint32_t kPreviewClearRgb = 0x000000; // 0xRRGGBB
 
 // One whole pass after planning: clear, background, then the level pass or
-// the detail pass. Failures of the plan are not repeated here.
+// the detail pass, drawn into the caller's canvas (so a checkpoint can show
+// the picture so far); the result's rgb stays empty. Failures of the plan are
+// not repeated here.
 PreviewResult RenderPlanned(const PreviewPlan& plan, const TileTable& tiles, PreviewCanvas& canvas,
                             const PreviewRandom& random, const PreviewCheckpoint& checkpoint,
                             const PreviewFailureSink& onFailure = {},
