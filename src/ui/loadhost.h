@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/calc.h"
+#include "ui/dialogs.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace vellora {
+
+// The four size boxes the bitmap load writes into.
+enum class SizeBox { Width, Height, DetailWidth, DetailHeight };
+
+// What the "Load Settings from bmp" sequence needs from the main window.
+// Every setter behaves like the user changing the control: it raises the
+// control's own change or click behaviour, which recalculates or redraws
+// unless the recalculation guard is set.
+class LoadHost {
+  public:
+    virtual ~LoadHost() = default;
+
+    // The level table and the picture flags.
+    virtual CoreState& core() = 0;
+
+    // The window-wide re-entrancy guard: while set, the recalculation does
+    // nothing and a preview request only notes that a redraw is pending.
+    virtual bool recalculating() const = 0;
+    virtual void setRecalculating(bool on) = 0;
+
+    virtual Dialogs& dialogs() = 0;
+    // The main window, owner of the load's file dialogs.
+    virtual QWidget* dialogOwner() = 0;
+
+    // Writes a size box; its Change rule runs at once.
+    virtual void setSizeText(SizeBox box, const QString& text) = 0;
+    virtual void setSizeEnabled(SizeBox box, bool enabled) = 0;
+
+    // Selects ChkBitDepth(index) (0 CI 4-bit ... 5 32-bit) and runs its Click.
+    virtual void selectBaseFormat(int index) = 0;
+
+    // chkDetailEnabled. Setting it runs the detail-map toggle, which may
+    // clear the recalculation guard on its way out.
+    virtual bool detailEnabled() const = 0;
+    virtual void setDetailEnabled(bool on) = 0;
+
+    // TabButtons(3), "&Preview".
+    virtual void setPreviewTabEnabled(bool enabled) = 0;
+    virtual void setSliderTileEnabled(bool enabled) = 0;
+    virtual void setSliderTileValue(int value) = 0; // raises its Change
+    virtual void setSliderZoomEnabled(bool enabled) = 0;
+
+    // CalcTMEM(False).
+    virtual void recalculate() = 0;
+    // Drawbmp at a position in the pyramid.
+    virtual void drawPreview(float tilePos) = 0;
+    // Wipes the preview picture (a load that lost its base has nothing to show).
+    virtual void clearPreview() = 0;
+};
+
+} // namespace vellora

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "ui/loadhost.h"
+
+namespace vellora {
+
+// How a click of "Load Settings from bmp" ended.
+enum class LoadOutcome {
+    Declined, // the confirmation was not answered OK: nothing changed
+    NoBase,   // no base file was delivered: the level table stays reset
+    Loaded,   // the base (and whatever else was chosen) is loaded and counted
+};
+
+// The guided load behind cmdBrowse: confirmation, optional detail map, the
+// base texture (whose size and bit count become the settings), then either
+// generated mip-map tiles or one file per tile; ends with one recalculation
+// and one preview drawing. Every way out leaves the host's recalculation
+// guard clear.
+LoadOutcome LoadSettingsFromBmp(LoadHost& host);
+
+// The format option a base file's bit count selects, or kNoFormat when the
+// bit count has none (the format then stays as it was).
+int BaseFormatForBitCount(int bitCount);
+
+} // namespace vellora
