@@ -2,6 +2,7 @@
 #include "bmpbuilder.h"
 #include "scripteddialogs.h"
 
+#include "bitmap/mipmap.h"
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/inputrules.h"
@@ -134,8 +135,9 @@ class FakeHost : public LoadHost {
         }
         guard = true;
         CalcHooks hooks;
-        hooks.regenerate = [this](TileTable&, int, int) {
+        hooks.regenerate = [this](TileTable& tiles, int lastLevel, int detailFlag) {
             generatedWithNoAutoTiles.push_back(state.noAutoTiles);
+            GeneratebmpMipMap(tiles, lastLevel, detailFlag, MipFilter::Weighted3x3);
         };
         last = CalcTMEM(settings, state, false, hooks);
         ++calcs;
@@ -510,12 +512,15 @@ class TestLoadSequence : public QObject {
         QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
         QVERIFY(host.state.noAutoTiles);
         QVERIFY(host.generatedWithNoAutoTiles.empty());
+        QVERIFY(IsReset(host.state.tiles[2])); // no file for tile 2, nothing generated
 
         host.scripted.messageAnswers = {Ok, No, Yes};
         host.scripted.fileAnswers = {base};
         QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
         QVERIFY(!host.state.noAutoTiles);
         QCOMPARE(host.generatedWithNoAutoTiles, std::vector<bool>({false}));
+        QVERIFY(host.state.tiles[2].Pixels.rows >= 32);
+        QVERIFY(host.state.tiles[2].Pixels.cols >= 32);
     }
 
     void brokenBaseIsRefused_data() {
