@@ -304,6 +304,10 @@ class TestLoadSequence : public QObject {
         QCOMPARE(b.Pixels.rows, 64);
         QCOMPARE(RedAt(b, 63, 0), 63); // the base, not the detail map
         QCOMPARE(host.sliderTile, 10);
+        // Control changes during the load only queued work; one count and
+        // one drawing ran at the end.
+        QCOMPARE(host.pendingDraws, 1);
+        QVERIFY(host.absorbedCalcs >= 4);
         QCOMPARE(host.draws, std::vector<float>({1.0f}));
         QCOMPARE(host.calcs, 1);
         QVERIFY(host.last && host.last->totalBytes > 0);
