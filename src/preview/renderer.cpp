@@ -54,27 +54,33 @@ std::string Quoted(const std::string& s) {
     return "\"" + shown + "\"";
 }
 
-// Half-to-even rounding of a colour mix in 0..255, without depending on the
-// floating-point rounding mode and without a call in the inner loops.
-inline std::uint8_t MixByte(double t) {
-    auto i = static_cast<int>(t);
-    double d = t - i;
-    i += static_cast<int>(d > 0.5) | (static_cast<int>(d == 0.5) & (i & 1));
-    return static_cast<std::uint8_t>(std::clamp(i, 0, 255));
-}
-
-// The weighted halves of a mix (1 - w) * a + w * b, as tables over the byte
-// values so the sum is the same double the formula gives.
-struct MixTables {
-    double keep[256];
-    double take[256];
-    explicit MixTables(double w) {
-        for (int v = 0; v < 256; ++v) {
-            keep[v] = (1.0 - w) * v;
-            take[v] = w * v;
-        }
+// (1 - w) * a + w * b for bytes a and b, rounded half to even. Evaluated in
+// fixed point with 48 fraction bits, which is exact: a single-precision
+// weight of at least 2^-24 is a whole multiple of 2^-48, and a smaller one
+// moves no byte. Integer arithmetic also keeps the inner loops free of
+// floating-point conversions and of the rounding mode.
+class Mixer {
+  public:
+    explicit Mixer(double w) {
+        w = std::clamp(w, 0.0, 1.0);
+        take_ = static_cast<std::uint64_t>(Nearest(std::ldexp(w, kFracBits)));
+        keep_ = kOne - take_;
     }
-    std::uint8_t mix(std::uint8_t a, std::uint8_t b) const { return MixByte(keep[a] + take[b]); }
+    std::uint8_t operator()(std::uint32_t a, std::uint32_t b) const { return Round(keep(a) + take(b)); }
+    std::uint64_t keep(std::uint32_t a) const { return keep_ * a; }
+    std::uint64_t take(std::uint32_t b) const { return take_ * b; }
+    static std::uint8_t Round(std::uint64_t sum) {
+        // Adding half minus one, plus one more when the whole part is odd,
+        // carries into the whole part exactly when half to even rounds up.
+        return static_cast<std::uint8_t>((sum + (kHalf - 1) + ((sum >> kFracBits) & 1u)) >> kFracBits);
+    }
+
+  private:
+    static constexpr int kFracBits = 48;
+    static constexpr std::uint64_t kOne = std::uint64_t{1} << kFracBits;
+    static constexpr std::uint64_t kHalf = kOne >> 1;
+    std::uint64_t keep_ = kOne;
+    std::uint64_t take_ = 0;
 };
 
 struct Clip {
@@ -95,6 +101,17 @@ std::uint8_t* RowAt(PreviewCanvas& canvas, std::int64_t y) {
 // each pixel costs one store; the last pixel is written on its own so nothing
 // past the run is touched.
 inline void PutRun(std::uint8_t* dst, std::int64_t n, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    if (n == 1 || n == 2) { // the common small blocks, without a loop
+        dst[0] = r;
+        dst[1] = g;
+        dst[2] = b;
+        if (n == 2) {
+            dst[3] = r;
+            dst[4] = g;
+            dst[5] = b;
+        }
+        return;
+    }
     if (n <= 0)
         return;
     const std::uint8_t quad[4] = {r, g, b, 0};
@@ -359,7 +376,7 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
     const std::int64_t cols = std::min(ext.cols, CeilDiv(clip.w, block));
     const std::int64_t rows = std::min(ext.rows, CeilDiv(clip.h, block));
     const std::int64_t spanEnd = std::min(texW, clip.w);
-    const MixTables mix(static_cast<double>(plan.tileFrac));
+    const Mixer mix(static_cast<double>(plan.tileFrac));
     const PixelGrid& grid = level.Pixels;
 
     for (std::int64_t y = 0; y < rows; ++y) {
@@ -372,9 +389,9 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
             std::uint8_t r = p[0], g = p[1], b = p[2];
             if (blend) {
                 const std::uint8_t* n = nsrc + 4 * (x / 2);
-                r = mix.mix(r, n[0]);
-                g = mix.mix(g, n[1]);
-                b = mix.mix(b, n[2]);
+                r = mix(r, n[0]);
+                g = mix(g, n[1]);
+                b = mix(b, n[2]);
             }
             const std::int64_t left = x * block;
             PutRun(out + 3 * left, std::min(block, clip.w - left), r, g, b);
@@ -434,7 +451,7 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     // push colours out of range.
     double weight = std::max(plan.tileFrac, plan.lodFrac);
     weight = std::clamp(weight, 0.0, 1.0);
-    const MixTables mix(weight);
+    const Mixer mix(weight);
 
     const std::int64_t scale = plan.shiftScale;
     const std::int64_t block = plan.zoom / scale; // whole after zoom alignment
@@ -446,26 +463,40 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     const std::int64_t spanEnd = std::min(texW, clip.w);
     const std::int64_t dW = detail.Width;
     const std::int64_t dH = detail.Height;
+    std::vector<std::uint64_t> keepRow(
+        static_cast<std::size_t>(3 * std::max<std::int64_t>(std::min(dW, cols), 0)));
 
     for (std::int64_t i = 0; i < rows; ++i) {
         const std::int64_t top = i * block;
         std::uint8_t* out = RowAt(canvas, top);
         const std::uint8_t* drow = detail.Pixels.at(static_cast<int>(i % dH), 0);
         const std::uint8_t* brow = base.Pixels.at(static_cast<int>(i / scale), 0);
-        std::int64_t dj = 0;  // j mod detail width
-        std::int64_t bj = 0;  // j \ ShiftScale
-        std::int64_t sub = 0; // j mod ShiftScale
-        for (std::int64_t j = 0; j < cols; ++j) {
-            const std::uint8_t* d = drow + 4 * dj;
+        // The detail half of every mix in this row, once per detail column.
+        const std::int64_t keepCount = std::min(dW, cols);
+        for (std::int64_t k = 0; k < keepCount; ++k)
+            for (int ch = 0; ch < 3; ++ch)
+                keepRow[static_cast<std::size_t>(3 * k + ch)] = mix.keep(drow[4 * k + ch]);
+        std::int64_t j = 0;
+        std::int64_t dj = 0; // j mod detail width
+        for (std::int64_t bj = 0; j < cols; ++bj) {
             const std::uint8_t* b = brow + 4 * bj;
-            const std::int64_t left = j * block;
-            PutRun(out + 3 * left, std::min(block, clip.w - left), mix.mix(d[0], b[0]), mix.mix(d[1], b[1]),
-                   mix.mix(d[2], b[2]));
-            if (++dj == dW)
-                dj = 0;
-            if (++sub == scale) {
-                sub = 0;
-                ++bj;
+            const std::uint64_t t0 = mix.take(b[0]), t1 = mix.take(b[1]), t2 = mix.take(b[2]);
+            const std::int64_t runEnd = std::min(j + scale, cols);
+            for (; j < runEnd; ++j) {
+                const std::uint64_t* k = keepRow.data() + 3 * dj;
+                const std::uint8_t r = Mixer::Round(k[0] + t0), g = Mixer::Round(k[1] + t1),
+                                   bl = Mixer::Round(k[2] + t2);
+                if (block == 1) {
+                    std::uint8_t* o = out + 3 * j;
+                    o[0] = r;
+                    o[1] = g;
+                    o[2] = bl;
+                } else {
+                    const std::int64_t left = j * block;
+                    PutRun(out + 3 * left, std::min(block, clip.w - left), r, g, bl);
+                }
+                if (++dj == dW)
+                    dj = 0;
             }
         }
         RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: MIT
+// Each drawing pass is timed next to a plain std::fill of a buffer of the
+// same size, so the ratio of the two says how close a pass gets to the cost
+// of just writing the viewport once.
+#include "preview/renderer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using namespace vellora;
+
+// A 16 x 16 detail map over a 1024 x 256 base and its full pyramid.
+const TileTable& Table() {
+    static const TileTable table = [] {
+        TileTable t;
+        auto level = [&](int index, int w, int h) {
+            TileLevel& lv = t[static_cast<std::size_t>(index)];
+            lv.Width = lv.LineWidth = w;
+            lv.Height = h;
+            lv.BitDepth = 16;
+            lv.Pixels = PixelGrid(h + 1, w + 1);
+            for (int r = 0; r < h + 1; ++r)
+                for (int c = 0; c < w + 1; ++c) {
+                    std::uint8_t* p = lv.Pixels.at(r, c);
+                    p[0] = static_cast<std::uint8_t>(r * 7 + c * 3 + index);
+                    p[1] = static_cast<std::uint8_t>(r ^ c);
+                    p[2] = static_cast<std::uint8_t>(c * 11 - r);
+                    p[3] = 255;
+                }
+        };
+        level(0, 16, 16);
+        int w = 1024, h = 256;
+        for (int i = 1; i < kLevelCount; ++i, w /= 2, h /= 2)
+            level(i, w, h);
+        return t;
+    }();
+    return table;
+}
+
+PreviewPlan Plan(const benchmark::State& state, float tilePos) {
+    PreviewInput in;
+    in.detailFlag = 1;
+    in.viewW = static_cast<int>(state.range(0));
+    in.viewH = static_cast<int>(state.range(1));
+    in.zoom = static_cast<int>(state.range(2));
+    in.shiftText = "1";
+    in.lodFracText = "0.8";
+    in.tilePos = tilePos;
+    return PlanPreview(Table(), in);
+}
+
+void PlainFill(benchmark::State& state) {
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(state.range(0) * state.range(1) * 3));
+    std::uint8_t value = 0;
+    for (auto _ : state) {
+        std::fill(buffer.begin(), buffer.end(), ++value);
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(buffer.size()));
+}
+
+template <typename Pass> void RunPass(benchmark::State& state, const PreviewPlan& plan, Pass pass) {
+    PreviewCanvas canvas;
+    canvas.reset(plan.viewW, plan.viewH, plan.surfaceW, plan.surfaceH, 0);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(pass(canvas));
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(canvas.rgb.size()));
+}
+
+// The base texture blended half and half with the next level: the costliest
+// level pass.
+void LevelPass(benchmark::State& state) {
+    PreviewPlan plan = Plan(state, 1.5f);
+    RunPass(state, plan, [&](PreviewCanvas& c) { return DrawLevelPass(plan, Table(), c, {}, {}); });
+}
+
+// A level shown on its own, which copies texels without mixing.
+void LevelPassUnblended(benchmark::State& state) {
+    PreviewPlan plan = Plan(state, 1.0f);
+    RunPass(state, plan, [&](PreviewCanvas& c) { return DrawLevelPass(plan, Table(), c, {}, {}); });
+}
+
+void DetailPass(benchmark::State& state) {
+    PreviewPlan plan = Plan(state, 0.0f);
+    RunPass(state, plan, [&](PreviewCanvas& c) { return DrawDetailPass(plan, Table(), c, {}, {}); });
+}
+
+void BackgroundPass(benchmark::State& state) {
+    PreviewPlan plan = Plan(state, 0.0f);
+    std::uint64_t seed = 1;
+    PreviewRandom random = [&seed] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(seed >> 11) * 0x1.0p-53;
+    };
+    RunPass(state, plan, [&](PreviewCanvas& c) { return DrawBackground(plan, c, random, {}); });
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"w", "h", "zoom"});
+    for (auto [w, h] : {std::pair{360, 260}, std::pair{1920, 1080}})
+        for (int zoom : {2, 32})
+            b->Args({w, h, zoom});
+}
+
+void FillSizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"w", "h"});
+    b->Args({360, 260});
+    b->Args({1920, 1080});
+}
+
+} // namespace
+
+BENCHMARK(PlainFill)->Apply(FillSizes);
+BENCHMARK(LevelPass)->Apply(Sizes);
+BENCHMARK(LevelPassUnblended)->Apply(Sizes);
+BENCHMARK(DetailPass)->Apply(Sizes);
+BENCHMARK(BackgroundPass)->Apply(Sizes);
