@@ -175,8 +175,7 @@ int Paeth(int a, int b, int c) {
     return pb <= pc ? b : c;
 }
 
-} // namespace
-
+// Raw DEFLATE (stored, fixed and dynamic Huffman blocks).
 bool Inflate(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
     BitReader in(data, size);
     unsigned last = 0;
@@ -216,6 +215,8 @@ bool Inflate(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_
     }
     return true;
 }
+
+} // namespace
 
 bool DecodePng(const std::vector<std::uint8_t>& file, RgbImage& image, std::string& why) {
     static constexpr std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};

@@ -23,7 +23,4 @@ struct RgbImage {
 // Returns false with a reason when the file is not something it can decode.
 bool DecodePng(const std::vector<std::uint8_t>& file, RgbImage& image, std::string& why);
 
-// The raw DEFLATE decoder under it, exposed for its own tests.
-bool Inflate(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out);
-
 } // namespace vellora::test
