@@ -2,6 +2,7 @@
 // One whole recalculation, byte-colour table included, as every keystroke in
 // a size box runs it.
 #include "core/calc.h"
+#include "core/tmemmap.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,3 +43,23 @@ void CountLarge32BitWithDetail(benchmark::State& state) {
 BENCHMARK(CountLarge32BitWithDetail);
 
 } // namespace
+
+// The byte-colour table alone, over the tiles the large count leaves, to see
+// what share of a count it takes.
+void TmemMapOfLargePyramid(benchmark::State& state) {
+    Settings settings;
+    settings.width = "1024";
+    settings.height = "256";
+    settings.baseFormat = 5;
+    settings.detailFormat = 5;
+    settings.detailWidth = "32";
+    settings.detailHeight = "32";
+    CoreState core;
+    const auto result = CalcTMEM(settings, core);
+    vellora::TmemMap map{};
+    for (auto _ : state) {
+        vellora::BuildTmemMap(core.tiles, result.baseIsCI, map);
+        benchmark::DoNotOptimize(map);
+    }
+}
+BENCHMARK(TmemMapOfLargePyramid);
