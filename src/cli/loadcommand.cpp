@@ -185,8 +185,17 @@ std::optional<int> FormatOfBitCount(int bitCount) {
 
 BmpReadResult ReadInto(const std::string& path, TileLevel& level) {
     BmpReadResult r = ReadBmpFile(path, level);
-    if (!r.ok)
-        throw UsageError("vellora-cli load: " + path + ": " + (r.error.empty() ? kUnknownBmpType : r.error));
+    if (!r.ok) {
+        std::string reason = r.error.empty() ? kUnknownBmpType : r.error;
+        // The line names the file first; a reason that ends with it again says it once.
+        if (reason.size() > path.size() &&
+            reason.compare(reason.size() - path.size(), path.size(), path) == 0) {
+            reason.erase(reason.size() - path.size());
+            while (!reason.empty() && (reason.back() == ' ' || reason.back() == ':'))
+                reason.pop_back();
+        }
+        throw UsageError("vellora-cli load: " + path + ": " + reason);
+    }
     return r;
 }
 

@@ -454,6 +454,13 @@ TEST(Load, MissingBaseAndUnwritableOutputs) {
     EXPECT_EQ(LineCount(r.err), 1);
     EXPECT_NE(r.err.find(where), std::string::npos);
 
+    // A folder is no file: one line that names it once.
+    const std::string folder = dir.file("");
+    CliRun f = RunTool({"load", folder});
+    EXPECT_EQ(f.code, 2);
+    EXPECT_EQ(LineCount(f.err), 1);
+    EXPECT_EQ(f.err.find(folder), f.err.rfind(folder)) << f.err;
+
     const std::string blocker = dir.write("file-not-folder", {1});
     CliRun d = RunTool({"load", base, "--dump-levels", blocker + "/sub"});
     EXPECT_EQ(d.code, 2);
