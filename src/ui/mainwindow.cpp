@@ -277,6 +277,8 @@ void MainWindow::buildCalculatorPage(QWidget* page) {
                        Qt::AlignCenter);
     lblExcede_->setFrameShape(QFrame::Box);
     lblExcede_->setWordWrap(true);
+    // The result wraps inside its design box instead of growing past the page.
+    lblExcede_->setGeometry(twipsRect(4410, 90, 1455, 780));
     lblExcede_->setAutoFillBackground(true);
     {
         QPalette p = lblExcede_->palette();

@@ -42,6 +42,7 @@ class TestMainWindow : public QObject {
     void startUpState();
     void controls_data();
     void controls();
+    void controlsInsideTheirContainers();
     void dimensionTyping_data();
     void dimensionTyping();
     void emptyBoxWaitsForFocus();
@@ -143,6 +144,7 @@ void TestMainWindow::controls_data() {
     row("TabButtons(2)", "QPushButton", "TMEM &Map", true, {2482, 50});
     row("TabButtons(1)", "QPushButton", "&About", true, {3688, 50});
     row("BG", "QPushButton", "", false, {20, 340});
+    row("lblExcede", "QLabel", "\n2936 Bytes\nGood!", true, {4410, 90});
     row("grpFormat", "QGroupBox", "Format", true, {90, 900});
     row("Frame1", "QGroupBox", "Dimensions", true, {2610, 900});
     row("fraMultiTile", "QGroupBox", "Multi-Tile", true, {90, 2250});
@@ -211,6 +213,22 @@ void TestMainWindow::controls() {
         QCOMPARE(w->x(), twips(topLeftTwips.x()));
     if (topLeftTwips.y() >= 0)
         QCOMPARE(w->y(), twips(topLeftTwips.y()));
+}
+
+void TestMainWindow::controlsInsideTheirContainers() {
+    // Captions wider than their design grow their controls; none may grow
+    // past its frame or page, where it would be clipped.
+    WindowFixture f;
+    for (const char* pageName : {"TabContents(0)", "TabContents(1)", "TabContents(3)"}) {
+        const auto all = f.get<QWidget>(pageName)->findChildren<QWidget*>();
+        for (QWidget* w : all) {
+            if (w->objectName().isEmpty() || w->isWindow())
+                continue; // parts of a compound widget
+            QWidget* parent = w->parentWidget();
+            QVERIFY2(parent->rect().contains(w->geometry()),
+                     qPrintable(w->objectName() + QStringLiteral(" outside ") + parent->objectName()));
+        }
+    }
 }
 
 void TestMainWindow::dimensionTyping_data() {

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+// From a typed width to a fully updated window, and from nothing to the
+// first shown window.
+#include "ui/dialogs.h"
+#include "ui/mainwindow.h"
+#include "ui/tmemmapview.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Benchmarks never show a dialog; every answer is "OK".
+class SilentDialogs : public vellora::Dialogs {
+  public:
+    int messageBox(const QString&, int, const QString&, int) override { return vellora::MsgResult::Ok; }
+    QString inputBox(const QString&, const QString&) override { return QStringLiteral("16"); }
+    QString chooseFile(const vellora::FileRequest&) override { return QString(); }
+};
+
+// One edit of txtWidth through to a repainted map: the Change rule, the
+// count (with the start-up pictures' mip-maps regenerated), the labels, the
+// fill bar and a paint of all 4096 cells.
+void EditWidth(benchmark::State& state, bool wide) {
+    SilentDialogs dialogs;
+    vellora::MainWindow window(dialogs);
+    window.setExitHandler([] {});
+    window.startUp(1);
+    if (wide)
+        window.setWindowWidthTwips(vellora::MainWindow::kWideWidthTwips);
+    QApplication::processEvents();
+    auto* width = window.findChild<QLineEdit*>(QStringLiteral("txtWidth"));
+    auto* result = window.findChild<QLabel*>(QStringLiteral("lblExcede"));
+    vellora::TmemMapView* map = window.tmemMapView();
+    const QString sizes[] = {QStringLiteral("47"), QStringLiteral("64"), QStringLiteral("128"),
+                             QStringLiteral("32")};
+    int i = 0;
+    for (auto _ : state) {
+        width->setText(sizes[i++ % 4]);
+        QPixmap mapPixels = map->grab();
+        QPixmap resultPixels = result->grab();
+        benchmark::DoNotOptimize(mapPixels);
+        benchmark::DoNotOptimize(resultPixels);
+    }
+}
+
+void BM_WidthEditToUpdatedWindow(benchmark::State& state) {
+    EditWidth(state, false);
+}
+void BM_WidthEditToUpdatedWindowWide(benchmark::State& state) {
+    EditWidth(state, true);
+}
+
+void BM_StartUpToFirstShownWindow(benchmark::State& state) {
+    SilentDialogs dialogs;
+    for (auto _ : state) {
+        vellora::MainWindow window(dialogs);
+        window.setExitHandler([] {});
+        window.startUp(1);
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(window.isVisible());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_WidthEditToUpdatedWindow)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_WidthEditToUpdatedWindowWide)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_StartUpToFirstShownWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
