@@ -371,6 +371,33 @@ TEST(TilePrompts, BadAnswersAreAskedAgain) {
     EXPECT_EQ(r.totalBytes, 2176);
 }
 
+TEST(TilePrompts, AnswersRoundBeforeTheRangeCheck) {
+    struct Case {
+        const char* name;
+        std::deque<std::string> widthAnswers;
+        int width;
+        std::size_t asked;
+    };
+    const Case cases[] = {{"JustBelowHalf", {"0.4", "3"}, 3, 2},
+                          {"JustAboveHalf", {"0.6"}, 1, 1},
+                          {"RoundsDownToMaximum", {"1024.4"}, 1024, 1},
+                          {"RoundsUpPastMaximum", {"1024.6", "8"}, 8, 2},
+                          {"Exponent", {"1e3"}, 1000, 1},
+                          {"Negative", {"-16", "16"}, 16, 2},
+                          {"LeadingBlanks", {"   24px"}, 24, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CoreState st;
+        const Settings s = Manual(NoDetail(), "1");
+        CalcTMEM(s, st);
+        ScriptedPrompts p{c.widthAnswers, {}, {}};
+        p.answers.push_back("4"); // the height
+        CalcTMEM(s, st, true, p.Hooks());
+        EXPECT_EQ(st.tiles[1].Width, c.width);
+        EXPECT_EQ(p.prompts.size(), c.asked + 1);
+    }
+}
+
 TEST(TilePrompts, DetailMapShiftsTheFirstTileAndIsCounted) {
     CoreState st;
     const Settings s = Manual(Settings{}, "3");
