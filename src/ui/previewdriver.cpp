@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: MIT
+#include "previewdriver.h"
+
+#include "dialogs.h"
+#include "previewsurface.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPalette>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <random>
+
+namespace vellora {
+
+namespace {
+
+// Showing the picture so far costs a copy of the viewport, so a long pass
+// shows its progress a few times a second rather than at every checkpoint.
+constexpr int kShowProgressMs = 40;
+
+QSize ToSize(std::int64_t w, std::int64_t h) {
+    auto fit = [](std::int64_t v) {
+        return static_cast<int>(std::clamp<std::int64_t>(v, 0, QWIDGETSIZE_MAX));
+    };
+    return QSize(fit(w), fit(h));
+}
+
+QImage ToImage(const PreviewCanvas& canvas) {
+    if (canvas.width <= 0 || canvas.height <= 0 || canvas.rgb.empty())
+        return QImage();
+    QImage image(canvas.width, canvas.height, QImage::Format_RGB888);
+    const auto rowBytes = static_cast<std::size_t>(canvas.width) * 3u;
+    for (int y = 0; y < canvas.height; ++y)
+        std::memcpy(image.scanLine(y), canvas.pixel(0, y), rowBytes);
+    return image;
+}
+
+} // namespace
+
+PreviewDriver::PreviewDriver(PreviewFlags flags, const TileTable& tiles, PreviewSources sources,
+                             QScrollBar* sliderZoom, PreviewSurface* surface, Dialogs& dialogs)
+    : flags_(flags), tiles_(tiles), sources_(std::move(sources)), sliderZoom_(sliderZoom), surface_(surface),
+      dialogs_(dialogs) {
+    auto engine = std::make_shared<std::mt19937_64>(
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+    random_ = [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };
+}
+
+void PreviewDriver::Drawbmp(float tilePos) {
+    // A request while a pass, a recalculation or a load runs is only noted;
+    // during a pass it also stops that pass at its next checkpoint.
+    if (flags_.Recalculating) {
+        flags_.RedrawPending = true;
+        if (passDepth_ > 0) {
+            restartWanted_ = true;
+            restartPos_ = tilePos;
+        }
+        return;
+    }
+    if (!flags_.BitmapLoaded)
+        return;
+
+    float pos = tilePos;
+    // A pass stopped by a newer request leaves a half-drawn picture of the
+    // old position; the newest position is drawn in its place. Each round
+    // needs a fresh request from an event, so this ends when the user stops.
+    while (runPass(pos) == Outcome::Cancelled) {
+        if (!restartWanted_ || flags_.Recalculating || !flags_.BitmapLoaded)
+            break;
+        pos = restartPos_;
+    }
+}
+
+PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
+    const int generation = ++generation_;
+    ++started_;
+    ++passDepth_;
+    struct Depth {
+        int& depth;
+        ~Depth() { --depth; }
+    } depth{passDepth_};
+
+    flags_.Recalculating = true;
+    // A request noted before this pass began is answered by this very pass;
+    // left set, it would stop the pass at its first checkpoint.
+    flags_.RedrawPending = false;
+    restartWanted_ = false;
+
+    PreviewInput input;
+    input.detailFlag = sources_.detailFlag ? sources_.detailFlag() : 0;
+    input.zoom = sliderZoom_ ? sliderZoom_->value() : 0;
+    input.maxZoom = sliderZoom_ ? sliderZoom_->maximum() : 32;
+    input.shiftText = sources_.shiftText ? sources_.shiftText().toStdString() : std::string();
+    input.lodFracText = sources_.lodFracText ? sources_.lodFracText().toStdString() : std::string();
+    input.tilePos = tilePos;
+    const QSize view = sources_.viewportPixels ? sources_.viewportPixels() : QSize();
+    input.viewW = view.width();
+    input.viewH = view.height();
+
+    const PreviewPlan plan = PlanPreview(tiles_, input);
+    lastPlan_ = plan;
+    surface_->setSurfaceSize(ToSize(plan.sizedW, plan.sizedH));
+    for (const PreviewFailure& f : plan.failures)
+        if (f.step < PreviewStep::ZoomAlign)
+            report(f);
+
+    // The zoom slider's own change handler does nothing while the guard is
+    // set, so raising it here draws nothing by itself.
+    if (sliderZoom_)
+        while (sliderZoom_->value() < plan.zoom && sliderZoom_->value() < sliderZoom_->maximum())
+            sliderZoom_->setValue(sliderZoom_->value() + 1);
+    for (const PreviewFailure& f : plan.failures)
+        if (f.step >= PreviewStep::ZoomAlign)
+            report(f);
+    surface_->setSurfaceSize(ToSize(plan.surfaceW, plan.surfaceH));
+    surface_->clearSurface();
+
+    PreviewCanvas canvas;
+    bool superseded = false;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    auto checkpoint = [&]() -> bool {
+        if (sinceShown.elapsed() >= kShowProgressMs) {
+            surface_->setImage(ToImage(canvas));
+            sinceShown.restart();
+        }
+        QCoreApplication::processEvents();
+        if (generation_ != generation) {
+            // Something dropped the guard and a newer pass already ran to
+            // its end inside this checkpoint: its picture is the current one.
+            superseded = true;
+            return true;
+        }
+        if (flags_.RedrawPending) {
+            flags_.Recalculating = false;
+            flags_.RedrawPending = false;
+            return true;
+        }
+        return false;
+    };
+    const QColor back = surface_->palette().color(QPalette::Window);
+    const auto clearRgb = static_cast<std::uint32_t>(back.rgb() & 0xFFFFFFu);
+    const PreviewResult result = RenderPlanned(
+        plan, tiles_, canvas, random_, checkpoint, [this](const PreviewFailure& f) { report(f); }, clearRgb);
+
+    if (superseded)
+        return Outcome::Superseded;
+    surface_->setImage(ToImage(canvas));
+    if (!result.completed) {
+        // The surface keeps the size it was given for the pass.
+        ++cancelled_;
+        return Outcome::Cancelled;
+    }
+    ++completed_;
+    flags_.Recalculating = false;
+    const QSize surface = surface_->surfaceSize();
+    surface_->setSurfaceSize(surface.boundedTo(view.expandedTo(QSize(0, 0))));
+    return Outcome::Completed;
+}
+
+void PreviewDriver::report(const PreviewFailure& failure) {
+    const QString prompt = QString::fromStdString(failure.description) + QStringLiteral("\r\n") +
+                           QStringLiteral("in Vellora.Form1.Drawbmp ") + QStringLiteral("at line ") +
+                           QString::number(failure.step);
+    dialogs_.messageBox(prompt, MsgStyle::Exclamation, QStringLiteral("Application Error"), 0);
+}
+
+} // namespace vellora

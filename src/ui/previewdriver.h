@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/tilelevel.h"
+#include "preview/renderer.h"
+
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class QScrollBar;
+
+namespace vellora {
+
+class Dialogs;
+class PreviewSurface;
+
+// The window's flags that a drawing pass reads and writes. The window owns
+// the bools; the driver keeps references to them.
+struct PreviewFlags {
+    bool& Recalculating;
+    bool& RedrawPending;
+    bool& BitmapLoaded;
+};
+
+// What a pass reads from the window each time it starts.
+struct PreviewSources {
+    std::function<int()> detailFlag;       // chkDetailEnabled's value
+    std::function<QString()> shiftText;    // txtShift
+    std::function<QString()> lodFracText;  // txtLODFrac
+    std::function<QSize()> viewportPixels; // picPreview's visible part
+};
+
+// Drawbmp: runs drawing passes of the preview on the window's thread. A pass
+// lets pending events run at each checkpoint; a request that arrives then
+// stops the pass there, and the newest request is drawn once it has stopped.
+class PreviewDriver {
+  public:
+    PreviewDriver(PreviewFlags flags, const TileTable& tiles, PreviewSources sources, QScrollBar* sliderZoom,
+                  PreviewSurface* surface, Dialogs& dialogs);
+
+    void Drawbmp(float tilePos);
+
+    // Replaces the clock-seeded colours of the background (tests).
+    void setRandomSource(PreviewRandom random) { random_ = std::move(random); }
+
+    // What the passes did so far.
+    int passesStarted() const { return started_; }
+    int passesCompleted() const { return completed_; }
+    int passesCancelled() const { return cancelled_; }
+    bool isDrawing() const { return passDepth_ > 0; }
+    const PreviewPlan& lastPlan() const { return lastPlan_; }
+
+  private:
+    enum class Outcome { Completed, Cancelled, Superseded };
+    Outcome runPass(float tilePos);
+    void report(const PreviewFailure& failure);
+
+    PreviewFlags flags_;
+    const TileTable& tiles_;
+    PreviewSources sources_;
+    QScrollBar* sliderZoom_;
+    PreviewSurface* surface_;
+    Dialogs& dialogs_;
+    PreviewRandom random_;
+
+    int passDepth_ = 0;  // passes on the stack (a nested one only after a guard was dropped)
+    int generation_ = 0; // bumped by every pass that starts
+    bool restartWanted_ = false;
+    float restartPos_ = 0.0f; // tile position of the newest request during a pass
+    int started_ = 0;
+    int completed_ = 0;
+    int cancelled_ = 0;
+    PreviewPlan lastPlan_;
+};
+
+} // namespace vellora
