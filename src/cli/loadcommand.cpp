@@ -224,12 +224,46 @@ int Px(double twips) {
     return static_cast<int>(Nearest(twips / 15.0));
 }
 
+// A 5 x 7 pixel font with just the letters of the two half captions.
+struct Glyph {
+    char ch;
+    std::uint8_t rows[7]; // bit 4 is the leftmost pixel
+};
+constexpr Glyph kGlyphs[] = {
+    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}}, {'o', {0x00, 0x00, 0x0E, 0x11, 0x11, 0x11, 0x0E}},
+    {'w', {0x00, 0x00, 0x11, 0x11, 0x15, 0x15, 0x0A}}, {'e', {0x00, 0x00, 0x0E, 0x11, 0x1F, 0x10, 0x0E}},
+    {'r', {0x00, 0x00, 0x16, 0x19, 0x10, 0x10, 0x10}}, {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
+    {'M', {0x11, 0x1B, 0x15, 0x15, 0x11, 0x11, 0x11}}, {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}},
+    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}}, {'p', {0x00, 0x00, 0x1E, 0x11, 0x1E, 0x10, 0x10}},
+};
+
+// Black text centred in a box; characters without a glyph stay blank.
+void DrawCaption(RgbImage& img, std::string_view text, int left, int top, int width, int height) {
+    const int textW = static_cast<int>(text.size()) * 6 - 1;
+    const int x0 = left + (width - textW) / 2;
+    const int y0 = top + (height - 7) / 2;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        for (const Glyph& g : kGlyphs) {
+            if (g.ch != text[i])
+                continue;
+            for (int r = 0; r < 7; ++r)
+                for (int c = 0; c < 5; ++c)
+                    if (g.rows[r] & (0x10 >> c))
+                        img.set(x0 + static_cast<int>(i) * 6 + c, y0 + r, 0, 0, 0);
+        }
+    }
+}
+
 RgbImage DrawTmemMap(const TmemMap& map) {
     // The page width of the window's map page, at 96 dots per inch.
     constexpr int kPageTwips = 5934;
     const TmemLayout layout = ComputeTmemLayout(kPageTwips, 15, 15, 8.25);
     const int bottomTwips = layout.cells[kTmemBytes - 1].top + kTmemCellTwips + 120;
     RgbImage img(Px(kPageTwips), Px(bottomTwips), 240, 240, 240);
+
+    const int half = kPageTwips / 2;
+    DrawCaption(img, "Lower TMEM", 0, Px(layout.labelTop), Px(half), Px(layout.labelHeight));
+    DrawCaption(img, "Upper TMEM", Px(half), Px(layout.labelTop), Px(half), Px(layout.labelHeight));
 
     // The divider between the halves: an outlined rectangle.
     const int dx0 = Px(layout.dividerLeft), dx1 = Px(layout.dividerLeft + layout.dividerWidth) - 1;

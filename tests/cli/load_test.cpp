@@ -327,6 +327,20 @@ TEST(Load, MapPictureUsesTheByteColoursAndCellLayout) {
     EXPECT_EQ(cell(1000), 0x00FF00u);
     EXPECT_EQ(cell(2048), 0x808080u);
     EXPECT_EQ(cell(4095), 0x808080u);
+
+    // The two half captions sit above their halves, in black.
+    const int labelTop = static_cast<int>(vellora::Nearest(layout.labelTop / 15.0));
+    const int labelBottom = static_cast<int>(vellora::Nearest((layout.labelTop + layout.labelHeight) / 15.0));
+    int leftInk = 0, rightInk = 0, strayInk = 0;
+    for (int y = 0; y < labelTop; ++y)
+        for (int x = 0; x < pic.width; ++x)
+            strayInk += pic.at(x, y) == 0;
+    for (int y = labelTop; y < labelBottom; ++y)
+        for (int x = 0; x < pic.width; ++x)
+            (x < pic.width / 2 ? leftInk : rightInk) += pic.at(x, y) == 0;
+    EXPECT_GT(leftInk, 20);
+    EXPECT_GT(rightInk, 20);
+    EXPECT_EQ(strayInk, 0);
 }
 
 TEST(Load, PreviewPictureIsSeededAndSized) {
