@@ -61,6 +61,9 @@ class TestMainWindow : public QObject {
     void previewControls();
     void use2x2ChangesNoCount();
     void formatMessagesShownInOrder();
+    void overLimitResult();
+    void detailWidthMisaligned();
+    void beforeStartUp();
     void aboutText();
 };
 
@@ -641,6 +644,68 @@ void TestMainWindow::formatMessagesShownInOrder() {
     f.get<QLineEdit>("txtHeight")->setText(QStringLiteral("32"));
     QCOMPARE(f.dialogs.messages.size(), 2);
     QVERIFY(!f.window->isRecalculating());
+}
+
+void TestMainWindow::overLimitResult() {
+    WindowFixture f;
+    f.dialogs.messageAnswers = {MsgResult::Yes};
+    f.get<QCheckBox>("chkDetailEnabled")->click();
+    f.get<QCheckBox>("chkLevels")->click();
+    f.get<QLineEdit>("txtLevels")->setText(QStringLiteral("5"));
+    f.get<QRadioButton>("ChkBitDepth(3)")->click();
+    auto* result = f.get<QLabel>("lblExcede");
+    QCOMPARE(result->text(), QStringLiteral("5488 Bytes\nExceeds TMEM by 1392 Bytes"));
+    QCOMPARE(result->palette().color(QPalette::Window), kRed);
+    QCOMPARE(result->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QCOMPARE(f.get<QLabel>("lblPercent(0)")->text(), QStringLiteral("133%"));
+    auto* bar = f.get<QWidget>("FillBar");
+    QCOMPARE(bar->width(), twips(4096));
+    QCOMPARE(bar->palette().color(QPalette::Window), kRed);
+
+    // Exactly at the limit is still good: 64x64 at 8 bits, one level.
+    f.get<QLineEdit>("txtLevels")->setText(QStringLiteral("0"));
+    QCOMPARE(result->text(), QStringLiteral("\n4096 Bytes\nGood!"));
+    QCOMPARE(f.get<QLabel>("lblPercent(1)")->text(), QStringLiteral("100%"));
+    QCOMPARE(result->palette().color(QPalette::Window), QColor(0, 255, 0));
+    QCOMPARE(bar->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Highlight));
+
+    // A CI base halves the limit and doubles the bar's pace.
+    f.get<QRadioButton>("ChkBitDepth(2)")->click();
+    QCOMPARE(result->text(), QStringLiteral("4096 Bytes\nExceeds TMEM by 2048 Bytes"));
+    QCOMPARE(f.get<QLabel>("lblPercent(0)")->text(), QStringLiteral("200%"));
+}
+
+void TestMainWindow::detailWidthMisaligned() {
+    WindowFixture f;
+    auto* detail = f.get<QCheckBox>("chkDetailEnabled");
+    f.dialogs.messageAnswers = {MsgResult::Yes};
+    detail->click();
+    detail->click(); // pictures already gone: no question, size boxes enabled
+    auto* dw = f.get<QLineEdit>("txtDWidth");
+    QVERIFY(dw->isEnabled());
+    dw->setText(QStringLiteral("17"));
+    QCOMPARE(BaseOf(dw), kRed);
+    QCOMPARE(f.shownTotal(), 2808L + 32 * 16 / 2); // counted 32 texels wide
+    dw->setText(QStringLiteral("32"));
+    QVERIFY(BaseOf(dw) != kRed);
+}
+
+void TestMainWindow::beforeStartUp() {
+    // The design state, before the start-up sequence has run.
+    ScriptedDialogs dialogs;
+    MainWindow w(dialogs);
+    QCOMPARE(w.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Vellora"));
+    QCOMPARE(w.size(), QSize(twips(6345), twips(6705)));
+    QVERIFY(!w.findChild<QPushButton*>("TabButtons(3)")->isEnabled());
+    QVERIFY(!w.findChild<QScrollBar*>("sliderTile")->isEnabled());
+    QVERIFY(!w.findChild<QScrollBar*>("sliderZoom")->isEnabled());
+    QCOMPARE(w.findChild<QLineEdit*>("txtLevels")->text(), QStringLiteral("8"));
+    QVERIFY(!w.findChild<QCheckBox*>("chkDetailEnabled")->isChecked());
+    QVERIFY(w.findChild<QGroupBox*>("fraDetailProps")->isHidden());
+    QCOMPARE(w.findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version:"));
+    QCOMPARE(w.findChild<QLabel*>("lblExcede")->text(), QStringLiteral("lblExcede by ########"));
+    QVERIFY(!w.coreState().bitmapLoaded);
 }
 
 void TestMainWindow::aboutText() {

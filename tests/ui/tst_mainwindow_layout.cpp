@@ -5,6 +5,7 @@
 
 #include "ui/controlanchor.h"
 #include "ui/picturebox.h"
+#include "ui/splash.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -61,6 +62,7 @@ class TestMainWindowLayout : public QObject {
     void anchoredControlsFollowTheWindow();
     void themes();
     void exitButton();
+    void splash();
 };
 
 void TestMainWindowLayout::anchorFlags_data() {
@@ -315,6 +317,29 @@ void TestMainWindowLayout::exitButton() {
     f.window->setExitHandler([&] { ++exits; });
     f.get<QPushButton>("btnExit")->click();
     QCOMPARE(exits, 1);
+}
+
+void TestMainWindowLayout::splash() {
+    Splash s;
+    QCOMPARE(s.objectName(), QStringLiteral("frmSplash"));
+    QCOMPARE(s.findChild<QLabel*>("lblProductName")->text(), QStringLiteral("Product"));
+    s.showAndPaint();
+    QVERIFY(s.isVisible());
+    QCOMPARE(s.findChild<QLabel*>("lblVersion")->text(), QStringLiteral("Version 2.0.36"));
+    QCOMPARE(s.findChild<QLabel*>("lblProductName")->text(), QStringLiteral("Vellora"));
+    QCOMPARE(s.findChild<QLabel*>("lblWarning")->text(), QStringLiteral("Loading Please Wait..."));
+    QVERIFY(s.findChild<QLabel*>("lblCompany"));
+    // Nothing on it is cut off by its frame.
+    auto* frame = s.findChild<QWidget*>("Frame1");
+    for (QLabel* l : frame->findChildren<QLabel*>())
+        QVERIFY2(frame->rect().contains(l->geometry()), qPrintable(l->objectName()));
+    QTest::keyClick(&s, Qt::Key_Space);
+    QVERIFY(!s.isVisible());
+
+    Splash clicked;
+    clicked.showAndPaint();
+    QTest::mouseClick(clicked.findChild<QWidget*>("Frame1"), Qt::LeftButton);
+    QVERIFY(!clicked.isVisible());
 }
 
 QTEST_MAIN(TestMainWindowLayout)
