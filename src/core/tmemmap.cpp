@@ -3,6 +3,8 @@
 
 #include "numeric.h"
 
+#include <algorithm>
+
 namespace vellora {
 
 Rgb ByteColourRgb(ByteColour colour) {
@@ -49,28 +51,36 @@ void BuildTmemMap(const TileTable& tiles, bool baseIsCI, TmemMap& out) {
     for (int a = 0; a < kTmemBytes; ++a)
         out[a] = (baseIsCI && a >= kTmemBytes / 2) ? ByteColour::FreePalette : ByteColour::Free;
 
+    // Each row is one run of texel bytes and one of padding; filling runs
+    // keeps the table cheap enough to rebuild on every keystroke.
     int n = 0;
-    for (int i = 0; i < kLevelCount; ++i) {
+    auto fill = [&](int count, ByteColour low, ByteColour high) {
+        const int half = kTmemBytes / 2;
+        const int end = std::min(n + count, kTmemBytes);
+        if (baseIsCI && n < half && end > half) {
+            std::fill(out.begin() + n, out.begin() + half, low);
+            std::fill(out.begin() + half, out.begin() + end, high);
+        } else {
+            std::fill(out.begin() + n, out.begin() + end, (baseIsCI && n >= half) ? high : low);
+        }
+        n = end;
+    };
+    for (int i = 0; i < kLevelCount && n < kTmemBytes; ++i) {
         const TileLevel& t = tiles[i];
         if (t.BitDepth == 0)
             return;
         const bool odd = (i % 2) != 0;
-        const int texelBytes = RoundUp(static_cast<double>(t.BitDepth) * t.Width / 8.0);
-        const int lineBytes = t.Width != t.LineWidth ? RoundUp(static_cast<double>(t.BitDepth) * t.LineWidth / 8.0)
-                                                     : texelBytes;
-        for (int row = 0; row < t.Height; ++row) {
-            for (int d = 0; d < texelBytes; ++d) {
-                if (n >= kTmemBytes)
-                    return;
-                const bool high = baseIsCI && n >= kTmemBytes / 2;
-                out[n++] = high ? (odd ? ByteColour::OddLevelHigh : ByteColour::EvenLevelHigh)
-                                : (odd ? ByteColour::OddLevel : ByteColour::EvenLevel);
-            }
-            for (int d = texelBytes; d < lineBytes; ++d) {
-                if (n >= kTmemBytes)
-                    return;
-                out[n++] = ByteColour::Padding;
-            }
+        const ByteColour low = odd ? ByteColour::OddLevel : ByteColour::EvenLevel;
+        const ByteColour high = odd ? ByteColour::OddLevelHigh : ByteColour::EvenLevelHigh;
+        const int texelBytes =
+            std::max(0, static_cast<int>(RoundUp(static_cast<double>(t.BitDepth) * t.Width / 8.0)));
+        const int lineBytes = t.Width != t.LineWidth
+                                  ? RoundUp(static_cast<double>(t.BitDepth) * t.LineWidth / 8.0)
+                                  : texelBytes;
+        const int padding = std::max(0, lineBytes - texelBytes);
+        for (int row = 0; row < t.Height && n < kTmemBytes; ++row) {
+            fill(texelBytes, low, high);
+            fill(padding, ByteColour::Padding, ByteColour::Padding);
         }
     }
 }
