@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -81,6 +82,107 @@ class Mixer {
     static constexpr std::uint64_t kHalf = kOne >> 1;
     std::uint64_t keep_ = kOne;
     std::uint64_t take_ = 0;
+};
+
+// Which bytes a detail map's visible part holds, in any of its channels.
+struct ByteSet {
+    bool has[256] = {};
+    int count = 0;
+    ByteSet() = default;
+    static ByteSet All() {
+        ByteSet all;
+        std::fill(std::begin(all.has), std::end(all.has), true);
+        all.count = 256;
+        return all;
+    }
+    ByteSet(const PixelGrid& grid, std::int64_t rows, std::int64_t cols) {
+        for (std::int64_t r = 0; r < rows; ++r) {
+            const std::uint8_t* p = grid.at(static_cast<int>(r), 0);
+            for (std::int64_t c = 0; c < cols; ++c, p += 4)
+                for (int ch = 0; ch < 3; ++ch)
+                    if (!has[p[ch]]) {
+                        has[p[ch]] = true;
+                        ++count;
+                    }
+        }
+    }
+};
+
+// Every mix of one byte with each of the 256 bytes it is mixed with, for
+// just the bytes given (a detail map at start-up holds two). A row costs one
+// addition per entry.
+class MixTable {
+  public:
+    MixTable(const Mixer& mix, const ByteSet& bytes) : table_(new std::uint8_t[256 * 256]) {
+        for (int a = 0; a < 256; ++a) {
+            if (!bytes.has[a])
+                continue;
+            std::uint8_t* out = table_.get() + 256 * a;
+            std::uint64_t sum = mix.keep(static_cast<std::uint32_t>(a));
+            const std::uint64_t step = mix.take(1);
+            for (int b = 0; b < 256; ++b, sum += step)
+                out[b] = Mixer::Round(sum);
+        }
+    }
+    // Mixes of detail byte a, indexed by the base byte.
+    const std::uint8_t* row(std::uint8_t a) const { return table_.get() + 256 * a; }
+
+  private:
+    std::unique_ptr<std::uint8_t[]> table_;
+};
+
+// Two ways to mix a detail row with the base: straight from the weights, or
+// through the table when the viewport holds far more mixes than the table.
+class DirectDetailMix {
+  public:
+    DirectDetailMix(const Mixer& mix, std::int64_t detailCols)
+        : mix_(mix), keep_(static_cast<std::size_t>(3 * detailCols)) {}
+    void loadDetailRow(const std::uint8_t* drow, std::int64_t n) {
+        for (std::int64_t k = 0; k < n; ++k)
+            for (int ch = 0; ch < 3; ++ch)
+                keep_[static_cast<std::size_t>(3 * k + ch)] = mix_.keep(drow[4 * k + ch]);
+    }
+    void loadBase(const std::uint8_t* b) {
+        for (int ch = 0; ch < 3; ++ch)
+            take_[ch] = mix_.take(b[ch]);
+    }
+    void colour(std::int64_t dj, std::uint8_t* rgb) const {
+        const std::uint64_t* k = keep_.data() + 3 * dj;
+        rgb[0] = Mixer::Round(k[0] + take_[0]);
+        rgb[1] = Mixer::Round(k[1] + take_[1]);
+        rgb[2] = Mixer::Round(k[2] + take_[2]);
+    }
+
+  private:
+    const Mixer& mix_;
+    std::vector<std::uint64_t> keep_;
+    std::uint64_t take_[3] = {};
+};
+
+class TableDetailMix {
+  public:
+    TableDetailMix(const MixTable& table, std::int64_t detailCols)
+        : table_(table), rows_(static_cast<std::size_t>(3 * detailCols)) {}
+    void loadDetailRow(const std::uint8_t* drow, std::int64_t n) {
+        for (std::int64_t k = 0; k < n; ++k)
+            for (int ch = 0; ch < 3; ++ch)
+                rows_[static_cast<std::size_t>(3 * k + ch)] = table_.row(drow[4 * k + ch]);
+    }
+    void loadBase(const std::uint8_t* b) {
+        for (int ch = 0; ch < 3; ++ch)
+            base_[ch] = b[ch];
+    }
+    void colour(std::int64_t dj, std::uint8_t* rgb) const {
+        const std::uint8_t* const* m = rows_.data() + 3 * dj;
+        rgb[0] = m[0][base_[0]];
+        rgb[1] = m[1][base_[1]];
+        rgb[2] = m[2][base_[2]];
+    }
+
+  private:
+    const MixTable& table_;
+    std::vector<const std::uint8_t*> rows_;
+    std::uint8_t base_[3] = {};
 };
 
 struct Clip {
@@ -379,24 +481,38 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
     const Mixer mix(static_cast<double>(plan.tileFrac));
     const PixelGrid& grid = level.Pixels;
 
-    for (std::int64_t y = 0; y < rows; ++y) {
-        const std::int64_t top = y * block;
-        std::uint8_t* out = RowAt(canvas, top);
-        const std::uint8_t* src = grid.at(static_cast<int>(y), 0);
-        const std::uint8_t* nsrc = blend ? next->at(static_cast<int>(y / 2), 0) : nullptr;
-        for (std::int64_t x = 0; x < cols; ++x) {
-            const std::uint8_t* p = src + 4 * x;
-            std::uint8_t r = p[0], g = p[1], b = p[2];
-            if (blend) {
-                const std::uint8_t* n = nsrc + 4 * (x / 2);
-                r = mix(r, n[0]);
-                g = mix(g, n[1]);
-                b = mix(b, n[2]);
+    auto drawRows = [&](auto colourOf) {
+        for (std::int64_t y = 0; y < rows; ++y) {
+            const std::int64_t top = y * block;
+            std::uint8_t* out = RowAt(canvas, top);
+            const std::uint8_t* src = grid.at(static_cast<int>(y), 0);
+            const std::uint8_t* nsrc = blend ? next->at(static_cast<int>(y / 2), 0) : nullptr;
+            for (std::int64_t x = 0; x < cols; ++x) {
+                std::uint8_t rgb[3];
+                colourOf(src + 4 * x, nsrc + 4 * (x / 2), rgb);
+                const std::int64_t left = x * block;
+                PutRun(out + 3 * left, std::min(block, clip.w - left), rgb[0], rgb[1], rgb[2]);
             }
-            const std::int64_t left = x * block;
-            PutRun(out + 3 * left, std::min(block, clip.w - left), r, g, b);
+            RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
         }
-        RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
+    };
+    if (!blend) {
+        drawRows(
+            [](const std::uint8_t* p, const std::uint8_t*, std::uint8_t* rgb) { std::memcpy(rgb, p, 3); });
+    } else if (rows * cols * 3 > 2 * 256 * 256) {
+        // Enough mixes to pay for a table of all of them.
+        const MixTable table(mix, ByteSet::All());
+        drawRows([&table](const std::uint8_t* p, const std::uint8_t* n, std::uint8_t* rgb) {
+            rgb[0] = table.row(p[0])[n[0]];
+            rgb[1] = table.row(p[1])[n[1]];
+            rgb[2] = table.row(p[2])[n[2]];
+        });
+    } else {
+        drawRows([&mix](const std::uint8_t* p, const std::uint8_t* n, std::uint8_t* rgb) {
+            rgb[0] = mix(p[0], n[0]);
+            rgb[1] = mix(p[1], n[1]);
+            rgb[2] = mix(p[2], n[2]);
+        });
     }
 
     const std::int64_t stepX = SatMul(plan.pitchW, block);
@@ -463,43 +579,42 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     const std::int64_t spanEnd = std::min(texW, clip.w);
     const std::int64_t dW = detail.Width;
     const std::int64_t dH = detail.Height;
-    std::vector<std::uint64_t> keepRow(
-        static_cast<std::size_t>(3 * std::max<std::int64_t>(std::min(dW, cols), 0)));
-
-    for (std::int64_t i = 0; i < rows; ++i) {
-        const std::int64_t top = i * block;
-        std::uint8_t* out = RowAt(canvas, top);
-        const std::uint8_t* drow = detail.Pixels.at(static_cast<int>(i % dH), 0);
-        const std::uint8_t* brow = base.Pixels.at(static_cast<int>(i / scale), 0);
-        // The detail half of every mix in this row, once per detail column.
-        const std::int64_t keepCount = std::min(dW, cols);
-        for (std::int64_t k = 0; k < keepCount; ++k)
-            for (int ch = 0; ch < 3; ++ch)
-                keepRow[static_cast<std::size_t>(3 * k + ch)] = mix.keep(drow[4 * k + ch]);
-        std::int64_t j = 0;
-        std::int64_t dj = 0; // j mod detail width
-        for (std::int64_t bj = 0; j < cols; ++bj) {
-            const std::uint8_t* b = brow + 4 * bj;
-            const std::uint64_t t0 = mix.take(b[0]), t1 = mix.take(b[1]), t2 = mix.take(b[2]);
-            const std::int64_t runEnd = std::min(j + scale, cols);
-            for (; j < runEnd; ++j) {
-                const std::uint64_t* k = keepRow.data() + 3 * dj;
-                const std::uint8_t r = Mixer::Round(k[0] + t0), g = Mixer::Round(k[1] + t1),
-                                   bl = Mixer::Round(k[2] + t2);
-                if (block == 1) {
-                    std::uint8_t* o = out + 3 * j;
-                    o[0] = r;
-                    o[1] = g;
-                    o[2] = bl;
-                } else {
-                    const std::int64_t left = j * block;
-                    PutRun(out + 3 * left, std::min(block, clip.w - left), r, g, bl);
+    const std::int64_t detailCols = std::min(dW, cols);
+    auto drawRows = [&](auto& mixer) {
+        for (std::int64_t i = 0; i < rows; ++i) {
+            const std::int64_t top = i * block;
+            std::uint8_t* out = RowAt(canvas, top);
+            const std::uint8_t* brow = base.Pixels.at(static_cast<int>(i / scale), 0);
+            mixer.loadDetailRow(detail.Pixels.at(static_cast<int>(i % dH), 0), detailCols);
+            std::int64_t j = 0;
+            std::int64_t dj = 0; // j mod detail width
+            for (std::int64_t bj = 0; j < cols; ++bj) {
+                mixer.loadBase(brow + 4 * bj);
+                const std::int64_t runEnd = std::min(j + scale, cols);
+                for (; j < runEnd; ++j) {
+                    std::uint8_t rgb[3];
+                    mixer.colour(dj, rgb);
+                    if (block == 1) {
+                        std::memcpy(out + 3 * j, rgb, 3);
+                    } else {
+                        const std::int64_t left = j * block;
+                        PutRun(out + 3 * left, std::min(block, clip.w - left), rgb[0], rgb[1], rgb[2]);
+                    }
+                    if (++dj == dW)
+                        dj = 0;
                 }
-                if (++dj == dW)
-                    dj = 0;
             }
+            RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
         }
-        RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
+    };
+    const ByteSet bytes(detail.Pixels, std::min(dH, rows), detailCols);
+    if (rows * cols * 3 > std::int64_t{256} * bytes.count) {
+        const MixTable table(mix, bytes);
+        TableDetailMix mixer(table, detailCols);
+        drawRows(mixer);
+    } else {
+        DirectDetailMix mixer(mix, detailCols);
+        drawRows(mixer);
     }
 
     const std::int64_t stepX = SatMul(plan.basePitchW, plan.zoom);
