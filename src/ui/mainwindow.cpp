@@ -731,9 +731,7 @@ void MainWindow::onDetailToggled() {
             sliderZoom_->setEnabled(false);
             txtWidth_->setEnabled(true);
             txtHeight_->setEnabled(true);
-            if (previewClearer_)
-                previewClearer_();
-            picPreview_->update();
+            clearPreview();
         } else {
             undo = true;
         }
@@ -788,6 +786,57 @@ void MainWindow::onDimensionChanged(QLineEdit* box, int rule) {
 void MainWindow::drawPreview(float tilePos) {
     if (previewDrawer_)
         previewDrawer_(tilePos);
+}
+
+void MainWindow::clearPreview() {
+    if (previewClearer_)
+        previewClearer_();
+    picPreview_->update();
+}
+
+QLineEdit* MainWindow::sizeBox(SizeBox box) const {
+    switch (box) {
+    case SizeBox::Width:
+        return txtWidth_;
+    case SizeBox::Height:
+        return txtHeight_;
+    case SizeBox::DetailWidth:
+        return txtDWidth_;
+    case SizeBox::DetailHeight:
+        return txtDHeight_;
+    }
+    return txtWidth_;
+}
+
+void MainWindow::setSizeText(SizeBox box, const QString& text) {
+    sizeBox(box)->setText(text);
+}
+void MainWindow::setSizeEnabled(SizeBox box, bool enabled) {
+    sizeBox(box)->setEnabled(enabled);
+}
+
+void MainWindow::selectBaseFormat(int index) {
+    if (index >= 0 && index < kFormatCount)
+        chkBitDepth_[index]->setChecked(true);
+}
+
+bool MainWindow::detailEnabled() const {
+    return chkDetailEnabled_->isChecked();
+}
+void MainWindow::setDetailEnabled(bool on) {
+    chkDetailEnabled_->setChecked(on);
+}
+void MainWindow::setPreviewTabEnabled(bool enabled) {
+    tabButtons_[3]->setEnabled(enabled);
+}
+void MainWindow::setSliderTileEnabled(bool enabled) {
+    sliderTile_->setEnabled(enabled);
+}
+void MainWindow::setSliderTileValue(int value) {
+    sliderTile_->setValue(value);
+}
+void MainWindow::setSliderZoomEnabled(bool enabled) {
+    sliderZoom_->setEnabled(enabled);
 }
 
 void MainWindow::browse() {

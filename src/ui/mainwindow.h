@@ -3,6 +3,7 @@
 
 #include "controlanchor.h"
 #include "core/calc.h"
+#include "loadhost.h"
 
 #include <QString>
 #include <QWidget>
@@ -31,7 +32,7 @@ class TmemMapView;
 // About pages behind a tab strip. It maps its controls to the core's
 // Settings, runs the count and shows what the count returns; the counting
 // itself lives in the core.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public LoadHost {
     Q_OBJECT
   public:
     explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
@@ -43,9 +44,27 @@ class MainWindow : public QWidget {
     void startUp(std::uint32_t pictureSeed);
 
     // The one recalculation; does nothing while the guard is set.
-    void recalculate(bool askTileSizes = false);
+    void recalculate(bool askTileSizes);
+    void recalculate() override { recalculate(false); }
     bool isRecalculating() const { return recalculating_; }
-    void setRecalculating(bool on) { recalculating_ = on; }
+    void setRecalculating(bool on) override { recalculating_ = on; }
+
+    // What the bitmap load drives: each setter acts like the user changing
+    // the control, so its own rule and recount (or redraw) follow.
+    CoreState& core() override { return state_; }
+    bool recalculating() const override { return recalculating_; }
+    Dialogs& dialogs() override { return dialogs_; }
+    QWidget* dialogOwner() override { return this; }
+    void setSizeText(SizeBox box, const QString& text) override;
+    void setSizeEnabled(SizeBox box, bool enabled) override;
+    void selectBaseFormat(int index) override;
+    bool detailEnabled() const override;
+    void setDetailEnabled(bool on) override;
+    void setPreviewTabEnabled(bool enabled) override;
+    void setSliderTileEnabled(bool enabled) override;
+    void setSliderTileValue(int value) override;
+    void setSliderZoomEnabled(bool enabled) override;
+    void clearPreview() override;
 
     Settings currentSettings() const;
     CoreState& coreState() { return state_; }
@@ -53,7 +72,7 @@ class MainWindow : public QWidget {
     TmemMapView* tmemMapView() const { return tmemMap_; }
 
     // Preview: the renderer is connected later through the drawer hook.
-    void drawPreview(float tilePos);
+    void drawPreview(float tilePos) override;
     void setPreviewDrawer(std::function<void(float)> drawer) { previewDrawer_ = std::move(drawer); }
     void setPreviewClearer(std::function<void()> clearer) { previewClearer_ = std::move(clearer); }
     // cmdBrowse: the bitmap load sequence is connected through this hook.
@@ -102,6 +121,7 @@ class MainWindow : public QWidget {
     void onFormResize();
     void applyTabLook(int index);
     void applyTheme(const QColor& back, const QColor& text);
+    QLineEdit* sizeBox(SizeBox box) const;
 
     Dialogs& dialogs_;
     CoreState state_;
