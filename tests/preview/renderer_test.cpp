@@ -317,6 +317,60 @@ TEST(DetailPass, Shift2RaisesZoomAndDrawsQuarterPixelDetail) {
         }
 }
 
+// Small viewports mix straight from the weights, large ones through a table;
+// both must give the same half-to-even means.
+struct MixPathRow {
+    const char* name;
+    bool detail;
+    int zoom;
+};
+
+class MixPaths : public ::testing::TestWithParam<MixPathRow> {};
+
+TEST_P(MixPaths, GiveExactHalfToEvenMeans) {
+    const MixPathRow& row = GetParam();
+    TileTable t;
+    Paint noisy = [](int r, int c) {
+        return Rgb{(r * 16 + c) % 256, (r * 37 + c * 11) % 256, (r + 3 * c) % 256};
+    };
+    PreviewInput in = Input(row.detail ? 1 : 0, row.zoom, row.detail ? 0.0f : 0.5f, "1", "0.5");
+    if (row.detail) {
+        t[0] = MakeLevel(16, 16, noisy); // every byte value appears
+        t[1] = MakeLevel(256, 256, [](int r, int c) {
+            return Rgb{(r * 5 + c) % 256, (c * 9) % 256, 255 - r};
+        });
+    } else {
+        t[0] = MakeLevel(256, 256, noisy);
+        t[1] = MakeLevel(128, 128, [](int r, int c) {
+            return Rgb{(r * 5 + c) % 256, (c * 9) % 256, 255 - r};
+        });
+    }
+    PreviewResult r = Render(t, in);
+    ASSERT_TRUE(r.completed);
+    for (int y = 0; y < r.viewH; ++y)
+        for (int x = 0; x < r.viewW; ++x) {
+            Rgb a, b;
+            if (row.detail) {
+                int s = row.zoom / 2, i = (y % (256 * row.zoom)) / s, j = (x % (256 * row.zoom)) / s;
+                a = Texel(t, 0, i % 16, j % 16);
+                b = Texel(t, 1, i / 2, j / 2);
+            } else {
+                int ty = (y % (256 * row.zoom)) / row.zoom, tx = (x % (256 * row.zoom)) / row.zoom;
+                a = Texel(t, 0, ty, tx);
+                b = Texel(t, 1, ty / 2, tx / 2);
+            }
+            Rgb want{HalfEvenMean(a[0], b[0]), HalfEvenMean(a[1], b[1]), HalfEvenMean(a[2], b[2])};
+            ASSERT_EQ(At(r, x, y), want) << x << "," << y;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Preview, MixPaths,
+                         ::testing::Values(MixPathRow{"LevelThroughTable", false, 1},
+                                           MixPathRow{"LevelDirect", false, 16},
+                                           MixPathRow{"DetailThroughTable", true, 2},
+                                           MixPathRow{"DetailDirect", true, 32}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // ---------------------------------------------------------------- background and cancelling
 
 TEST(Background, CellsTakeColoursFromTheRandomSourceRedLow) {
