@@ -25,7 +25,7 @@ class SilentDialogs : public vellora::Dialogs {
 // One edit of txtWidth through to a repainted map: the Change rule, the
 // count (with the start-up pictures' mip-maps regenerated), the labels, the
 // fill bar and a paint of all 4096 cells.
-void EditWidth(benchmark::State& state, bool wide) {
+void EditWidth(benchmark::State& state, bool wide, bool paintMap = true) {
     SilentDialogs dialogs;
     vellora::MainWindow window(dialogs);
     window.setExitHandler([] {});
@@ -41,9 +41,11 @@ void EditWidth(benchmark::State& state, bool wide) {
     int i = 0;
     for (auto _ : state) {
         width->setText(sizes[i++ % 4]);
-        QPixmap mapPixels = map->grab();
+        if (paintMap) {
+            QPixmap mapPixels = map->grab();
+            benchmark::DoNotOptimize(mapPixels);
+        }
         QPixmap resultPixels = result->grab();
-        benchmark::DoNotOptimize(mapPixels);
         benchmark::DoNotOptimize(resultPixels);
     }
 }
@@ -53,6 +55,11 @@ void BM_WidthEditToUpdatedWindow(benchmark::State& state) {
 }
 void BM_WidthEditToUpdatedWindowWide(benchmark::State& state) {
     EditWidth(state, true);
+}
+// The same without painting the map: what the count and the window's own
+// updates cost on their own.
+void BM_WidthEditWithoutMapPaint(benchmark::State& state) {
+    EditWidth(state, false, false);
 }
 
 void BM_StartUpToFirstShownWindow(benchmark::State& state) {
@@ -73,6 +80,10 @@ BENCHMARK(BM_WidthEditToUpdatedWindow)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_WidthEditToUpdatedWindowWide)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_WidthEditWithoutMapPaint)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
