@@ -291,7 +291,7 @@ void TestMainWindowLayout::themes() {
         QCOMPARE(f.window->themeIndex(), click == 7 ? 0 : click % 7);
         QCOMPARE(BackOf(f.window.get()), e.back);
         for (const char* name : {"chkLevels", "ChkBitDepth(3)", "grpFormat", "lblLevels", "TabContents(0)",
-                                 "fraDetailProps", "lblTSTile"}) {
+                                 "fraDetailProps", "lblTSTile", "MapLabel0", "MapLabel1", "TabContents(2)"}) {
             QWidget* w = f.get<QWidget>(name);
             QVERIFY2(BackOf(w) == e.back, qPrintable(at + QLatin1Char(' ') + QLatin1String(name)));
             QVERIFY2(TextOf(w) == e.text, qPrintable(at + QLatin1Char(' ') + QLatin1String(name)));
