@@ -71,6 +71,11 @@ class MainWindow : public QWidget, public LoadHost {
     const CountResult& lastResult() const { return last_; }
     TmemMapView* tmemMapView() const { return tmemMap_; }
 
+    // The window's flags as references, for a preview driver that keeps
+    // them: the recount guard and the pending-redraw mark.
+    bool& recalculatingFlag() { return recalculating_; }
+    bool& redrawPendingFlag() { return redrawPending_; }
+
     // Preview: the renderer is connected later through the drawer hook.
     void drawPreview(float tilePos) override;
     void setPreviewDrawer(std::function<void(float)> drawer) { previewDrawer_ = std::move(drawer); }
@@ -127,6 +132,7 @@ class MainWindow : public QWidget, public LoadHost {
     CoreState state_;
     CountResult last_;
     bool recalculating_ = false;
+    bool redrawPending_ = false;
     bool resizeReady_ = false;
     bool wideToggle_ = false;
     int themeIndex_ = 0;
