@@ -393,6 +393,25 @@ PreviewPlan PlanPreview(const TileTable& tiles, const PreviewInput& input) {
     return plan;
 }
 
+namespace {
+
+// A random colour value from 0 to 16,000,000, rounded half to even; red is
+// its low byte. A source that strays outside [0, 1) is held to the range.
+std::uint32_t CellColour(double u) {
+    double v = u * 16000000.0;
+    if (!(v > 0.0))
+        return 0;
+    if (v >= 16000000.0)
+        return 16000000;
+    auto whole = static_cast<std::uint32_t>(v);
+    double rest = v - whole;
+    whole +=
+        static_cast<std::uint32_t>(rest > 0.5) | (static_cast<std::uint32_t>(rest == 0.5) & (whole & 1u));
+    return whole;
+}
+
+} // namespace
+
 PassOutcome DrawBackground(const PreviewPlan& plan, PreviewCanvas& canvas, const PreviewRandom& random,
                            const PreviewCheckpoint& checkpoint) {
     if (!plan.zoomValid || plan.zoom <= 0)
@@ -407,20 +426,18 @@ PassOutcome DrawBackground(const PreviewPlan& plan, PreviewCanvas& canvas, const
                 return PassOutcome::Cancelled;
             break;
         }
+        std::int64_t drawnEnd = 0; // the band's first pixel row is complete up to here
         for (std::int64_t x = 0; x < canvas.surfaceW && x < canvas.width; x += cell) {
-            double u = random ? random() : 0.0;
-            double v = Nearest(u * 16000000.0);
-            auto value = static_cast<std::uint32_t>(std::clamp(std::isnan(v) ? 0.0 : v, 0.0, 16000000.0));
-            auto r = static_cast<std::uint8_t>(value & 0xFF);
-            auto g = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-            auto b = static_cast<std::uint8_t>((value >> 16) & 0xFF);
-            std::int64_t x1 = std::min(clip.w, x + cell);
-            std::int64_t y1 = std::min(clip.h, y + cell);
-            if (x1 <= x || y1 <= y)
+            const std::uint32_t value = CellColour(random ? random() : 0.0);
+            const std::int64_t x1 = std::min(clip.w, x + cell);
+            if (x1 <= x || y >= clip.h)
                 continue;
-            PutRun(RowAt(canvas, y) + 3 * x, x1 - x, r, g, b);
-            RepeatRow(canvas, y, y1, x, x1);
+            PutRun(RowAt(canvas, y) + 3 * x, x1 - x, static_cast<std::uint8_t>(value & 0xFF),
+                   static_cast<std::uint8_t>((value >> 8) & 0xFF),
+                   static_cast<std::uint8_t>((value >> 16) & 0xFF));
+            drawnEnd = x1;
         }
+        RepeatRow(canvas, y, std::min(clip.h, y + cell), 0, drawnEnd);
         if (checkpoint && checkpoint())
             return PassOutcome::Cancelled;
     }
@@ -481,17 +498,22 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
     const Mixer mix(static_cast<double>(plan.tileFrac));
     const PixelGrid& grid = level.Pixels;
 
+    const std::int64_t fullCols = std::min(cols, clip.w / block);
     auto drawRows = [&](auto colourOf) {
         for (std::int64_t y = 0; y < rows; ++y) {
             const std::int64_t top = y * block;
             std::uint8_t* out = RowAt(canvas, top);
             const std::uint8_t* src = grid.at(static_cast<int>(y), 0);
-            const std::uint8_t* nsrc = blend ? next->at(static_cast<int>(y / 2), 0) : nullptr;
-            for (std::int64_t x = 0; x < cols; ++x) {
-                std::uint8_t rgb[3];
+            // Without a blend the next level is never read; src stands in.
+            const std::uint8_t* nsrc = blend ? next->at(static_cast<int>(y / 2), 0) : src;
+            std::uint8_t rgb[3];
+            for (std::int64_t x = 0; x < fullCols; ++x) {
                 colourOf(src + 4 * x, nsrc + 4 * (x / 2), rgb);
-                const std::int64_t left = x * block;
-                PutRun(out + 3 * left, std::min(block, clip.w - left), rgb[0], rgb[1], rgb[2]);
+                PutRun(out + 3 * x * block, block, rgb[0], rgb[1], rgb[2]);
+            }
+            if (fullCols < cols) { // a block cut by the viewport's right edge
+                colourOf(src + 4 * fullCols, nsrc + 4 * (fullCols / 2), rgb);
+                PutRun(out + 3 * fullCols * block, clip.w - fullCols * block, rgb[0], rgb[1], rgb[2]);
             }
             RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
         }
