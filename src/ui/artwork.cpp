@@ -4,6 +4,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace vellora::artwork {
 
 namespace {
@@ -11,8 +13,11 @@ namespace {
 // A small grid of texels shrinking into a pyramid: the program's emblem.
 void DrawEmblem(QPainter& p, const QRectF& r) {
     const QColor blue(0, 0, 127), light(0, 0, 254), yellow(255, 255, 0);
+    // Each level is half the one before, so the row needs twice the first
+    // square's width.
     double x = r.left();
-    double size = r.height();
+    double size = std::min(r.height(), r.width() / 2);
+    p.setBrush(Qt::NoBrush);
     int level = 0;
     while (size >= 2 && x + size <= r.right() + 0.5) {
         p.fillRect(QRectF(x, r.bottom() - size, size, size), level % 2 ? light : blue);

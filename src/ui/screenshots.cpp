@@ -2,6 +2,7 @@
 #include "screenshots.h"
 
 #include "mainwindow.h"
+#include "splash.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,6 +39,13 @@ QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
                 written << file;
         }
     }
+    // The splash as it stands over the window during start-up.
+    Splash splash;
+    splash.showAndPaint();
+    const QString file = QDir(dir).filePath(QStringLiteral("splash.png"));
+    if (splash.grab().save(file))
+        written << file;
+    splash.close();
     return written;
 }
 
