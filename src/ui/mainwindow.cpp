@@ -794,6 +794,20 @@ void MainWindow::clearPreview() {
     picPreview_->update();
 }
 
+void MainWindow::replacePreviewBox(QWidget* surface) {
+    if (!surface || surface == picPreview_)
+        return;
+    QWidget* old = picPreview_;
+    surface->setParent(old->parentWidget());
+    surface->setGeometry(old->geometry());
+    surface->setObjectName(QStringLiteral("picPreview"));
+    // Keep its place in the stacking order: under the scroll bars and labels.
+    surface->stackUnder(old);
+    surface->setVisible(!old->isHidden());
+    picPreview_ = surface;
+    delete old;
+}
+
 QLineEdit* MainWindow::sizeBox(SizeBox box) const {
     switch (box) {
     case SizeBox::Width:

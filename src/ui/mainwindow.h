@@ -80,6 +80,10 @@ class MainWindow : public QWidget, public LoadHost {
     void drawPreview(float tilePos) override;
     void setPreviewDrawer(std::function<void(float)> drawer) { previewDrawer_ = std::move(drawer); }
     void setPreviewClearer(std::function<void()> clearer) { previewClearer_ = std::move(clearer); }
+    // picPreview: a plain box until the renderer's surface takes its place,
+    // its position and its name.
+    QWidget* previewBox() const { return picPreview_; }
+    void replacePreviewBox(QWidget* surface);
     // cmdBrowse: the bitmap load sequence is connected through this hook.
     void setBrowseHandler(std::function<void()> handler) { browseHandler_ = std::move(handler); }
     void browse();

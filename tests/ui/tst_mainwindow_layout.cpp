@@ -250,6 +250,13 @@ void TestMainWindowLayout::anchoredControlsFollowTheWindow() {
     QCOMPARE(about->height(), 0);
     QVERIFY(pic->height() >= 0);
 
+    // A surface put in the placeholder's place is fitted from then on.
+    auto* surface = new QWidget;
+    f.window->replacePreviewBox(surface);
+    QCOMPARE(f.get<QWidget>("picPreview"), surface);
+    QCOMPARE(surface->parentWidget(), Page(f, 3));
+    pic = surface;
+
     // And the design size brings the design geometry back.
     f.window->resize(twips(6345), twips(6705));
     QApplication::processEvents();
