@@ -4,6 +4,7 @@
 #include "core/tmemmap.h"
 
 #include <QColor>
+#include <QImage>
 #include <QRect>
 #include <QWidget>
 
@@ -48,8 +49,11 @@ class TmemMapView : public QWidget {
 
   private:
     void buildLayout();
+    void rebuildCache();
 
     TmemMap map_{};
+    QImage cache_;
+    bool cacheDirty_ = true;
     bool hasMap_ = false;
     bool built_ = false;
     int cellPixels_ = 5;
