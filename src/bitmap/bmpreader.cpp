@@ -206,6 +206,16 @@ BmpReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level) {
         return Refuse(result, "Bmp too large for its file: the pixel rows need " + std::to_string(needed) +
                                   " bytes but the file has " + std::to_string(in.size()));
 
+    // The grid takes four bytes a pixel whatever the file's depth, so a
+    // one-bit claim could still ask for 32 times its row bytes. Bound the
+    // grid itself by the file too: a real 4-bit picture needs 8 times.
+    const std::uint64_t gridBytes =
+        4 * static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(height);
+    if (gridBytes > 64 * static_cast<std::uint64_t>(in.size()) + 16 * kSlack)
+        return Refuse(result, "Bmp too large for its file: " + std::to_string(h.width) + " x " +
+                                  std::to_string(height) + " pixels from " + std::to_string(in.size()) +
+                                  " bytes");
+
     PixelGrid grid(height, h.width);
     if (Decodable(h.bitCount)) {
         Palette palette{};

@@ -180,6 +180,16 @@ std::vector<std::uint8_t> WithField(std::vector<std::uint8_t> bytes, std::size_t
     return bytes;
 }
 
+// A 1-bit 16384 x 16384 header padded with zeros to the given file size.
+std::vector<std::uint8_t> OneBitClaim(std::size_t fileSize) {
+    auto bytes = BuildBmp(BmpDesc{.width = 2, .height = 2, .bitCount = 24, .rows = {{1, 2, 3}, {4, 5, 6}}});
+    bytes = WithField(bytes, 18, 16384, 4);
+    bytes = WithField(bytes, 22, 16384, 4);
+    bytes = WithField(bytes, 28, 1, 2);
+    bytes.resize(fileSize, 0);
+    return bytes;
+}
+
 TEST(BmpReaderTest, RefusesBadHeadersAndSizes) {
     const auto base =
         BuildBmp(BmpDesc{.width = 2, .height = 2, .bitCount = 24, .rows = {{1, 2, 3}, {4, 5, 6}}});
@@ -201,6 +211,8 @@ TEST(BmpReaderTest, RefusesBadHeadersAndSizes) {
          "Bmp too large"},
         {"ClaimFarBeyondFile", bigClaim, "Bmp too large for its file"},
         {"UnknownDepthFarBeyondFile", WithField(bigClaim, 28, 1, 2), "Bmp too large for its file"},
+        // 3 MiB is plenty for 16384 x 16384 one-bit rows, but the grid would take 1 GiB.
+        {"OneBitGridFarBeyondFile", OneBitClaim(3u << 20), "Bmp too large for its file"},
     };
     for (const RefuseCase& c : cases) {
         SCOPED_TRACE(c.name);
