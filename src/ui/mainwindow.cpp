@@ -8,7 +8,10 @@
 #include "core/inputrules.h"
 #include "core/numeric.h"
 #include "dialogs.h"
+#include "loadsequence.h"
 #include "picturebox.h"
+#include "previewdriver.h"
+#include "previewsurface.h"
 #include "splash.h"
 #include "tmemmapview.h"
 #include "twips.h"
@@ -191,13 +194,19 @@ QString FromCaption(const std::string& caption) {
 }
 
 enum DimensionBox { WidthBox, HeightBox, DetailWidthBox, DetailHeightBox };
+
+// Where every drawing pass puts picPreview inside the preview page, in twips.
+constexpr int kSurfaceLeftTwips = 180;
+constexpr int kSurfaceTopTwips = 600;
 constexpr DimensionRule kRules[] = {kWidthRule, kHeightRule, kDetailWidthRule, kDetailHeightRule};
 
 } // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
     exitHandler_ = [] { QCoreApplication::exit(0); };
+    browseHandler_ = [this] { LoadSettingsFromBmp(*this); };
     buildWindow();
+    bindPreviewDriver(qobject_cast<PreviewSurface*>(picPreview_));
     connectHandlers();
 }
 
@@ -406,10 +415,9 @@ void MainWindow::buildPreviewPage(QWidget* page) {
                                    twipsRect(180, 90, 5235, 195));
     FitWidth(chkUse2x2_);
 
-    // The surface the renderer draws into; until it is connected this is a
-    // plain box the size of its viewport.
-    picPreview_ = new QWidget(page);
-    picPreview_->setObjectName(QStringLiteral("picPreview"));
+    // The surface the passes draw on. Made before the bars and labels, so a
+    // surface larger than its viewport during a pass stays under them.
+    picPreview_ = new PreviewSurface(page);
     picPreview_->setGeometry(twipsRect(2790, 2160, 240, 240));
     PinPalette(picPreview_);
 
@@ -756,6 +764,9 @@ void MainWindow::onDetailToggled() {
 void MainWindow::onUse2x2Toggled() {
     if (!state_.bitmapLoaded)
         return;
+    // Regenerating replaces level pictures a running pass is reading.
+    if (deferWhileDrawing(&MainWindow::onUse2x2Toggled))
+        return;
     // The level box holds the last level counted; an empty or stray text
     // falls back to the count's own answer so the generator never reaches
     // past the records in use.
@@ -786,12 +797,60 @@ void MainWindow::onDimensionChanged(QLineEdit* box, int rule) {
 void MainWindow::drawPreview(float tilePos) {
     if (previewDrawer_)
         previewDrawer_(tilePos);
+    else if (driver_)
+        driver_->Drawbmp(tilePos);
 }
 
 void MainWindow::clearPreview() {
+    if (PreviewSurface* surface = previewSurface())
+        surface->clearSurface();
     if (previewClearer_)
         previewClearer_();
     picPreview_->update();
+}
+
+PreviewSurface* MainWindow::previewSurface() const {
+    return qobject_cast<PreviewSurface*>(picPreview_);
+}
+
+QSize MainWindow::previewViewport() const {
+    // Measured from where a pass puts the surface, not from where it is now:
+    // the first pass moves it there from its design place.
+    return QSize(std::max(0, sliderZoom_->x() - twips(kSurfaceLeftTwips)),
+                 std::max(0, sliderTile_->y() - twips(kSurfaceTopTwips)));
+}
+
+void MainWindow::bindPreviewDriver(PreviewSurface* surface) {
+    driver_.reset();
+    if (!surface)
+        return;
+    PreviewSources sources;
+    sources.detailFlag = [this] { return chkDetailEnabled_->isChecked() ? 1 : 0; };
+    sources.shiftText = [this] { return txtShift_->text(); };
+    sources.lodFracText = [this] { return txtLODFrac_->text(); };
+    sources.viewportPixels = [this] { return previewViewport(); };
+    driver_ =
+        std::make_unique<PreviewDriver>(PreviewFlags{recalculating_, redrawPending_, state_.bitmapLoaded},
+                                        state_.tiles, std::move(sources), sliderZoom_, surface, dialogs_);
+    connect(surface, &PreviewSurface::surfaceSizeChanged, this, &MainWindow::onSurfaceSized);
+}
+
+void MainWindow::onSurfaceSized(QSize size) {
+    // A pass places the surface before it draws; a resize only fits it.
+    if (driver_ && driver_->isDrawing())
+        picPreview_->move(twips(kSurfaceLeftTwips), twips(kSurfaceTopTwips));
+    picPreview_->resize(size);
+}
+
+bool MainWindow::deferWhileDrawing(void (MainWindow::*handler)()) {
+    if (!driver_ || !driver_->isDrawing())
+        return false;
+    // Clicked inside a pass's checkpoint: the pass still reads the level
+    // table, so nothing may replace the pictures under it. Stop the pass and
+    // run the click once it has unwound.
+    redrawPending_ = true;
+    QTimer::singleShot(0, this, handler);
+    return true;
 }
 
 void MainWindow::replacePreviewBox(QWidget* surface) {
@@ -805,6 +864,8 @@ void MainWindow::replacePreviewBox(QWidget* surface) {
     surface->stackUnder(old);
     surface->setVisible(!old->isHidden());
     picPreview_ = surface;
+    // The driver draws on the old surface: it goes with it.
+    bindPreviewDriver(qobject_cast<PreviewSurface*>(surface));
     delete old;
 }
 
@@ -854,6 +915,8 @@ void MainWindow::setSliderZoomEnabled(bool enabled) {
 }
 
 void MainWindow::browse() {
+    if (deferWhileDrawing(&MainWindow::browse))
+        return;
     if (browseHandler_)
         browseHandler_();
 }
@@ -1046,8 +1109,11 @@ void MainWindow::onFormResize() {
             break;
         }
     }
-    picPreview_->resize(std::max(0, sliderZoom_->x() - picPreview_->x()),
-                        std::max(0, sliderTile_->y() - picPreview_->y()));
+    const QSize fitted(std::max(0, sliderZoom_->x() - picPreview_->x()),
+                       std::max(0, sliderTile_->y() - picPreview_->y()));
+    if (PreviewSurface* surface = previewSurface())
+        surface->setSurfaceSize(fitted); // fitted without drawing
+    picPreview_->resize(fitted);
 }
 
 } // namespace vellora

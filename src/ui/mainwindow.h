@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -26,6 +27,8 @@ namespace vellora {
 
 class Dialogs;
 class PictureBox;
+class PreviewDriver;
+class PreviewSurface;
 class TmemMapView;
 
 // The program's one working window: the calculator, preview, TMEM map and
@@ -76,15 +79,24 @@ class MainWindow : public QWidget, public LoadHost {
     bool& recalculatingFlag() { return recalculating_; }
     bool& redrawPendingFlag() { return redrawPending_; }
 
-    // Preview: the renderer is connected later through the drawer hook.
+    // Drawbmp: draws the preview on picPreview through the window's own
+    // driver. A drawer set here replaces it (tests that only count requests).
     void drawPreview(float tilePos) override;
     void setPreviewDrawer(std::function<void(float)> drawer) { previewDrawer_ = std::move(drawer); }
+    // Runs after the surface has been cleared.
     void setPreviewClearer(std::function<void()> clearer) { previewClearer_ = std::move(clearer); }
-    // picPreview: a plain box until the renderer's surface takes its place,
-    // its position and its name.
+    // picPreview, and the driver that draws on it (null once a widget that is
+    // no surface has taken its place).
     QWidget* previewBox() const { return picPreview_; }
+    PreviewSurface* previewSurface() const;
+    PreviewDriver* previewDriver() const { return driver_.get(); }
+    // The visible part of picPreview in pixels: from where a pass places it
+    // to the zoom bar's left edge and the tile bar's top edge.
+    QSize previewViewport() const;
+    // Puts another widget in picPreview's place; a PreviewSurface gets a
+    // driver of its own.
     void replacePreviewBox(QWidget* surface);
-    // cmdBrowse: the bitmap load sequence is connected through this hook.
+    // cmdBrowse runs the bitmap load; tests may put another handler here.
     void setBrowseHandler(std::function<void()> handler) { browseHandler_ = std::move(handler); }
     void browse();
     // btnExit: ends the program; tests replace it.
@@ -128,6 +140,9 @@ class MainWindow : public QWidget, public LoadHost {
     void onTileSliderChanged(int value);
     void onDimensionChanged(QLineEdit* box, int rule);
     void onFormResize();
+    void bindPreviewDriver(PreviewSurface* surface);
+    void onSurfaceSized(QSize size);
+    bool deferWhileDrawing(void (MainWindow::*handler)());
     void applyTabLook(int index);
     void applyTheme(const QColor& back, const QColor& text);
     QLineEdit* sizeBox(SizeBox box) const;
@@ -146,6 +161,7 @@ class MainWindow : public QWidget, public LoadHost {
     std::function<void()> previewClearer_;
     std::function<void()> browseHandler_;
     std::function<void()> exitHandler_;
+    std::unique_ptr<PreviewDriver> driver_;
 
     // Controls the handlers use; every control also carries its design name
     // as its object name.
