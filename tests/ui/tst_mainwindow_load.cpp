@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The window as the host of the bitmap load: its setters behave like the
-// user changing the controls, and a whole load ends in a counted window.
+// user changing the controls, and a whole load ends in a counted window with
+// its picture drawn.
 #include "mainwindowfixture.h"
 
+#include "bitmap/bmpreader.h"
+#include "bitmap/mipmap.h"
 #include "bmpbuilder.h"
 #include "ui/loadsequence.h"
+#include "ui/previewdriver.h"
+#include "ui/previewsurface.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -16,12 +21,79 @@
 
 using namespace vellora;
 
+namespace {
+
+// A started window with its own preview and its own cmdBrowse handler, as
+// the program runs it.
+struct RealWindow {
+    ScriptedDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
+
+    RealWindow() {
+        window = std::make_unique<MainWindow>(dialogs);
+        window->setExitHandler([] {});
+        window->startUp(4321);
+        QApplication::processEvents();
+    }
+
+    template <class T> T* get(const char* name) const {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("missing control %s", name);
+        return w;
+    }
+    long shownTotal() const {
+        static const QRegularExpression re(QStringLiteral("(\\d+) Bytes"));
+        const auto m = re.match(get<QLabel>("lblExcede")->text());
+        return m.hasMatch() ? m.captured(1).toLong() : -1;
+    }
+
+    PreviewSurface* surface() const { return window->previewSurface(); }
+    PreviewDriver* driver() const { return window->previewDriver(); }
+    const TileTable& tiles() const { return window->coreState().tiles; }
+    QRgb shown(int x, int y) const { return surface()->image().pixel(x, y) & 0xFFFFFF; }
+    bool countsLikeTheCore() const {
+        CoreState copy = window->coreState();
+        return shownTotal() == CalcTMEM(window->currentSettings(), copy).totalBytes;
+    }
+};
+
+QString WriteTestBmp(const QTemporaryDir& dir, const char* name, const testbmp::BmpSpec& spec) {
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    return testbmp::WriteBmp(path.toStdString(), spec) ? path : QString();
+}
+
+testbmp::BmpSpec Colourful(int width, int height, int bitCount = 24) {
+    testbmp::BmpSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.bitCount = bitCount;
+    spec.pixel = [](int row, int col) {
+        return static_cast<std::uint32_t>((col * 9 + 5) % 256 << 16 | (row * 11 + 3) % 256 << 8 | 180);
+    };
+    return spec;
+}
+
+QRgb Texel(const TileLevel& level, int row, int col) {
+    const std::uint8_t* p = level.Pixels.at(row, col);
+    return qRgb(p[0], p[1], p[2]) & 0xFFFFFF;
+}
+
+} // namespace
+
 class TestMainWindowLoad : public QObject {
     Q_OBJECT
   private slots:
     void hostSetters();
     void hostSettersUnderGuard();
     void wholeLoad();
+    void cmdBrowseLoadsAndDraws24BitBase();
+    void cancelledBaseLeavesCalculatorWorking();
+    void refusedBaseFile_data();
+    void refusedBaseFile();
+    void tileQuestionLeftAloneGenerates();
+    void detailToggleAfterLoad_data();
+    void detailToggleAfterLoad();
 };
 
 void TestMainWindowLoad::hostSetters() {
@@ -100,6 +172,205 @@ void TestMainWindowLoad::wholeLoad() {
     CoreState copy = f.window->coreState();
     QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).totalBytes);
     QVERIFY(!f.drawn.empty());
+}
+
+void TestMainWindowLoad::cmdBrowseLoadsAndDraws24BitBase() {
+    QTemporaryDir dir;
+    const QString path = WriteTestBmp(dir, "base24.bmp", Colourful(64, 32));
+    QVERIFY(!path.isEmpty());
+    RealWindow f;
+    const int completed = f.driver()->passesCompleted();
+    // Confirm, no detail map, the base, the 24-bit note, generated tiles.
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Ok, MsgResult::Yes};
+    f.dialogs.fileAnswers = {path};
+    f.get<QPushButton>("cmdBrowse")->click();
+
+    QCOMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("64"));
+    QCOMPARE(f.get<QLineEdit>("txtHeight")->text(), QStringLiteral("32"));
+    QVERIFY(f.get<QRadioButton>("ChkBitDepth(5)")->isChecked());
+    QCOMPARE(f.dialogs.messages.size(), 4);
+    QCOMPARE(f.dialogs.messages[2].prompt,
+             QStringLiteral("24 bit loaded, could this be a greyscale image? Select correct setting."));
+    QCOMPARE(f.dialogs.messages[2].style, MsgStyle::Ok);
+    QVERIFY(!f.window->isRecalculating());
+    QVERIFY(f.countsLikeTheCore());
+
+    // One finished pass of the base (level 1, the detail map being on):
+    // 3 x 64 x 2 by 3 x 32 x 2 pixels, shrunk to the viewport's width.
+    QCOMPARE(f.driver()->passesCompleted(), completed + 1);
+    QCOMPARE(f.driver()->lastPlan().tileIndex, 1);
+    QCOMPARE(f.surface()->surfaceSize(), QSize(360, 192));
+    const TileLevel& base = f.tiles()[1];
+    for (const QPoint texel : {QPoint(0, 0), QPoint(63, 31), QPoint(17, 5), QPoint(40, 30)}) {
+        QCOMPARE(f.shown(2 * texel.x(), 2 * texel.y()), Texel(base, texel.y(), texel.x()));
+        QCOMPARE(f.shown(2 * texel.x() + 1, 2 * texel.y() + 1 + 64), Texel(base, texel.y(), texel.x()));
+    }
+}
+
+void TestMainWindowLoad::cancelledBaseLeavesCalculatorWorking() {
+    RealWindow f;
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
+    f.get<QPushButton>("cmdBrowse")->click(); // no file for the base
+    QCOMPARE(f.dialogs.fileRequests.size(), 1);
+    QVERIFY(!f.window->isRecalculating());
+    QVERIFY(!f.window->coreState().bitmapLoaded);
+    QVERIFY(f.surface()->isClear());
+
+    // A later change recounts at once; a slider move draws nothing.
+    f.get<QLineEdit>("txtWidth")->setText(QStringLiteral("32"));
+    QVERIFY(f.countsLikeTheCore());
+    QVERIFY(f.shownTotal() < 2936L); // half the width of the start-up texture
+    const int started = f.driver()->passesStarted();
+    f.get<QScrollBar>("sliderTile")->setValue(10);
+    QCOMPARE(f.driver()->passesStarted(), started);
+    QVERIFY(f.surface()->isClear());
+}
+
+void TestMainWindowLoad::refusedBaseFile_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    auto bytes = [](const std::vector<std::uint8_t>& v) {
+        return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
+    };
+    testbmp::BmpSpec odd = Colourful(8, 8);
+    odd.headerSize = 77;
+    QTest::newRow("unknown header size")
+        << bytes(testbmp::BuildBmp(odd)) << QString::fromLatin1(kUnknownBmpType);
+    std::vector<std::uint8_t> zeroWide = testbmp::BuildBmp(Colourful(8, 8));
+    testbmp::Patch32(zeroWide, 18, 0);
+    QTest::newRow("zero width") << bytes(zeroWide) << QStringLiteral("Invalid bmp size");
+    std::vector<std::uint8_t> huge = testbmp::BuildBmp(Colourful(8, 8));
+    testbmp::Patch32(huge, 18, 0x7FFFFFFF);
+    QTest::newRow("absurd width") << bytes(huge) << QStringLiteral("Bmp too large");
+    std::vector<std::uint8_t> tall = testbmp::BuildBmp(Colourful(8, 8));
+    testbmp::Patch32(tall, 22, 16000);
+    testbmp::Patch32(tall, 18, 16000);
+    QTest::newRow("rows far beyond the file") << bytes(tall) << QStringLiteral("Bmp too large for its file");
+    QTest::newRow("empty file") << QByteArray() << QString::fromLatin1(kUnknownBmpType);
+}
+
+void TestMainWindowLoad::refusedBaseFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hostile.bmp"));
+    QVERIFY(testbmp::WriteBytes(path.toStdString(), std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+
+    RealWindow f;
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Ok};
+    f.dialogs.fileAnswers = {path};
+    f.get<QPushButton>("cmdBrowse")->click();
+
+    // Refused with the reader's reason, and the load ends there.
+    QCOMPARE(f.dialogs.messages.size(), 3);
+    QVERIFY2(f.dialogs.messages[2].prompt.startsWith(reason), qPrintable(f.dialogs.messages[2].prompt));
+    QVERIFY(!f.window->isRecalculating());
+    QVERIFY(!f.window->coreState().bitmapLoaded);
+    QVERIFY(f.surface()->isClear());
+    QVERIFY(f.get<QLineEdit>("txtWidth")->isEnabled());
+    QCOMPARE(f.tiles()[1].Pixels.rows, 1);
+
+    f.get<QLineEdit>("txtHeight")->setText(QStringLiteral("16"));
+    QVERIFY(f.countsLikeTheCore());
+    QVERIFY(f.shownTotal() != 2936L);
+}
+
+void TestMainWindowLoad::tileQuestionLeftAloneGenerates() {
+    QTemporaryDir dir;
+    const QString path = WriteTestBmp(dir, "base16.bmp", Colourful(32, 32, 16));
+    QVERIFY(!path.isEmpty());
+    RealWindow f;
+    // First a load that declines generation and loads no tile file ...
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::No, MsgResult::Ok};
+    f.dialogs.fileAnswers = {path};
+    f.get<QPushButton>("cmdBrowse")->click();
+    QVERIFY(f.window->coreState().noAutoTiles);
+    QCOMPARE(f.tiles()[2].Pixels.rows, 1);
+
+    // ... then one where the question is left to time out. The box answers
+    // with its default button, Yes, after its 4 seconds.
+    f.dialogs.messages.clear();
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
+    f.dialogs.defaultMessageAnswer = MsgResult::Yes;
+    f.dialogs.fileAnswers = {path};
+    f.get<QPushButton>("cmdBrowse")->click();
+    QCOMPARE(f.dialogs.messages.size(), 3);
+    const ScriptedDialogs::Message& question = f.dialogs.messages[2];
+    QCOMPARE(question.prompt, QStringLiteral("Do you want to Auto Generate Mip-Map Tiles? (Default)"));
+    QCOMPARE(question.title, QStringLiteral("Tile Generation"));
+    QCOMPARE(question.timeout, 4);
+    QCOMPARE(question.style, MsgStyle::YesNo | MsgStyle::Question);
+    QVERIFY(!f.window->coreState().noAutoTiles);
+
+    // The levels below the base are the generator's, from the base loaded.
+    TileTable expected = f.tiles();
+    GeneratebmpMipMap(expected, f.window->lastResult().maxIndex, 1, MipFilter::Weighted3x3);
+    QVERIFY(f.window->lastResult().maxIndex >= 3);
+    for (int level = 2; level <= f.window->lastResult().maxIndex; ++level) {
+        const auto i = static_cast<std::size_t>(level);
+        QVERIFY(f.tiles()[i].Pixels.rows > 1);
+        QCOMPARE(f.tiles()[i].Pixels.rgba, expected[i].Pixels.rgba);
+    }
+}
+
+void TestMainWindowLoad::detailToggleAfterLoad_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Yes resets the pictures") << MsgResult::Yes;
+    QTest::newRow("No undoes the toggle") << MsgResult::No;
+}
+
+void TestMainWindowLoad::detailToggleAfterLoad() {
+    QFETCH(int, answer);
+    QTemporaryDir dir;
+    const QString path = WriteTestBmp(dir, "base.bmp", Colourful(32, 32, 32));
+    QVERIFY(!path.isEmpty());
+    RealWindow f;
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Yes};
+    f.dialogs.fileAnswers = {path};
+    f.get<QPushButton>("cmdBrowse")->click();
+    QVERIFY(f.window->coreState().bitmapLoaded);
+    const TileTable before = f.tiles();
+    const long total = f.shownTotal();
+    const QImage picture = f.surface()->image();
+    const int started = f.driver()->passesStarted();
+    auto* detail = f.get<QCheckBox>("chkDetailEnabled");
+    auto* tile = f.get<QScrollBar>("sliderTile");
+    auto* zoom = f.get<QScrollBar>("sliderZoom");
+    auto* width = f.get<QLineEdit>("txtWidth");
+    QVERIFY(detail->isChecked());
+
+    f.dialogs.messages.clear();
+    f.dialogs.messageAnswers = {answer};
+    detail->click();
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QCOMPARE(f.dialogs.messages[0].title, QStringLiteral("Warning!"));
+    QVERIFY(!f.window->isRecalculating());
+    if (answer == MsgResult::Yes) {
+        QVERIFY(!detail->isChecked());
+        QVERIFY(!f.window->coreState().bitmapLoaded);
+        for (const TileLevel& level : f.tiles()) {
+            QCOMPARE(level.Pixels.rows, 1);
+            QCOMPARE(level.Pixels.cols, 1);
+        }
+        QVERIFY(!tile->isEnabled());
+        QVERIFY(!zoom->isEnabled());
+        QVERIFY(width->isEnabled());
+        QVERIFY(f.surface()->isClear());
+        QVERIFY(f.countsLikeTheCore());
+    } else {
+        QVERIFY(detail->isChecked());
+        QVERIFY(f.window->coreState().bitmapLoaded);
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            QCOMPARE(f.tiles()[i].Width, before[i].Width);
+            QCOMPARE(f.tiles()[i].Pixels.rgba, before[i].Pixels.rgba);
+        }
+        QVERIFY(tile->isEnabled());
+        QVERIFY(zoom->isEnabled());
+        QVERIFY(!width->isEnabled());
+        QCOMPARE(f.shownTotal(), total);
+        QCOMPARE(f.surface()->image(), picture);
+        QCOMPARE(f.driver()->passesStarted(), started);
+    }
 }
 
 QTEST_MAIN(TestMainWindowLoad)
