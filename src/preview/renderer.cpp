@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "renderer.h"
 
+#include "byteblend.h"
 #include "core/numeric.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <random>
 #include <string>
 
@@ -54,136 +54,6 @@ std::string Quoted(const std::string& s) {
     std::string shown = s.size() > 40 ? s.substr(0, 40) + "..." : s;
     return "\"" + shown + "\"";
 }
-
-// (1 - w) * a + w * b for bytes a and b, rounded half to even. Evaluated in
-// fixed point with 48 fraction bits, which is exact: a single-precision
-// weight of at least 2^-24 is a whole multiple of 2^-48, and a smaller one
-// moves no byte. Integer arithmetic also keeps the inner loops free of
-// floating-point conversions and of the rounding mode.
-class Mixer {
-  public:
-    explicit Mixer(double w) {
-        w = std::clamp(w, 0.0, 1.0);
-        take_ = static_cast<std::uint64_t>(Nearest(std::ldexp(w, kFracBits)));
-        keep_ = kOne - take_;
-    }
-    std::uint8_t operator()(std::uint32_t a, std::uint32_t b) const { return Round(keep(a) + take(b)); }
-    std::uint64_t keep(std::uint32_t a) const { return keep_ * a; }
-    std::uint64_t take(std::uint32_t b) const { return take_ * b; }
-    static std::uint8_t Round(std::uint64_t sum) {
-        // Adding half minus one, plus one more when the whole part is odd,
-        // carries into the whole part exactly when half to even rounds up.
-        return static_cast<std::uint8_t>((sum + (kHalf - 1) + ((sum >> kFracBits) & 1u)) >> kFracBits);
-    }
-
-  private:
-    static constexpr int kFracBits = 48;
-    static constexpr std::uint64_t kOne = std::uint64_t{1} << kFracBits;
-    static constexpr std::uint64_t kHalf = kOne >> 1;
-    std::uint64_t keep_ = kOne;
-    std::uint64_t take_ = 0;
-};
-
-// Which bytes a detail map's visible part holds, in any of its channels.
-struct ByteSet {
-    bool has[256] = {};
-    int count = 0;
-    ByteSet() = default;
-    static ByteSet All() {
-        ByteSet all;
-        std::fill(std::begin(all.has), std::end(all.has), true);
-        all.count = 256;
-        return all;
-    }
-    ByteSet(const PixelGrid& grid, std::int64_t rows, std::int64_t cols) {
-        for (std::int64_t r = 0; r < rows; ++r) {
-            const std::uint8_t* p = grid.at(static_cast<int>(r), 0);
-            for (std::int64_t c = 0; c < cols; ++c, p += 4)
-                for (int ch = 0; ch < 3; ++ch)
-                    if (!has[p[ch]]) {
-                        has[p[ch]] = true;
-                        ++count;
-                    }
-        }
-    }
-};
-
-// Every mix of one byte with each of the 256 bytes it is mixed with, for
-// just the bytes given (a detail map at start-up holds two). A row costs one
-// addition per entry.
-class MixTable {
-  public:
-    MixTable(const Mixer& mix, const ByteSet& bytes) : table_(new std::uint8_t[256 * 256]) {
-        for (int a = 0; a < 256; ++a) {
-            if (!bytes.has[a])
-                continue;
-            std::uint8_t* out = table_.get() + 256 * a;
-            std::uint64_t sum = mix.keep(static_cast<std::uint32_t>(a));
-            const std::uint64_t step = mix.take(1);
-            for (int b = 0; b < 256; ++b, sum += step)
-                out[b] = Mixer::Round(sum);
-        }
-    }
-    // Mixes of detail byte a, indexed by the base byte.
-    const std::uint8_t* row(std::uint8_t a) const { return table_.get() + 256 * a; }
-
-  private:
-    std::unique_ptr<std::uint8_t[]> table_;
-};
-
-// Two ways to mix a detail row with the base: straight from the weights, or
-// through the table when the viewport holds far more mixes than the table.
-class DirectDetailMix {
-  public:
-    DirectDetailMix(const Mixer& mix, std::int64_t detailCols)
-        : mix_(mix), keep_(static_cast<std::size_t>(3 * detailCols)) {}
-    void loadDetailRow(const std::uint8_t* drow, std::int64_t n) {
-        for (std::int64_t k = 0; k < n; ++k)
-            for (int ch = 0; ch < 3; ++ch)
-                keep_[static_cast<std::size_t>(3 * k + ch)] = mix_.keep(drow[4 * k + ch]);
-    }
-    void loadBase(const std::uint8_t* b) {
-        for (int ch = 0; ch < 3; ++ch)
-            take_[ch] = mix_.take(b[ch]);
-    }
-    void colour(std::int64_t dj, std::uint8_t* rgb) const {
-        const std::uint64_t* k = keep_.data() + 3 * dj;
-        rgb[0] = Mixer::Round(k[0] + take_[0]);
-        rgb[1] = Mixer::Round(k[1] + take_[1]);
-        rgb[2] = Mixer::Round(k[2] + take_[2]);
-    }
-
-  private:
-    const Mixer& mix_;
-    std::vector<std::uint64_t> keep_;
-    std::uint64_t take_[3] = {};
-};
-
-class TableDetailMix {
-  public:
-    TableDetailMix(const MixTable& table, std::int64_t detailCols)
-        : table_(table), rows_(static_cast<std::size_t>(3 * detailCols)) {}
-    void loadDetailRow(const std::uint8_t* drow, std::int64_t n) {
-        for (std::int64_t k = 0; k < n; ++k)
-            for (int ch = 0; ch < 3; ++ch)
-                rows_[static_cast<std::size_t>(3 * k + ch)] = table_.row(drow[4 * k + ch]);
-    }
-    void loadBase(const std::uint8_t* b) {
-        for (int ch = 0; ch < 3; ++ch)
-            base_[ch] = b[ch];
-    }
-    void colour(std::int64_t dj, std::uint8_t* rgb) const {
-        const std::uint8_t* const* m = rows_.data() + 3 * dj;
-        rgb[0] = m[0][base_[0]];
-        rgb[1] = m[1][base_[1]];
-        rgb[2] = m[2][base_[2]];
-    }
-
-  private:
-    const MixTable& table_;
-    std::vector<const std::uint8_t*> rows_;
-    std::uint8_t base_[3] = {};
-};
 
 struct Clip {
     std::int64_t w = 0; // drawable width: the viewport inside the surface
@@ -233,6 +103,61 @@ void RepeatRow(PreviewCanvas& canvas, std::int64_t y, std::int64_t yEnd, std::in
     auto bytes = static_cast<std::size_t>(3 * (x1 - x0));
     for (std::int64_t yy = y + 1; yy < yEnd; ++yy)
         std::memcpy(RowAt(canvas, yy) + 3 * x0, src, bytes);
+}
+
+// Texel k of dst (RGBA) is texel k / factor of src, for k < n: a row of a
+// coarser level laid out at the finer level's texel positions.
+void ExpandTexels(const std::uint8_t* src, std::int64_t factor, std::uint8_t* dst, std::int64_t n) {
+    if (factor == 1) {
+        std::memcpy(dst, src, static_cast<std::size_t>(4 * n));
+        return;
+    }
+    for (std::int64_t k = 0; k < n; src += 4) {
+        const std::int64_t end = std::min(n, k + factor);
+        for (; k < end; ++k)
+            std::memcpy(dst + 4 * k, src, 4);
+    }
+}
+
+// Fills n RGBA texels of dst with the period texels of src repeated, by
+// doubling what is already there.
+void RepeatPeriod(const std::uint8_t* src, std::int64_t period, std::uint8_t* dst, std::int64_t n) {
+    const auto total = static_cast<std::size_t>(4 * n);
+    std::size_t filled = std::min(total, static_cast<std::size_t>(4 * period));
+    std::memcpy(dst, src, filled);
+    while (filled < total) {
+        const std::size_t part = std::min(filled, total - filled);
+        std::memcpy(dst + filled, dst, part);
+        filled += part;
+    }
+}
+
+// Draws n RGBA texels as blocks of block x 1 pixels into one pixel row that
+// is width pixels wide; the last block may be cut by the right edge. Every
+// block but the last is followed by another, so it may spill its fourth byte
+// into the next block, which is written afterwards.
+void SpreadTexels(const std::uint8_t* rgba, std::int64_t n, std::int64_t block, std::int64_t width,
+                  std::uint8_t* out) {
+    if (n <= 0)
+        return;
+    if (block == 1) {
+        for (std::int64_t x = 0; x + 1 < n; ++x)
+            std::memcpy(out + 3 * x, rgba + 4 * x, 4);
+    } else if (block == 2) {
+        for (std::int64_t x = 0; x + 1 < n; ++x) {
+            std::memcpy(out + 6 * x, rgba + 4 * x, 4);
+            std::memcpy(out + 6 * x + 3, rgba + 4 * x, 4);
+        }
+    } else {
+        for (std::int64_t x = 0; x + 1 < n; ++x) {
+            std::uint8_t* dst = out + 3 * x * block;
+            for (std::int64_t k = 0; k < block; ++k)
+                std::memcpy(dst + 3 * k, rgba + 4 * x, 4);
+        }
+    }
+    const std::int64_t left = (n - 1) * block;
+    const std::uint8_t* last = rgba + 4 * (n - 1);
+    PutRun(out + 3 * left, std::min(block, width - left), last[0], last[1], last[2]);
 }
 
 // Every repeat of the texture holds the same pixels as the first one, shifted
@@ -495,46 +420,29 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
     const std::int64_t cols = std::min(ext.cols, CeilDiv(clip.w, block));
     const std::int64_t rows = std::min(ext.rows, CeilDiv(clip.h, block));
     const std::int64_t spanEnd = std::min(texW, clip.w);
-    const Mixer mix(static_cast<double>(plan.tileFrac));
     const PixelGrid& grid = level.Pixels;
 
-    const std::int64_t fullCols = std::min(cols, clip.w / block);
-    auto drawRows = [&](auto colourOf) {
-        for (std::int64_t y = 0; y < rows; ++y) {
-            const std::int64_t top = y * block;
-            std::uint8_t* out = RowAt(canvas, top);
-            const std::uint8_t* src = grid.at(static_cast<int>(y), 0);
-            // Without a blend the next level is never read; src stands in.
-            const std::uint8_t* nsrc = blend ? next->at(static_cast<int>(y / 2), 0) : src;
-            std::uint8_t rgb[3];
-            for (std::int64_t x = 0; x < fullCols; ++x) {
-                colourOf(src + 4 * x, nsrc + 4 * (x / 2), rgb);
-                PutRun(out + 3 * x * block, block, rgb[0], rgb[1], rgb[2]);
+    // Each texel row is mixed into one row of colours (the next level's row
+    // laid out at this level's texel positions, built once for the two rows
+    // that share it) and then spread over the first pixel row of its blocks.
+    const ByteBlend mix(blend ? static_cast<double>(plan.tileFrac) : 0.0);
+    const auto rowBytes = static_cast<std::size_t>(4 * cols);
+    std::vector<std::uint8_t> nextRow(blend ? rowBytes : 0);
+    std::vector<std::uint8_t> mixed(blend ? rowBytes : 0);
+    std::int64_t nextLoaded = -1;
+    for (std::int64_t y = 0; y < rows; ++y) {
+        const std::int64_t top = y * block;
+        const std::uint8_t* colours = grid.at(static_cast<int>(y), 0);
+        if (blend) {
+            if (y / 2 != nextLoaded) {
+                nextLoaded = y / 2;
+                ExpandTexels(next->at(static_cast<int>(nextLoaded), 0), 2, nextRow.data(), cols);
             }
-            if (fullCols < cols) { // a block cut by the viewport's right edge
-                colourOf(src + 4 * fullCols, nsrc + 4 * (fullCols / 2), rgb);
-                PutRun(out + 3 * fullCols * block, clip.w - fullCols * block, rgb[0], rgb[1], rgb[2]);
-            }
-            RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
+            mix.mix(colours, nextRow.data(), mixed.data(), rowBytes);
+            colours = mixed.data();
         }
-    };
-    if (!blend) {
-        drawRows(
-            [](const std::uint8_t* p, const std::uint8_t*, std::uint8_t* rgb) { std::memcpy(rgb, p, 3); });
-    } else if (rows * cols * 3 > 2 * 256 * 256) {
-        // Enough mixes to pay for a table of all of them.
-        const MixTable table(mix, ByteSet::All());
-        drawRows([&table](const std::uint8_t* p, const std::uint8_t* n, std::uint8_t* rgb) {
-            rgb[0] = table.row(p[0])[n[0]];
-            rgb[1] = table.row(p[1])[n[1]];
-            rgb[2] = table.row(p[2])[n[2]];
-        });
-    } else {
-        drawRows([&mix](const std::uint8_t* p, const std::uint8_t* n, std::uint8_t* rgb) {
-            rgb[0] = mix(p[0], n[0]);
-            rgb[1] = mix(p[1], n[1]);
-            rgb[2] = mix(p[2], n[2]);
-        });
+        SpreadTexels(colours, cols, block, clip.w, RowAt(canvas, top));
+        RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
     }
 
     const std::int64_t stepX = SatMul(plan.pitchW, block);
@@ -589,7 +497,7 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     // push colours out of range.
     double weight = std::max(plan.tileFrac, plan.lodFrac);
     weight = std::clamp(weight, 0.0, 1.0);
-    const Mixer mix(weight);
+    const ByteBlend mix(weight);
 
     const std::int64_t scale = plan.shiftScale;
     const std::int64_t block = plan.zoom / scale; // whole after zoom alignment
@@ -602,41 +510,23 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     const std::int64_t dW = detail.Width;
     const std::int64_t dH = detail.Height;
     const std::int64_t detailCols = std::min(dW, cols);
-    auto drawRows = [&](auto& mixer) {
-        for (std::int64_t i = 0; i < rows; ++i) {
-            const std::int64_t top = i * block;
-            std::uint8_t* out = RowAt(canvas, top);
-            const std::uint8_t* brow = base.Pixels.at(static_cast<int>(i / scale), 0);
-            mixer.loadDetailRow(detail.Pixels.at(static_cast<int>(i % dH), 0), detailCols);
-            std::int64_t j = 0;
-            std::int64_t dj = 0; // j mod detail width
-            for (std::int64_t bj = 0; j < cols; ++bj) {
-                mixer.loadBase(brow + 4 * bj);
-                const std::int64_t runEnd = std::min(j + scale, cols);
-                for (; j < runEnd; ++j) {
-                    std::uint8_t rgb[3];
-                    mixer.colour(dj, rgb);
-                    if (block == 1) {
-                        std::memcpy(out + 3 * j, rgb, 3);
-                    } else {
-                        const std::int64_t left = j * block;
-                        PutRun(out + 3 * left, std::min(block, clip.w - left), rgb[0], rgb[1], rgb[2]);
-                    }
-                    if (++dj == dW)
-                        dj = 0;
-                }
-            }
-            RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
+
+    // A row of detail texels is the detail map's row repeated and the base
+    // row with each texel repeated ShiftScale times (built once for the
+    // ShiftScale rows that share it); the two are mixed a row at a time.
+    const auto rowBytes = static_cast<std::size_t>(4 * cols);
+    std::vector<std::uint8_t> detailRow(rowBytes), baseRow(rowBytes), mixed(rowBytes);
+    std::int64_t baseLoaded = -1;
+    for (std::int64_t i = 0; i < rows; ++i) {
+        const std::int64_t top = i * block;
+        if (i / scale != baseLoaded) {
+            baseLoaded = i / scale;
+            ExpandTexels(base.Pixels.at(static_cast<int>(baseLoaded), 0), scale, baseRow.data(), cols);
         }
-    };
-    const ByteSet bytes(detail.Pixels, std::min(dH, rows), detailCols);
-    if (rows * cols * 3 > std::int64_t{256} * bytes.count) {
-        const MixTable table(mix, bytes);
-        TableDetailMix mixer(table, detailCols);
-        drawRows(mixer);
-    } else {
-        DirectDetailMix mixer(mix, detailCols);
-        drawRows(mixer);
+        RepeatPeriod(detail.Pixels.at(static_cast<int>(i % dH), 0), detailCols, detailRow.data(), cols);
+        mix.mix(detailRow.data(), baseRow.data(), mixed.data(), rowBytes);
+        SpreadTexels(mixed.data(), cols, block, clip.w, RowAt(canvas, top));
+        RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
     }
 
     const std::int64_t stepX = SatMul(plan.basePitchW, plan.zoom);

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace vellora {
+
+// Mixes bytes with one fixed weight w: (1 - w) * a + w * b, rounded to the
+// nearest integer, ties to even. The weight is held to steps of 2^-48, which
+// keeps every single-precision weight of at least 2^-24 exact (a smaller one
+// moves no byte).
+//
+// A pass mixes hundreds of thousands of bytes with the same weight, so the
+// constructor picks the cheapest exact way for that weight once:
+// - Whole256: the weight is a whole number of 256ths. Only such weights can
+//   land a mix exactly on a half, and for them 16-bit sums are exact, tie
+//   rule included.
+// - Short: no mix lands on a half, and a 15-bit weight puts every one of the
+//   511 possible differences b - a on the same side of its half as the exact
+//   weight does (checked when the weight is set). 16-bit products, plain
+//   rounding.
+// - Wide: neither holds (some mix lies within about 2^-16 of a half); a
+//   table of the rounded w * (b - a) for each difference, one look-up a byte.
+// The first two are written as plain loops the compiler turns into vector
+// code.
+class ByteBlend {
+  public:
+    enum class Method { Whole256, Short, Wide };
+
+    explicit ByteBlend(double weight);
+
+    Method method() const { return method_; }
+
+    // out[k] = mix of a[k] and b[k], for k < n. out may be a or b.
+    void mix(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n) const;
+
+  private:
+    Method method_ = Method::Whole256;
+    std::uint16_t keep16_ = 256; // Whole256: the weights in 256ths
+    std::uint16_t take16_ = 0;
+    bool swap_ = false;                    // Short: mixes b into a with 1 - w
+    std::int16_t short_ = 0;               // Short: the weight in 32768ths, at most one half
+    std::array<std::int16_t, 511> step_{}; // Wide: rounded w * d at index d + 255
+};
+
+} // namespace vellora
