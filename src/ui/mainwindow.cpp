@@ -782,6 +782,7 @@ void MainWindow::onTileSliderChanged(int value) {
     const double position = value / 10.0;
     lblTSTile_->setText(QStringLiteral("Tile = ") +
                         QLocale().toString(position, 'g', QLocale::FloatingPointShortest));
+    fitTileLabel();
     drawPreview(static_cast<float>(position));
 }
 
@@ -867,6 +868,14 @@ void MainWindow::replacePreviewBox(QWidget* surface) {
     // The driver draws on the old surface: it goes with it.
     bindPreviewDriver(qobject_cast<PreviewSurface*>(surface));
     delete old;
+}
+
+void MainWindow::fitTileLabel() {
+    // The design box holds "Tile = 0"; a position such as 2.5 needs more,
+    // and there is room up to the MAX label.
+    const int wanted = lblTSTile_->sizeHint().width();
+    if (wanted > lblTSTile_->width())
+        lblTSTile_->resize(wanted, lblTSTile_->height());
 }
 
 QLineEdit* MainWindow::sizeBox(SizeBox box) const {
@@ -1074,6 +1083,7 @@ void MainWindow::onFormResize() {
     anchors_.anchor(lblTSMin_, Anchor::Left | Anchor::Bottom);
     anchors_.anchor(sliderTile_, Anchor::Left | Anchor::Right | Anchor::Bottom);
     anchors_.anchor(lblTSTile_, Anchor::Left | Anchor::Right | Anchor::Bottom);
+    fitTileLabel();
 
     if (!resizeReady_) {
         // The first resize, when the window is first shown, only records the

@@ -138,6 +138,7 @@ class MainWindow : public QWidget, public LoadHost {
     void onDetailToggled();
     void onUse2x2Toggled();
     void onTileSliderChanged(int value);
+    void fitTileLabel();
     void onDimensionChanged(QLineEdit* box, int rule);
     void onFormResize();
     void bindPreviewDriver(PreviewSurface* surface);

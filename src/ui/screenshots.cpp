@@ -1,14 +1,118 @@
 // SPDX-License-Identifier: MIT
 #include "screenshots.h"
 
+#include "dialogs.h"
+#include "loadhost.h"
+#include "loadsequence.h"
 #include "mainwindow.h"
 #include "splash.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QList>
 #include <QPixmap>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace vellora {
+
+namespace {
+
+// Answers the load's questions without showing anything: OK to the
+// confirmation, No to the detail map, the one picture for every file, OK to
+// the 24-bit note and Yes to generated tiles.
+class AnsweringDialogs : public Dialogs {
+  public:
+    explicit AnsweringDialogs(QString file) : file_(std::move(file)) {}
+    int messageBox(const QString&, int style, const QString&, int) override {
+        if ((style & MsgStyle::YesNo) == MsgStyle::YesNo)
+            return answeredDetail_++ == 0 ? MsgResult::No : MsgResult::Yes;
+        return MsgResult::Ok;
+    }
+    QString inputBox(const QString&, const QString&) override { return QString(); }
+    QString chooseFile(const FileRequest&) override { return file_; }
+
+  private:
+    QString file_;
+    int answeredDetail_ = 0;
+};
+
+// The window as the load's host, with the load's own dialogs answered.
+class AnsweredHost : public LoadHost {
+  public:
+    AnsweredHost(MainWindow& window, Dialogs& dialogs) : w_(window), d_(dialogs) {}
+    CoreState& core() override { return w_.core(); }
+    bool recalculating() const override { return w_.isRecalculating(); }
+    void setRecalculating(bool on) override { w_.setRecalculating(on); }
+    Dialogs& dialogs() override { return d_; }
+    QWidget* dialogOwner() override { return &w_; }
+    void setSizeText(SizeBox box, const QString& text) override { w_.setSizeText(box, text); }
+    void setSizeEnabled(SizeBox box, bool enabled) override { w_.setSizeEnabled(box, enabled); }
+    void selectBaseFormat(int index) override { w_.selectBaseFormat(index); }
+    bool detailEnabled() const override { return w_.detailEnabled(); }
+    void setDetailEnabled(bool on) override { w_.setDetailEnabled(on); }
+    void setPreviewTabEnabled(bool enabled) override { w_.setPreviewTabEnabled(enabled); }
+    void setSliderTileEnabled(bool enabled) override { w_.setSliderTileEnabled(enabled); }
+    void setSliderTileValue(int value) override { w_.setSliderTileValue(value); }
+    void setSliderZoomEnabled(bool enabled) override { w_.setSliderZoomEnabled(enabled); }
+    void recalculate() override { w_.recalculate(false); }
+    void drawPreview(float tilePos) override { w_.drawPreview(tilePos); }
+    void clearPreview() override { w_.clearPreview(); }
+
+  private:
+    MainWindow& w_;
+    Dialogs& d_;
+};
+
+// A 24-bit picture of soft colour bands with a ring, so levels and their
+// blends are easy to tell apart.
+bool WriteSamplePicture(const QString& path, int width, int height) {
+    const int rowBytes = (width * 3 + 3) / 4 * 4;
+    const int offBits = 14 + 40;
+    const int size = offBits + rowBytes * height;
+    std::vector<char> out(static_cast<std::size_t>(size), 0);
+    auto put = [&](int at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out[static_cast<std::size_t>(at + i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put(2, static_cast<std::uint32_t>(size), 4);
+    put(10, offBits, 4);
+    put(14, 40, 4);
+    put(18, static_cast<std::uint32_t>(width), 4);
+    put(22, static_cast<std::uint32_t>(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < height; ++y) {
+        const int stored = height - 1 - y; // bottom row first
+        for (int x = 0; x < width; ++x) {
+            const double dx = x - width / 2.0, dy = (y - height / 2.0) * 2.0;
+            const bool ring = std::abs(std::hypot(dx, dy) - height * 0.6) < 6.0;
+            const int r = ring ? 255 : 40 + x * 200 / width;
+            const int g = ring ? 230 : 60 + y * 180 / height;
+            const int b = ring ? 40 : 220 - x * 150 / width;
+            const int at = offBits + stored * rowBytes + x * 3;
+            put(at, static_cast<std::uint32_t>(b | g << 8 | r << 16), 3);
+        }
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(out.data(), size) == size;
+}
+
+bool Save(QWidget& widget, const QString& dir, const QString& name, QStringList& written) {
+    const QString file = QDir(dir).filePath(name);
+    if (!widget.grab().save(file))
+        return false;
+    written << file;
+    return true;
+}
+
+} // namespace
 
 QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
     QStringList written;
@@ -39,6 +143,27 @@ QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
                 written << file;
         }
     }
+    // The preview page with the start-up picture, then with a loaded one at
+    // tile position 1.5, in the narrow layout.
+    window.setWindowWidthTwips(MainWindow::kNarrowWidthTwips);
+    window.selectTab(3);
+    window.setSliderTileValue(0);
+    window.drawPreview(0.0f);
+    QApplication::processEvents();
+    Save(window, dir, QStringLiteral("preview-startup.png"), written);
+    QTemporaryDir pictures;
+    const QString sample = QDir(pictures.path()).filePath(QStringLiteral("sample.bmp"));
+    if (pictures.isValid() && WriteSamplePicture(sample, 128, 64)) {
+        AnsweringDialogs answers(sample);
+        AnsweredHost host(window, answers);
+        if (LoadSettingsFromBmp(host) == LoadOutcome::Loaded) {
+            window.selectTab(3);
+            window.setSliderTileValue(15);
+            QApplication::processEvents();
+            Save(window, dir, QStringLiteral("preview-loaded.png"), written);
+        }
+    }
+
     // The splash as it stands over the window during start-up.
     Splash splash;
     splash.showAndPaint();

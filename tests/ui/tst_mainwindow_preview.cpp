@@ -253,6 +253,13 @@ void TestMainWindowPreview::halfwayTilePositionBlendsTwoLevels() {
     const QString label = w.get<QLabel>("lblTSTile")->text();
     QLocale::setDefault(previous);
     QCOMPARE(label, QStringLiteral("Tile = 2") + locale.decimalPoint() + QStringLiteral("5"));
+    // The design box only fits "Tile = 0": the longer caption is not cut,
+    // also after the window is resized.
+    auto* caption = w.get<QLabel>("lblTSTile");
+    QVERIFY(caption->width() >= caption->sizeHint().width());
+    w.window->resize(w.window->width(), w.window->height() + 30);
+    QApplication::processEvents();
+    QVERIFY(caption->width() >= caption->sizeHint().width());
     QCOMPARE(w.driver()->lastPlan().tileIndex, 2);
 
     // Level 2 in texels of 4 x zoom = 8 pixels, each half its own colour and
