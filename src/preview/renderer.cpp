@@ -5,6 +5,7 @@
 #include "core/numeric.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -105,26 +106,72 @@ void RepeatRow(PreviewCanvas& canvas, std::int64_t y, std::int64_t yEnd, std::in
         std::memcpy(RowAt(canvas, yy) + 3 * x0, src, bytes);
 }
 
-// Texel k of dst (RGBA) is texel k / factor of src, for k < n: a row of a
-// coarser level laid out at the finer level's texel positions.
-void ExpandTexels(const std::uint8_t* src, std::int64_t factor, std::uint8_t* dst, std::int64_t n) {
-    if (factor == 1) {
-        std::memcpy(dst, src, static_cast<std::size_t>(4 * n));
-        return;
-    }
-    for (std::int64_t k = 0; k < n; src += 4) {
-        const std::int64_t end = std::min(n, k + factor);
-        for (; k < end; ++k)
-            std::memcpy(dst + 4 * k, src, 4);
+// The row buffers below are written with stores wider than a texel, whose
+// tail the next texel overwrites; this much room past the end takes the
+// last one.
+constexpr std::size_t kSpare = 8;
+
+// The detail pass keeps its repeated detail rows when they take no more
+// than this; a bigger detail map rebuilds each row as it is drawn.
+constexpr std::size_t kKeptDetailBytes = std::size_t{1} << 20;
+
+// Stores the 3-byte colour at src twice in a row, as one 8-byte store
+// whose last two bytes are left for the caller to overwrite. The pair is
+// put together in a register where the byte order allows.
+inline void PutPair(std::uint8_t* dst, const std::uint8_t* src) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t texel;
+        std::memcpy(&texel, src, 4);
+        const std::uint64_t pair = (texel & 0xFFFFFFu) | (std::uint64_t{texel} << 24);
+        std::memcpy(dst, &pair, 8);
+    } else {
+        std::memcpy(dst, src, 3);
+        std::memcpy(dst + 3, src, 3);
     }
 }
 
-// Fills n RGBA texels of dst with the period texels of src repeated, by
-// doubling what is already there.
+// RGB texel k of dst is RGBA texel k / factor of src, for k < n: a row of
+// a coarser level laid out at a finer level's texel positions, without the
+// alpha bytes the preview never shows. dst needs kSpare bytes of room.
+void PackTexels(const std::uint8_t* src, std::int64_t factor, std::uint8_t* dst, std::int64_t n) {
+    if (factor == 1) {
+        for (std::int64_t k = 0; k < n; ++k)
+            std::memcpy(dst + 3 * k, src + 4 * k, 4);
+        return;
+    }
+    std::int64_t k = 0;
+    if (factor == 2) { // the common ShiftScale
+        for (; k + 1 < n; k += 2, src += 4)
+            PutPair(dst + 3 * k, src);
+        if (k < n)
+            std::memcpy(dst + 3 * k, src, 4);
+        return;
+    }
+    for (; k < n; src += 4) {
+        const std::int64_t end = std::min(n, k + factor);
+        for (; k < end; ++k)
+            std::memcpy(dst + 3 * k, src, 4);
+    }
+}
+
+// RGBA texel k of dst is texel k / 2 of src, for k < n (the next level's
+// row at this level's texel positions). dst needs kSpare bytes of room.
+void HalveTexels(const std::uint8_t* src, std::uint8_t* dst, std::int64_t n) {
+    for (std::int64_t k = 0; k < n; k += 2, src += 4) {
+        std::uint32_t texel;
+        std::memcpy(&texel, src, 4);
+        const std::uint64_t pair = std::uint64_t{texel} | (std::uint64_t{texel} << 32);
+        std::memcpy(dst + 4 * k, &pair, 8);
+    }
+}
+
+// Fills n RGB texels of dst (with kSpare bytes of room) with the first
+// period texels of the RGBA row src repeated, by doubling what is there.
 void RepeatPeriod(const std::uint8_t* src, std::int64_t period, std::uint8_t* dst, std::int64_t n) {
-    const auto total = static_cast<std::size_t>(4 * n);
-    std::size_t filled = std::min(total, static_cast<std::size_t>(4 * period));
-    std::memcpy(dst, src, filled);
+    const std::int64_t first = std::min(period, n);
+    PackTexels(src, 1, dst, first);
+    const auto total = static_cast<std::size_t>(3 * n);
+    auto filled = static_cast<std::size_t>(3 * first);
     while (filled < total) {
         const std::size_t part = std::min(filled, total - filled);
         std::memcpy(dst + filled, dst, part);
@@ -132,31 +179,31 @@ void RepeatPeriod(const std::uint8_t* src, std::int64_t period, std::uint8_t* ds
     }
 }
 
-// Draws n RGBA texels as blocks of block x 1 pixels into one pixel row that
-// is width pixels wide; the last block may be cut by the right edge. Every
-// block but the last is followed by another, so it may spill its fourth byte
-// into the next block, which is written afterwards.
-void SpreadTexels(const std::uint8_t* rgba, std::int64_t n, std::int64_t block, std::int64_t width,
-                  std::uint8_t* out) {
+// Draws n texels, stride bytes apart (3 for RGB, 4 for RGBA; read four bytes
+// at a time), as blocks of block x 1 pixels into one pixel row that is
+// width pixels wide; the last block may be cut by the right edge. Every
+// block but the last is followed by another, so it may spill bytes into the
+// next block, which is written afterwards; the last one is written exactly.
+void SpreadTexels(const std::uint8_t* src, std::int64_t stride, std::int64_t n, std::int64_t block,
+                  std::int64_t width, std::uint8_t* out) {
     if (n <= 0)
         return;
-    if (block == 1) {
+    if (block == 1 && stride == 3) {
+        std::memcpy(out, src, static_cast<std::size_t>(3 * n));
+        return;
+    }
+    if (block == 2) {
         for (std::int64_t x = 0; x + 1 < n; ++x)
-            std::memcpy(out + 3 * x, rgba + 4 * x, 4);
-    } else if (block == 2) {
-        for (std::int64_t x = 0; x + 1 < n; ++x) {
-            std::memcpy(out + 6 * x, rgba + 4 * x, 4);
-            std::memcpy(out + 6 * x + 3, rgba + 4 * x, 4);
-        }
+            PutPair(out + 6 * x, src + stride * x);
     } else {
         for (std::int64_t x = 0; x + 1 < n; ++x) {
             std::uint8_t* dst = out + 3 * x * block;
             for (std::int64_t k = 0; k < block; ++k)
-                std::memcpy(dst + 3 * k, rgba + 4 * x, 4);
+                std::memcpy(dst + 3 * k, src + stride * x, 4);
         }
     }
     const std::int64_t left = (n - 1) * block;
-    const std::uint8_t* last = rgba + 4 * (n - 1);
+    const std::uint8_t* last = src + stride * (n - 1);
     PutRun(out + 3 * left, std::min(block, width - left), last[0], last[1], last[2]);
 }
 
@@ -422,13 +469,15 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
     const std::int64_t spanEnd = std::min(texW, clip.w);
     const PixelGrid& grid = level.Pixels;
 
-    // Each texel row is mixed into one row of colours (the next level's row
-    // laid out at this level's texel positions, built once for the two rows
-    // that share it) and then spread over the first pixel row of its blocks.
+    // Each texel row is mixed into one row of colours (with the next
+    // level's row laid out at this level's texel positions, built once for
+    // the two rows that share it) and then spread over the first pixel row
+    // of its blocks. The alpha bytes are mixed too: dropping them would cost
+    // a copy of the row, mixing them costs less.
     const ByteBlend mix(blend ? static_cast<double>(plan.tileFrac) : 0.0);
     const auto rowBytes = static_cast<std::size_t>(4 * cols);
-    std::vector<std::uint8_t> nextRow(blend ? rowBytes : 0);
     std::vector<std::uint8_t> mixed(blend ? rowBytes : 0);
+    std::vector<std::uint8_t> nextRow(blend ? rowBytes + kSpare : 0);
     std::int64_t nextLoaded = -1;
     for (std::int64_t y = 0; y < rows; ++y) {
         const std::int64_t top = y * block;
@@ -436,12 +485,12 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
         if (blend) {
             if (y / 2 != nextLoaded) {
                 nextLoaded = y / 2;
-                ExpandTexels(next->at(static_cast<int>(nextLoaded), 0), 2, nextRow.data(), cols);
+                HalveTexels(next->at(static_cast<int>(nextLoaded), 0), nextRow.data(), cols);
             }
             mix.mix(colours, nextRow.data(), mixed.data(), rowBytes);
             colours = mixed.data();
         }
-        SpreadTexels(colours, cols, block, clip.w, RowAt(canvas, top));
+        SpreadTexels(colours, 4, cols, block, clip.w, RowAt(canvas, top));
         RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
     }
 
@@ -513,19 +562,41 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
 
     // A row of detail texels is the detail map's row repeated and the base
     // row with each texel repeated ShiftScale times (built once for the
-    // ShiftScale rows that share it); the two are mixed a row at a time.
-    const auto rowBytes = static_cast<std::size_t>(4 * cols);
-    std::vector<std::uint8_t> detailRow(rowBytes), baseRow(rowBytes), mixed(rowBytes);
+    // ShiftScale rows that share it); the two are mixed a row at a time,
+    // straight into the canvas when a detail texel is one pixel. The
+    // repeated detail rows are built once for the pass when they are few
+    // enough to keep.
+    const auto rowBytes = static_cast<std::size_t>(3 * cols);
+    const std::int64_t keptRows = std::min(dH, rows);
+    const bool keepDetail = static_cast<std::size_t>(keptRows) * rowBytes <= kKeptDetailBytes;
+    std::vector<std::uint8_t> detailRows((keepDetail ? static_cast<std::size_t>(keptRows) : 1) * rowBytes +
+                                         kSpare);
+    if (keepDetail)
+        for (std::int64_t r = 0; r < keptRows; ++r)
+            RepeatPeriod(detail.Pixels.at(static_cast<int>(r), 0), detailCols,
+                         detailRows.data() + static_cast<std::size_t>(r) * rowBytes, cols);
+    std::vector<std::uint8_t> baseRow(rowBytes + kSpare);
+    std::vector<std::uint8_t> mixed(block == 1 ? 0 : rowBytes + kSpare);
     std::int64_t baseLoaded = -1;
     for (std::int64_t i = 0; i < rows; ++i) {
         const std::int64_t top = i * block;
+        std::uint8_t* out = RowAt(canvas, top);
         if (i / scale != baseLoaded) {
             baseLoaded = i / scale;
-            ExpandTexels(base.Pixels.at(static_cast<int>(baseLoaded), 0), scale, baseRow.data(), cols);
+            PackTexels(base.Pixels.at(static_cast<int>(baseLoaded), 0), scale, baseRow.data(), cols);
         }
-        RepeatPeriod(detail.Pixels.at(static_cast<int>(i % dH), 0), detailCols, detailRow.data(), cols);
-        mix.mix(detailRow.data(), baseRow.data(), mixed.data(), rowBytes);
-        SpreadTexels(mixed.data(), cols, block, clip.w, RowAt(canvas, top));
+        const std::int64_t d = i % dH;
+        const std::uint8_t* detailRow = detailRows.data();
+        if (keepDetail)
+            detailRow += static_cast<std::size_t>(d) * rowBytes;
+        else
+            RepeatPeriod(detail.Pixels.at(static_cast<int>(d), 0), detailCols, detailRows.data(), cols);
+        if (block == 1) {
+            mix.mix(detailRow, baseRow.data(), out, rowBytes);
+        } else {
+            mix.mix(detailRow, baseRow.data(), mixed.data(), rowBytes);
+            SpreadTexels(mixed.data(), 3, cols, block, clip.w, out);
+        }
         RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
     }
 
