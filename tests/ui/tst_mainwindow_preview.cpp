@@ -23,6 +23,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 using namespace vellora;
@@ -46,11 +47,16 @@ struct RealWindow {
     ScriptedDialogs dialogs;
     std::unique_ptr<MainWindow> window;
 
-    explicit RealWindow(std::uint32_t seed = 99) {
+    // onCell runs for every background cell drawn, start-up included.
+    explicit RealWindow(std::function<void()> onCell = {}) {
         window = std::make_unique<MainWindow>(dialogs);
         window->setExitHandler([] {});
-        window->previewDriver()->setRandomSource([] { return kBackgroundRandom; });
-        window->startUp(seed);
+        window->previewDriver()->setRandomSource([onCell] {
+            if (onCell)
+                onCell();
+            return kBackgroundRandom;
+        });
+        window->startUp(99);
         QApplication::processEvents();
     }
 
@@ -123,7 +129,19 @@ class TestMainWindowPreview : public QObject {
 };
 
 void TestMainWindowPreview::startUpPictureIsDrawn() {
-    RealWindow w;
+    // The first pass runs over the shown window while the splash stands.
+    int cells = 0, cellsUnderSplash = 0;
+    RealWindow w([&] {
+        ++cells;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("frmSplash") && top->isVisible())
+                ++cellsUnderSplash;
+    });
+    QVERIFY(cells > 0);
+    QCOMPARE(cellsUnderSplash, cells);
+    QVERIFY(w.window->isVisible());
+    for (QWidget* top : QApplication::topLevelWidgets())
+        QVERIFY(top->objectName() != QLatin1String("frmSplash") || !top->isVisible());
     QCOMPARE(w.driver()->passesCompleted(), 1);
     QVERIFY(!w.window->isRecalculating());
     QCOMPARE(w.get<QScrollBar>("sliderZoom")->value(), 2);
