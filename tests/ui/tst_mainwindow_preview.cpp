@@ -125,6 +125,9 @@ class TestMainWindowPreview : public QObject {
     void halfwayTilePositionBlendsTwoLevels();
     void sliderMoveCancelsRunningPass();
     void clickThatReplacesPicturesWaitsForThePass();
+    void loadClickedDuringPassRunsAfterIt();
+    void failingStepShowsErrorBoxAndGoesOn();
+    void resizeFitsSurfaceWithoutDrawing();
     void nothingDrawnWithoutPicture();
 };
 
@@ -343,6 +346,91 @@ void TestMainWindowPreview::clickThatReplacesPicturesWaitsForThePass() {
     // The redraw that follows the regeneration shows the same position.
     QTRY_COMPARE(w.driver()->lastPlan().tileIndex, 1);
     QVERIFY(!w.driver()->isDrawing());
+}
+
+void TestMainWindowPreview::loadClickedDuringPassRunsAfterIt() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("small.bmp"));
+    testbmp::BmpSpec spec;
+    spec.width = 32;
+    spec.height = 16;
+    spec.bitCount = 32;
+    spec.pixel = [](int row, int col) {
+        return static_cast<std::uint32_t>(0xFF000000u | row << 16 | col << 8);
+    };
+    QVERIFY(testbmp::WriteBmp(path.toStdString(), spec));
+
+    RealWindow w;
+    w.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Yes};
+    w.dialogs.fileAnswers = {path};
+    // The load resets the level table a pass is reading: clicked inside a
+    // pass, nothing is asked or reset until the pass has stopped.
+    int askedDuringPass = -1;
+    int baseWidthDuringPass = -1;
+    QTimer::singleShot(0, w.window.get(), [&] {
+        w.get<QPushButton>("cmdBrowse")->click();
+        askedDuringPass = static_cast<int>(w.dialogs.messages.size());
+        baseWidthDuringPass = w.tiles()[1].Width;
+    });
+    w.get<QScrollBar>("sliderTile")->setValue(5);
+    QCOMPARE(askedDuringPass, 0);
+    QCOMPARE(baseWidthDuringPass, 64);
+    QCOMPARE(w.driver()->passesCancelled(), 1);
+
+    QTRY_COMPARE(w.tiles()[1].Width, 32);
+    QCOMPARE(w.dialogs.messages.size(), 3);
+    QVERIFY(!w.window->isRecalculating());
+    QCOMPARE(w.driver()->lastPlan().tileIndex, 1);
+    QCOMPARE(w.surface()->surfaceSize(), QSize(3 * 32 * 2, 3 * 16 * 2));
+    QCOMPARE(w.shown(0, 0), Texel(w.tiles()[1], 0, 0));
+}
+
+void TestMainWindowPreview::failingStepShowsErrorBoxAndGoesOn() {
+    RealWindow w;
+    // An empty Shift box is allowed (its rule waits for a text) but gives a
+    // pass no number to work with.
+    w.get<QLineEdit>("txtShift")->setText(QString());
+    QVERIFY(w.dialogs.messages.isEmpty());
+    const int completed = w.driver()->passesCompleted();
+    w.get<QScrollBar>("sliderTile")->setValue(3);
+
+    QVERIFY(!w.dialogs.messages.isEmpty());
+    const ScriptedDialogs::Message& box = w.dialogs.messages.front();
+    QCOMPARE(box.title, QStringLiteral("Application Error"));
+    QCOMPARE(box.style, MsgStyle::Exclamation);
+    QCOMPARE(box.timeout, 0);
+    QVERIFY2(box.prompt.contains(QStringLiteral("\r\nin Vellora.Form1.Drawbmp at line ")),
+             qPrintable(box.prompt));
+    // After the box the pass goes on to its end.
+    QCOMPARE(w.driver()->passesCompleted(), completed + 1);
+    QVERIFY(!w.window->isRecalculating());
+    QVERIFY(!w.surface()->isClear());
+}
+
+void TestMainWindowPreview::resizeFitsSurfaceWithoutDrawing() {
+    RealWindow w;
+    const int started = w.driver()->passesStarted();
+    const QImage picture = w.surface()->image();
+    auto* zoom = w.get<QScrollBar>("sliderZoom");
+    auto* tile = w.get<QScrollBar>("sliderTile");
+    struct Size {
+        const char* name;
+        int widthTwips;
+        int extraHeight;
+    };
+    for (const Size& size : {Size{"wide and taller", MainWindow::kWideWidthTwips, 90},
+                             Size{"narrow and shorter", MainWindow::kNarrowWidthTwips, -40}}) {
+        w.window->setWindowWidthTwips(size.widthTwips);
+        w.window->resize(w.window->width(), w.window->height() + size.extraHeight);
+        QApplication::processEvents();
+        const QRect g = w.surface()->geometry();
+        QVERIFY2(g.right() + 1 == zoom->x() && g.bottom() + 1 == tile->y(), size.name);
+        QCOMPARE(w.surface()->surfaceSize(), g.size());
+        QCOMPARE(w.window->previewViewport(), g.size());
+    }
+    QCOMPARE(w.driver()->passesStarted(), started);
+    QCOMPARE(w.surface()->image(), picture);
 }
 
 void TestMainWindowPreview::nothingDrawnWithoutPicture() {
