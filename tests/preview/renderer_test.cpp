@@ -317,8 +317,9 @@ TEST(DetailPass, Shift2RaisesZoomAndDrawsQuarterPixelDetail) {
         }
 }
 
-// Small viewports mix straight from the weights, large ones through a table;
-// both must give the same half-to-even means.
+// Half and half puts every odd sum on a tie: one texel a pixel (the mix
+// written straight into the picture) and bigger blocks (mixed, then spread)
+// must both round them to even.
 struct MixPathRow {
     const char* name;
     bool detail;
@@ -365,10 +366,10 @@ TEST_P(MixPaths, GiveExactHalfToEvenMeans) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Preview, MixPaths,
-                         ::testing::Values(MixPathRow{"LevelThroughTable", false, 1},
-                                           MixPathRow{"LevelDirect", false, 16},
-                                           MixPathRow{"DetailThroughTable", true, 2},
-                                           MixPathRow{"DetailDirect", true, 32}),
+                         ::testing::Values(MixPathRow{"LevelZoom1", false, 1},
+                                           MixPathRow{"LevelZoom16", false, 16},
+                                           MixPathRow{"DetailZoom2", true, 2},
+                                           MixPathRow{"DetailZoom32", true, 32}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- background and cancelling
