@@ -194,11 +194,11 @@ QString FromCaption(const std::string& caption) {
 }
 
 enum DimensionBox { WidthBox, HeightBox, DetailWidthBox, DetailHeightBox };
+constexpr DimensionRule kRules[] = {kWidthRule, kHeightRule, kDetailWidthRule, kDetailHeightRule};
 
 // Where every drawing pass puts picPreview inside the preview page, in twips.
 constexpr int kSurfaceLeftTwips = 180;
 constexpr int kSurfaceTopTwips = 600;
-constexpr DimensionRule kRules[] = {kWidthRule, kHeightRule, kDetailWidthRule, kDetailHeightRule};
 
 } // namespace
 
@@ -856,6 +856,9 @@ bool MainWindow::deferWhileDrawing(void (MainWindow::*handler)()) {
 
 void MainWindow::replacePreviewBox(QWidget* surface) {
     if (!surface || surface == picPreview_)
+        return;
+    // A pass on the stack still uses the surface and its driver.
+    if (driver_ && driver_->isDrawing())
         return;
     QWidget* old = picPreview_;
     surface->setParent(old->parentWidget());
