@@ -2,6 +2,7 @@
 #include "byteblend.h"
 
 #include "core/numeric.h"
+#include "widervectors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,30 +73,41 @@ ByteBlend::ByteBlend(double weight) {
         step_[static_cast<std::size_t>(d + 255)] = static_cast<std::int16_t>(RoundedStep(take, d));
 }
 
+namespace {
+
+VELLORA_WIDER_VECTORS void MixWhole256(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out,
+                                       std::size_t n, std::uint16_t keep, std::uint16_t take) {
+    for (std::size_t k = 0; k < n; ++k) {
+        // At most 255 * 256: the sum fits 16 bits, and so does the rounding
+        // below. Adding half minus one, plus one more when the whole part is
+        // odd, carries exactly when half to even rounds up.
+        const auto sum = static_cast<std::uint16_t>(a[k] * keep + b[k] * take);
+        out[k] = static_cast<std::uint8_t>((sum + 127u + ((sum >> 8) & 1u)) >> 8);
+    }
+}
+
+VELLORA_WIDER_VECTORS void MixShort(const std::uint8_t* from, const std::uint8_t* to, std::uint8_t* out,
+                                    std::size_t n, std::int16_t y) {
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto d = static_cast<std::int16_t>((to[k] - from[k]) * 128);
+        const auto high = static_cast<std::int16_t>((d * y) >> 16);
+        out[k] = static_cast<std::uint8_t>(from[k] + ((high + 32) >> 6));
+    }
+}
+
+} // namespace
+
 void ByteBlend::mix(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n) const {
-    const std::uint16_t keep = keep16_;
-    const std::uint16_t take = take16_;
     switch (method_) {
     case Method::Whole256:
-        for (std::size_t k = 0; k < n; ++k) {
-            // At most 255 * 256: the sum fits 16 bits, and so does the
-            // rounding below. Adding half minus one, plus one more when the
-            // whole part is odd, carries exactly when half to even rounds up.
-            const auto sum = static_cast<std::uint16_t>(a[k] * keep + b[k] * take);
-            out[k] = static_cast<std::uint8_t>((sum + 127u + ((sum >> 8) & 1u)) >> 8);
-        }
+        MixWhole256(a, b, out, n, keep16_, take16_);
         break;
-    case Method::Short: {
-        const std::uint8_t* from = swap_ ? b : a;
-        const std::uint8_t* to = swap_ ? a : b;
-        const std::int16_t y = short_;
-        for (std::size_t k = 0; k < n; ++k) {
-            const auto d = static_cast<std::int16_t>((to[k] - from[k]) * 128);
-            const auto high = static_cast<std::int16_t>((d * y) >> 16);
-            out[k] = static_cast<std::uint8_t>(from[k] + ((high + 32) >> 6));
-        }
+    case Method::Short:
+        if (swap_)
+            MixShort(b, a, out, n, short_);
+        else
+            MixShort(a, b, out, n, short_);
         break;
-    }
     case Method::Wide:
         for (std::size_t k = 0; k < n; ++k)
             out[k] = static_cast<std::uint8_t>(a[k] + step_[static_cast<std::size_t>(b[k] - a[k] + 255)]);

@@ -3,6 +3,7 @@
 
 #include "byteblend.h"
 #include "core/numeric.h"
+#include "widervectors.h"
 
 #include <algorithm>
 #include <bit>
@@ -130,24 +131,36 @@ inline void PutPair(std::uint8_t* dst, const std::uint8_t* src) {
     }
 }
 
+// Row shuffles written byte by byte so that the compiler turns them into
+// vector shuffles. dst never overlaps src.
+
+// RGB texel k of dst is RGBA texel k of src, for k < n.
+VELLORA_WIDER_VECTORS void DropAlpha(const std::uint8_t* src, std::uint8_t* dst, std::int64_t n) {
+    for (std::int64_t k = 0; k < n; ++k) {
+        dst[3 * k] = src[4 * k];
+        dst[3 * k + 1] = src[4 * k + 1];
+        dst[3 * k + 2] = src[4 * k + 2];
+    }
+}
+
 // RGB texel k of dst is RGBA texel k / factor of src, for k < n: a row of
 // a coarser level laid out at a finer level's texel positions, without the
 // alpha bytes the preview never shows. dst needs kSpare bytes of room.
 void PackTexels(const std::uint8_t* src, std::int64_t factor, std::uint8_t* dst, std::int64_t n) {
     if (factor == 1) {
-        for (std::int64_t k = 0; k < n; ++k)
-            std::memcpy(dst + 3 * k, src + 4 * k, 4);
+        DropAlpha(src, dst, n);
         return;
     }
-    std::int64_t k = 0;
     if (factor == 2) { // the common ShiftScale
+        // Paired stores: the compiler's vector shuffles for this were slower.
+        std::int64_t k = 0;
         for (; k + 1 < n; k += 2, src += 4)
             PutPair(dst + 3 * k, src);
         if (k < n)
             std::memcpy(dst + 3 * k, src, 4);
         return;
     }
-    for (; k < n; src += 4) {
+    for (std::int64_t k = 0; k < n; src += 4) {
         const std::int64_t end = std::min(n, k + factor);
         for (; k < end; ++k)
             std::memcpy(dst + 3 * k, src, 4);
@@ -188,8 +201,11 @@ void SpreadTexels(const std::uint8_t* src, std::int64_t stride, std::int64_t n, 
                   std::int64_t width, std::uint8_t* out) {
     if (n <= 0)
         return;
-    if (block == 1 && stride == 3) {
-        std::memcpy(out, src, static_cast<std::size_t>(3 * n));
+    if (block == 1) { // n texels of one pixel fit the row
+        if (stride == 3)
+            std::memcpy(out, src, static_cast<std::size_t>(3 * n));
+        else
+            DropAlpha(src, out, n);
         return;
     }
     if (block == 2) {
