@@ -143,6 +143,27 @@ VELLORA_WIDER_VECTORS void DropAlpha(const std::uint8_t* src, std::uint8_t* dst,
     }
 }
 
+// RGB texels 2k and 2k + 1 of dst are RGBA texel k of src, for k < n. The
+// six bytes go out as three 16-bit words, which the compiler vectorises
+// better than six single bytes or one wider store.
+VELLORA_WIDER_VECTORS void DropAlphaTwice(const std::uint8_t* src, std::uint8_t* dst, std::int64_t n) {
+    for (std::int64_t k = 0; k < n; ++k) {
+        const std::uint8_t* t = src + 4 * k;
+        std::uint8_t* d = dst + 6 * k;
+        if constexpr (std::endian::native == std::endian::little) {
+            const auto rg = static_cast<std::uint16_t>(t[0] | t[1] << 8);
+            const auto br = static_cast<std::uint16_t>(t[2] | t[0] << 8);
+            const auto gb = static_cast<std::uint16_t>(t[1] | t[2] << 8);
+            std::memcpy(d, &rg, 2);
+            std::memcpy(d + 2, &br, 2);
+            std::memcpy(d + 4, &gb, 2);
+        } else {
+            for (int j = 0; j < 6; ++j)
+                d[j] = t[j % 3];
+        }
+    }
+}
+
 // RGB texel k of dst is RGBA texel k / factor of src, for k < n: a row of
 // a coarser level laid out at a finer level's texel positions, without the
 // alpha bytes the preview never shows. dst needs kSpare bytes of room.
@@ -152,12 +173,9 @@ void PackTexels(const std::uint8_t* src, std::int64_t factor, std::uint8_t* dst,
         return;
     }
     if (factor == 2) { // the common ShiftScale
-        // Paired stores: the compiler's vector shuffles for this were slower.
-        std::int64_t k = 0;
-        for (; k + 1 < n; k += 2, src += 4)
-            PutPair(dst + 3 * k, src);
-        if (k < n)
-            std::memcpy(dst + 3 * k, src, 4);
+        DropAlphaTwice(src, dst, n / 2);
+        if (n % 2 != 0)
+            std::memcpy(dst + 3 * (n - 1), src + 4 * (n / 2), 3);
         return;
     }
     for (std::int64_t k = 0; k < n; src += 4) {
@@ -208,7 +226,9 @@ void SpreadTexels(const std::uint8_t* src, std::int64_t stride, std::int64_t n, 
             DropAlpha(src, out, n);
         return;
     }
-    if (block == 2) {
+    if (block == 2 && stride == 4) {
+        DropAlphaTwice(src, out, n - 1);
+    } else if (block == 2) {
         for (std::int64_t x = 0; x + 1 < n; ++x)
             PutPair(out + 6 * x, src + stride * x);
     } else {
