@@ -2,6 +2,7 @@
 // Each drawing pass is timed next to a plain std::fill of a buffer of the
 // same size, so the ratio of the two says how close a pass gets to the cost
 // of just writing the viewport once.
+#include "preview/byteblend.h"
 #include "preview/renderer.h"
 
 #include <benchmark/benchmark.h>
@@ -84,6 +85,36 @@ void LevelPass(benchmark::State& state) {
     RunPass(state, plan, [&](PreviewCanvas& c) { return DrawLevelPass(plan, Table(), c, {}, {}); });
 }
 
+// A tenth of the way to the next level: no mix lands on a half, so the pass
+// mixes with 16-bit products instead of the whole-256ths sums of 1.5.
+void LevelPassTenths(benchmark::State& state) {
+    PreviewPlan plan = Plan(state, 1.3f);
+    RunPass(state, plan, [&](PreviewCanvas& c) { return DrawLevelPass(plan, Table(), c, {}, {}); });
+}
+
+// One row of 1920 RGB pixels mixed with each way's typical weight: 0.5
+// (whole 256ths), the 0.8 clamp (short products) and a weight with mixes
+// near a half on both sides (a table look-up a byte).
+void MixRow(benchmark::State& state) {
+    const double weights[] = {0.5, static_cast<double>(0.8f), static_cast<double>(0x1.fe8f02p-1f)};
+    const ByteBlend blend(weights[state.range(0)]);
+    std::vector<std::uint8_t> a(1920 * 3), b(1920 * 3), out(1920 * 3);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        a[k] = static_cast<std::uint8_t>(k * 7);
+        b[k] = static_cast<std::uint8_t>(k * 13 + 5);
+    }
+    for (auto _ : state) {
+        blend.mix(a.data(), b.data(), out.data(), out.size());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(blend.method() == ByteBlend::Method::Whole256 ? "whole 256ths"
+                   : blend.method() == ByteBlend::Method::Short  ? "short products"
+                                                                 : "table");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(out.size()));
+}
+
 // A level shown on its own, which copies texels without mixing.
 void LevelPassUnblended(benchmark::State& state) {
     PreviewPlan plan = Plan(state, 1.0f);
@@ -122,6 +153,8 @@ void FillSizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(PlainFill)->Apply(FillSizes);
 BENCHMARK(LevelPass)->Apply(Sizes);
+BENCHMARK(LevelPassTenths)->Apply(Sizes);
 BENCHMARK(LevelPassUnblended)->Apply(Sizes);
 BENCHMARK(DetailPass)->Apply(Sizes);
 BENCHMARK(BackgroundPass)->Apply(Sizes);
+BENCHMARK(MixRow)->ArgName("way")->DenseRange(0, 2);
