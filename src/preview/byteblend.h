@@ -21,8 +21,9 @@ namespace vellora {
 //   511 possible differences b - a on the same side of its half as the exact
 //   weight does (checked when the weight is set). 16-bit products, plain
 //   rounding.
-// - Wide: neither holds (some mix lies within about 2^-16 of a half); a
-//   table of the rounded w * (b - a) for each difference, one look-up a byte.
+// - Wide: neither holds (mixes lie too close to their halves, on both
+//   sides, for a 15-bit weight to tell); a table of the rounded w * (b - a)
+//   for each difference, one look-up a byte.
 // The first two are written as plain loops the compiler turns into vector
 // code.
 class ByteBlend {
