@@ -65,6 +65,7 @@ ByteBlend::ByteBlend(double weight) {
             method_ = Method::Short;
             swap_ = swap;
             short_ = static_cast<std::int16_t>(y);
+            setSplit(take);
             return;
         }
     }
@@ -96,6 +97,58 @@ VELLORA_WIDER_VECTORS void MixShort(const std::uint8_t* from, const std::uint8_t
 }
 
 } // namespace
+
+// The parts are floor(a * (65536 - q) / 256) and floor(b * q / 256) + 128
+// with q the weight in 65536ths; their sum over 256 is the mix. Against the
+// exact 256 * (mix + 1/2) the sum is off by less than 2.5 (two floors and
+// q's rounding times at most 255 / 256), so it rounds right whenever every
+// w * d lies at least 1/64 from a half.
+void ByteBlend::setSplit(std::int64_t take) {
+    const std::int64_t q = (take + (std::int64_t{1} << 31)) >> 32;
+    if (q <= 0 || q >= 65536)
+        return;
+    constexpr std::int64_t kMargin = kOne >> 6;
+    for (int d = 1; d <= 255; ++d) {
+        const std::int64_t frac = (take * d) & (kOne - 1);
+        if (frac > kHalf - kMargin && frac < kHalf + kMargin)
+            return; // the distance is the same for -d
+    }
+    splits_ = true;
+    takeSplit_ = static_cast<std::uint16_t>(q);
+    keepSplit_ = static_cast<std::uint16_t>(65536 - q);
+}
+
+namespace {
+
+VELLORA_WIDER_VECTORS void Part(const std::uint8_t* v, std::uint16_t* out, std::size_t n,
+                                std::uint16_t weight, std::uint16_t add) {
+    for (std::size_t k = 0; k < n; ++k) {
+        // The high half of (v * 256) * weight: floor(v * weight / 256).
+        const auto high = static_cast<std::uint16_t>((static_cast<std::uint32_t>(v[k] << 8) * weight) >> 16);
+        out[k] = static_cast<std::uint16_t>(high + add);
+    }
+}
+
+VELLORA_WIDER_VECTORS void Join(const std::uint16_t* keep, const std::uint16_t* take, std::uint8_t* out,
+                                std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) // at most 65280 + 128: no carry out
+        out[k] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(keep[k] + take[k]) >> 8);
+}
+
+} // namespace
+
+void ByteBlend::keepPart(const std::uint8_t* a, std::uint16_t* out, std::size_t n) const {
+    Part(a, out, n, keepSplit_, 0);
+}
+
+void ByteBlend::takePart(const std::uint8_t* b, std::uint16_t* out, std::size_t n) const {
+    Part(b, out, n, takeSplit_, 128);
+}
+
+void ByteBlend::JoinParts(const std::uint16_t* keep, const std::uint16_t* take, std::uint8_t* out,
+                          std::size_t n) {
+    Join(keep, take, out, n);
+}
 
 void ByteBlend::mix(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n) const {
     switch (method_) {

@@ -37,13 +37,30 @@ class ByteBlend {
     // out[k] = mix of a[k] and b[k], for k < n. out may be a or b.
     void mix(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n) const;
 
+    // Whether a mix can also be made from two parts worked out apart:
+    // JoinParts(keepPart(a), takePart(b)) is the mix of a and b. True for
+    // the Short weights whose mixes all lie at least 1/64 from a half, where
+    // 16-bit parts with their rounding errors still land on the right side.
+    // A caller that mixes the same bytes many times (the detail map's rows)
+    // works out their part once.
+    bool splits() const { return splits_; }
+    void keepPart(const std::uint8_t* a, std::uint16_t* out, std::size_t n) const;
+    void takePart(const std::uint8_t* b, std::uint16_t* out, std::size_t n) const;
+    static void JoinParts(const std::uint16_t* keep, const std::uint16_t* take, std::uint8_t* out,
+                          std::size_t n);
+
   private:
+    void setSplit(std::int64_t take);
+
     Method method_ = Method::Whole256;
     std::uint16_t keep16_ = 256; // Whole256: the weights in 256ths
     std::uint16_t take16_ = 0;
     bool swap_ = false;                    // Short: mixes b into a with 1 - w
     std::int16_t short_ = 0;               // Short: the weight in 32768ths, at most one half
     std::array<std::int16_t, 511> step_{}; // Wide: rounded w * d at index d + 255
+    bool splits_ = false;
+    std::uint16_t keepSplit_ = 0; // the weights in 65536ths, for the parts
+    std::uint16_t takeSplit_ = 0;
 };
 
 } // namespace vellora

@@ -601,17 +601,30 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     // ShiftScale rows that share it); the two are mixed a row at a time,
     // straight into the canvas when a detail texel is one pixel. The
     // repeated detail rows are built once for the pass when they are few
-    // enough to keep.
+    // enough to keep. Where the weight allows, each side is turned into its
+    // part of the mix as it is built, so a row costs only joining the parts.
+    const bool split = mix.splits();
     const auto rowBytes = static_cast<std::size_t>(3 * cols);
     const std::int64_t keptRows = std::min(dH, rows);
-    const bool keepDetail = static_cast<std::size_t>(keptRows) * rowBytes <= kKeptDetailBytes;
-    std::vector<std::uint8_t> detailRows((keepDetail ? static_cast<std::size_t>(keptRows) : 1) * rowBytes +
-                                         kSpare);
+    const bool keepDetail =
+        static_cast<std::size_t>(keptRows) * rowBytes * (split ? 2 : 1) <= kKeptDetailBytes;
+    const std::size_t slots = keepDetail ? static_cast<std::size_t>(keptRows) : 1;
+    std::vector<std::uint8_t> detailRows(split ? rowBytes + kSpare : slots * rowBytes + kSpare);
+    std::vector<std::uint16_t> detailParts(split ? slots * rowBytes : 0);
+    auto buildDetail = [&](std::int64_t row, std::size_t slot) {
+        const std::uint8_t* src = detail.Pixels.at(static_cast<int>(row), 0);
+        if (split) {
+            RepeatPeriod(src, detailCols, detailRows.data(), cols);
+            mix.keepPart(detailRows.data(), detailParts.data() + slot * rowBytes, rowBytes);
+        } else {
+            RepeatPeriod(src, detailCols, detailRows.data() + slot * rowBytes, cols);
+        }
+    };
     if (keepDetail)
         for (std::int64_t r = 0; r < keptRows; ++r)
-            RepeatPeriod(detail.Pixels.at(static_cast<int>(r), 0), detailCols,
-                         detailRows.data() + static_cast<std::size_t>(r) * rowBytes, cols);
+            buildDetail(r, static_cast<std::size_t>(r));
     std::vector<std::uint8_t> baseRow(rowBytes + kSpare);
+    std::vector<std::uint16_t> baseParts(split ? rowBytes : 0);
     std::vector<std::uint8_t> mixed(block == 1 ? 0 : rowBytes + kSpare);
     std::int64_t baseLoaded = -1;
     for (std::int64_t i = 0; i < rows; ++i) {
@@ -620,19 +633,21 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
         if (i / scale != baseLoaded) {
             baseLoaded = i / scale;
             PackTexels(base.Pixels.at(static_cast<int>(baseLoaded), 0), scale, baseRow.data(), cols);
+            if (split)
+                mix.takePart(baseRow.data(), baseParts.data(), rowBytes);
         }
-        const std::int64_t d = i % dH;
-        const std::uint8_t* detailRow = detailRows.data();
+        std::size_t slot = 0;
         if (keepDetail)
-            detailRow += static_cast<std::size_t>(d) * rowBytes;
+            slot = static_cast<std::size_t>(i % dH);
         else
-            RepeatPeriod(detail.Pixels.at(static_cast<int>(d), 0), detailCols, detailRows.data(), cols);
-        if (block == 1) {
-            mix.mix(detailRow, baseRow.data(), out, rowBytes);
-        } else {
-            mix.mix(detailRow, baseRow.data(), mixed.data(), rowBytes);
+            buildDetail(i % dH, 0);
+        std::uint8_t* target = block == 1 ? out : mixed.data();
+        if (split)
+            ByteBlend::JoinParts(detailParts.data() + slot * rowBytes, baseParts.data(), target, rowBytes);
+        else
+            mix.mix(detailRows.data() + slot * rowBytes, baseRow.data(), target, rowBytes);
+        if (block != 1)
             SpreadTexels(mixed.data(), 3, cols, block, clip.w, out);
-        }
         RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
     }
 

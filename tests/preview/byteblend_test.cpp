@@ -18,6 +18,7 @@ struct WeightRow {
     const char* name;
     double weight;
     std::optional<ByteBlend::Method> method; // when the weight must take that way
+    bool splits = false;                     // when it must also split into parts
 };
 
 class ByteBlendWeights : public ::testing::TestWithParam<WeightRow> {};
@@ -30,6 +31,9 @@ TEST_P(ByteBlendWeights, MixesEveryPairExactly) {
     const ByteBlend blend(row.weight);
     if (row.method) {
         EXPECT_EQ(blend.method(), *row.method);
+    }
+    if (row.splits) {
+        EXPECT_TRUE(blend.splits());
     }
     std::vector<std::uint8_t> a(65536 + 1), b(65536 + 1), out(65536 + 1, 0xAA);
     for (int k = 0; k < 65536; ++k) {
@@ -45,6 +49,17 @@ TEST_P(ByteBlendWeights, MixesEveryPairExactly) {
         ASSERT_EQ(out[static_cast<std::size_t>(k) + 1], ExactMix(row.weight, x, y))
             << "a=" << x << " b=" << y << " w=" << row.weight;
     }
+    // Through the two parts, where the weight allows it.
+    if (blend.splits()) {
+        std::vector<std::uint16_t> keep(65536), take(65536);
+        blend.keepPart(a.data() + 1, keep.data(), 65536);
+        blend.takePart(b.data() + 1, take.data(), 65536);
+        std::vector<std::uint8_t> joined(65536);
+        ByteBlend::JoinParts(keep.data(), take.data(), joined.data(), 65536);
+        for (int k = 0; k < 65536; ++k)
+            ASSERT_EQ(joined[static_cast<std::size_t>(k)], ExactMix(row.weight, k >> 8, k & 0xFF))
+                << "parts: a=" << (k >> 8) << " b=" << (k & 0xFF);
+    }
     // In place over the first input, as the level pass may use it.
     std::vector<std::uint8_t> same(a);
     blend.mix(same.data() + 1, b.data() + 1, same.data() + 1, 65536);
@@ -57,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
     Preview, ByteBlendWeights,
     ::testing::Values(WeightRow{"Zero", 0.0, M::Whole256}, WeightRow{"One", 1.0, M::Whole256},
                       WeightRow{"Half", 0.5, M::Whole256}, WeightRow{"ThreeOver256", 3.0 / 256, M::Whole256},
-                      WeightRow{"LodClamp0_8", static_cast<double>(0.8f), M::Short},
+                      WeightRow{"LodClamp0_8", static_cast<double>(0.8f), M::Short, true},
                       WeightRow{"Tenth", static_cast<double>(0.1f), M::Short},
                       WeightRow{"ThreeTenthsAbove", static_cast<double>(0.3f), M::Short},
                       WeightRow{"ThreeTenthsBelow", static_cast<double>(2.3f - 2.0f), M::Short},
@@ -79,6 +94,8 @@ TEST(ByteBlend, RandomWeightsMixRandomBytesExactly) {
     std::uniform_int_distribution<int> byte(0, 255);
     std::vector<std::uint8_t> a(997), b(997), out(997);
     int seen[3] = {};
+    int split = 0;
+    std::vector<std::uint16_t> keep(997), take(997);
     for (int trial = 0; trial < 400; ++trial) {
         const double w = weight(rng);
         for (std::size_t k = 0; k < a.size(); ++k) {
@@ -91,7 +108,17 @@ TEST(ByteBlend, RandomWeightsMixRandomBytesExactly) {
         for (std::size_t k = 0; k < a.size(); ++k)
             ASSERT_EQ(out[k], ExactMix(w, a[k], b[k]))
                 << "w=" << w << " a=" << int{a[k]} << " b=" << int{b[k]};
+        if (!blend.splits())
+            continue;
+        ++split;
+        blend.keepPart(a.data(), keep.data(), a.size());
+        blend.takePart(b.data(), take.data(), b.size());
+        ByteBlend::JoinParts(keep.data(), take.data(), out.data(), out.size());
+        for (std::size_t k = 0; k < a.size(); ++k)
+            ASSERT_EQ(out[k], ExactMix(w, a[k], b[k]))
+                << "parts: w=" << w << " a=" << int{a[k]} << " b=" << int{b[k]};
     }
+    EXPECT_GT(split, 0);
     EXPECT_GT(seen[static_cast<int>(M::Short)], 0);
     EXPECT_GT(seen[static_cast<int>(M::Wide)], 0);
 }
