@@ -273,6 +273,7 @@ TEST_P(ReferenceScenes, MatchTexelByTexelDrawing) {
 INSTANTIATE_TEST_SUITE_P(
     Preview, ReferenceScenes,
     ::testing::Values(FixedRow{"DetailRowsTooBigToKeep", 100, 120, 2100, 70, 2, "1", 0.0f, 4000, 130},
+                      FixedRow{"DetailRowsTooBigToKeepNearTies", 100, 120, 2100, 70, 2, "1", 0.9f, 4000, 130},
                       FixedRow{"DetailWiderThanView", 64, 3, 40, 20, 2, "1", 0.3f, 50, 40},
                       FixedRow{"ShiftFiveZoom32", 7, 5, 9, 6, 32, "5", 0.0f, 300, 200},
                       FixedRow{"ShiftScaleThree", 5, 3, 13, 11, 3, "1.5", 0.5f, 200, 150},
