@@ -281,4 +281,20 @@ BmpReadResult ReadBmpFile(const std::string& path, TileLevel& level) {
     return ReadBmp(bytes, level);
 }
 
+int BaseFormatForBitCount(int bitCount) {
+    switch (bitCount) {
+    case 4:
+        return 0;
+    case 8:
+        return 2;
+    case 16:
+        return 4;
+    case 24:
+    case 32:
+        return 5;
+    default:
+        return kNoFormat;
+    }
+}
+
 } // namespace vellora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/formats.h"
 #include "core/tilelevel.h"
 
 #include <cstdint>
@@ -25,6 +26,15 @@ struct BmpReadResult {
     std::string error; // why the file was refused ("Unknown bmp type", ...)
     BmpInfo info;
 };
+
+// What loading a 24-bit base says: such a file may hold a greyscale picture
+// that a smaller format would keep as well.
+inline constexpr const char* kGreyscaleMessage =
+    "24 bit loaded, could this be a greyscale image? Select correct setting.";
+
+// The base format option a file's bit count selects (see core/formats.h), or
+// kNoFormat when the bit count has none and the format stays as it was.
+int BaseFormatForBitCount(int bitCount);
 
 // Reads a BMP into one level: Width, Height, BitDepth (the file's bit count)
 // and a Height x Width pixel grid, rows top first, R G B A. A refused file

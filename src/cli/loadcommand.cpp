@@ -23,8 +23,6 @@ namespace vellora::cli {
 
 namespace {
 
-inline constexpr const char* kGreyscaleMessage =
-    "24 bit loaded, could this be a greyscale image? Select correct setting.";
 inline constexpr int kMaxView = 4096;
 
 struct LoadOptions {
@@ -167,22 +165,6 @@ std::string BoxText(std::int32_t size, DimensionRule rule) {
     return ApplyDimensionRule(typed, rule).value_or(typed);
 }
 
-std::optional<int> FormatOfBitCount(int bitCount) {
-    switch (bitCount) {
-    case 4:
-        return 0;
-    case 8:
-        return 2;
-    case 16:
-        return 4;
-    case 24:
-    case 32:
-        return 5;
-    default:
-        return std::nullopt; // the format stays as it was
-    }
-}
-
 BmpReadResult ReadInto(const std::string& path, TileLevel& level) {
     BmpReadResult r = ReadBmpFile(path, level);
     if (!r.ok) {
@@ -316,8 +298,8 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         s.detailHeight = BoxText(state.tiles[0].Height, kDetailHeightRule);
     }
     const BmpReadResult base = ReadInto(o.base, state.tiles[detailFlag]);
-    if (auto f = FormatOfBitCount(base.info.bitCount))
-        s.baseFormat = *f;
+    if (const int f = BaseFormatForBitCount(base.info.bitCount); f != kNoFormat)
+        s.baseFormat = f;
     if (base.info.bitCount == 24)
         messages.emplace_back(kGreyscaleMessage);
     if (o.format)

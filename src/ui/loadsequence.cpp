@@ -19,8 +19,6 @@ const QString kConfirmText = QStringLiteral(
     "This will reset ALL current properties to newly calculated properties based on a selected Bitmap.");
 const QString kConfirmTitle = QStringLiteral("Warning!");
 const QString kDetailQuestion = QStringLiteral("Do you want to load a DetailMap?");
-const QString kGreyscaleText =
-    QStringLiteral("24 bit loaded, could this be a greyscale image? Select correct setting.");
 const QString kTileQuestion = QStringLiteral("Do you want to Auto Generate Mip-Map Tiles? (Default)");
 const QString kTileQuestionTitle = QStringLiteral("Tile Generation");
 // The only timed question: left alone, it takes its default button (Yes).
@@ -104,22 +102,6 @@ QWidget* OwnerFor(LoadHost& host) {
 
 } // namespace
 
-int BaseFormatForBitCount(int bitCount) {
-    switch (bitCount) {
-    case 4:
-        return 0;
-    case 8:
-        return 2;
-    case 16:
-        return 4;
-    case 24:
-    case 32:
-        return 5;
-    default:
-        return kNoFormat;
-    }
-}
-
 LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
     Dialogs& dialogs = host.dialogs();
     if (dialogs.messageBox(kConfirmText, MsgStyle::OkCancel, kConfirmTitle, 0) != MsgResult::Ok)
@@ -169,7 +151,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
     if (format != kNoFormat)
         host.selectBaseFormat(format);
     if (baseBits == 24)
-        dialogs.messageBox(kGreyscaleText, MsgStyle::Ok, QString(), 0);
+        dialogs.messageBox(QString::fromLatin1(kGreyscaleMessage), MsgStyle::Ok, QString(), 0);
 
     if (dialogs.messageBox(kTileQuestion, MsgStyle::YesNo | MsgStyle::Question, kTileQuestionTitle,
                            kTileQuestionTimeout) == MsgResult::No) {

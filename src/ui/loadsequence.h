@@ -19,8 +19,4 @@ enum class LoadOutcome {
 // guard clear.
 LoadOutcome LoadSettingsFromBmp(LoadHost& host);
 
-// The format option a base file's bit count selects, or kNoFormat when the
-// bit count has none (the format then stays as it was).
-int BaseFormatForBitCount(int bitCount);
-
 } // namespace vellora
