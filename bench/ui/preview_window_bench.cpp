@@ -2,6 +2,7 @@
 // The preview as the window draws it: a 1024 x 256 base with its whole
 // pyramid in a window stretched to 1920 x 1080, redrawn at every tile
 // position; and a whole load of such a file through "Load Settings from bmp".
+#include "bitmap/bmpwriter.h"
 #include "ui/dialogs.h"
 #include "ui/mainwindow.h"
 #include "ui/previewdriver.h"
@@ -42,35 +43,20 @@ class QueueDialogs : public vellora::Dialogs {
 
 // A colourful 24-bit picture, bottom row first, rows padded to 4 bytes.
 bool Write24BitBmp(const QString& path, int width, int height) {
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    const int offBits = 14 + 40;
-    const int size = offBits + rowBytes * height;
-    std::vector<unsigned char> out(static_cast<std::size_t>(size), 0);
-    auto put = [&](int at, std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out[static_cast<std::size_t>(at + i)] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put(2, static_cast<std::uint32_t>(size), 4);
-    put(10, offBits, 4);
-    put(14, 40, 4);
-    put(18, static_cast<std::uint32_t>(width), 4);
-    put(22, static_cast<std::uint32_t>(height), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    for (int r = 0; r < height; ++r) {
-        const int row = height - 1 - r;
-        for (int c = 0; c < width; ++c) {
-            const int at = offBits + r * rowBytes + c * 3;
-            out[static_cast<std::size_t>(at)] = static_cast<unsigned char>((row * 3 + c) & 0xFF);     // blue
-            out[static_cast<std::size_t>(at + 1)] = static_cast<unsigned char>((row * 5) & 0xFF);     // green
-            out[static_cast<std::size_t>(at + 2)] = static_cast<unsigned char>((c * 7 + row) & 0xFF); // red
+    vellora::PixelGrid grid(height, width);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = grid.at(y, x);
+            p[0] = static_cast<std::uint8_t>((x * 7 + y) & 0xFF);
+            p[1] = static_cast<std::uint8_t>((y * 5) & 0xFF);
+            p[2] = static_cast<std::uint8_t>((y * 3 + x) & 0xFF);
         }
     }
+    const std::vector<std::uint8_t> bytes = vellora::EncodeBmp24(grid);
     QFile file(path);
     return file.open(QIODevice::WriteOnly) &&
-           file.write(reinterpret_cast<const char*>(out.data()), size) == static_cast<qint64>(size);
+           file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size());
 }
 
 // One window for all benchmarks, with the picture loaded the way a user

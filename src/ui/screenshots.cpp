@@ -7,6 +7,8 @@
 #include "mainwindow.h"
 #include "splash.h"
 
+#include "bitmap/bmpwriter.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -71,37 +73,22 @@ class AnsweredHost : public LoadHost {
 // A 24-bit picture of soft colour bands with a ring, so levels and their
 // blends are easy to tell apart.
 bool WriteSamplePicture(const QString& path, int width, int height) {
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    const int offBits = 14 + 40;
-    const int size = offBits + rowBytes * height;
-    std::vector<char> out(static_cast<std::size_t>(size), 0);
-    auto put = [&](int at, std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out[static_cast<std::size_t>(at + i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put(2, static_cast<std::uint32_t>(size), 4);
-    put(10, offBits, 4);
-    put(14, 40, 4);
-    put(18, static_cast<std::uint32_t>(width), 4);
-    put(22, static_cast<std::uint32_t>(height), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
+    PixelGrid grid(height, width);
     for (int y = 0; y < height; ++y) {
-        const int stored = height - 1 - y; // bottom row first
         for (int x = 0; x < width; ++x) {
             const double dx = x - width / 2.0, dy = (y - height / 2.0) * 2.0;
             const bool ring = std::abs(std::hypot(dx, dy) - height * 0.6) < 6.0;
-            const int r = ring ? 255 : 40 + x * 200 / width;
-            const int g = ring ? 230 : 60 + y * 180 / height;
-            const int b = ring ? 40 : 220 - x * 150 / width;
-            const int at = offBits + stored * rowBytes + x * 3;
-            put(at, static_cast<std::uint32_t>(b | g << 8 | r << 16), 3);
+            std::uint8_t* p = grid.at(y, x);
+            p[0] = static_cast<std::uint8_t>(ring ? 255 : 40 + x * 200 / width);
+            p[1] = static_cast<std::uint8_t>(ring ? 230 : 60 + y * 180 / height);
+            p[2] = static_cast<std::uint8_t>(ring ? 40 : 220 - x * 150 / width);
         }
     }
+    const std::vector<std::uint8_t> bytes = EncodeBmp24(grid);
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(out.data(), size) == size;
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size());
 }
 
 bool Save(QWidget& widget, const QString& dir, const QString& name, QStringList& written) {

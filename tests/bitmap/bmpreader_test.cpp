@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "bitmap/bmpreader.h"
+#include "bitmap/bmpwriter.h"
 
 #include "bmpbuilder.h"
 
@@ -374,3 +375,30 @@ TEST(BmpReaderTest, FileReaderOpensReadsAndRefusesMissingFiles) {
 }
 
 } // namespace
+
+// Widths 1 to 5 cover every amount of row padding; odd heights catch a
+// row order that only works for symmetric pictures.
+TEST(BmpWriterTest, WrittenPicturesReadBackPixelForPixel) {
+    for (int width = 1; width <= 5; ++width) {
+        SCOPED_TRACE(width);
+        PixelGrid grid(3, width);
+        for (int y = 0; y < grid.rows; ++y)
+            for (int x = 0; x < grid.cols; ++x) {
+                std::uint8_t* p = grid.at(y, x);
+                p[0] = static_cast<std::uint8_t>(10 * y + x);
+                p[1] = static_cast<std::uint8_t>(100 + x);
+                p[2] = static_cast<std::uint8_t>(200 + y);
+                p[3] = 77; // not written: 24-bit files carry no alpha
+            }
+        TileLevel level;
+        const BmpReadResult r = ReadBmp(EncodeBmp24(grid), level);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.info.bitCount, 24);
+        ASSERT_EQ(level.Width, width);
+        ASSERT_EQ(level.Height, 3);
+        for (int y = 0; y < grid.rows; ++y)
+            for (int x = 0; x < grid.cols; ++x)
+                for (int ch = 0; ch < 3; ++ch)
+                    EXPECT_EQ(level.Pixels.at(y, x)[ch], grid.at(y, x)[ch]) << y << "," << x << " ch " << ch;
+    }
+}
