@@ -261,6 +261,21 @@ void CopyRepeat(PreviewCanvas& canvas, const Clip& clip, std::int64_t ox, std::i
         std::memcpy(RowAt(canvas, y) + 3 * ox, RowAt(canvas, y - oy), bytes);
 }
 
+// The nine repeats in their drawing order, the first already drawn; a
+// checkpoint after each lets a newer request stop the pass.
+PassOutcome CopyOtherRepeats(PreviewCanvas& canvas, const Clip& clip, std::int64_t stepX, std::int64_t stepY,
+                             std::int64_t texW, std::int64_t texH, const PreviewCheckpoint& checkpoint) {
+    for (std::int64_t r = 0; r < 3; ++r) {
+        for (std::int64_t c = 0; c < 3; ++c) {
+            if (r != 0 || c != 0)
+                CopyRepeat(canvas, clip, SatMul(c, stepX), SatMul(r, stepY), texW, texH);
+            if (checkpoint && checkpoint())
+                return PassOutcome::Cancelled;
+        }
+    }
+    return PassOutcome::Completed;
+}
+
 struct Extent {
     std::int64_t rows = 0;
     std::int64_t cols = 0;
@@ -530,17 +545,8 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
         RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
     }
 
-    const std::int64_t stepX = SatMul(plan.pitchW, block);
-    const std::int64_t stepY = SatMul(plan.pitchH, block);
-    for (std::int64_t r = 0; r < 3; ++r) {
-        for (std::int64_t c = 0; c < 3; ++c) {
-            if (r != 0 || c != 0)
-                CopyRepeat(canvas, clip, SatMul(c, stepX), SatMul(r, stepY), texW, texH);
-            if (checkpoint && checkpoint())
-                return PassOutcome::Cancelled;
-        }
-    }
-    return PassOutcome::Completed;
+    return CopyOtherRepeats(canvas, clip, SatMul(plan.pitchW, block), SatMul(plan.pitchH, block), texW, texH,
+                            checkpoint);
 }
 
 PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, PreviewCanvas& canvas,
@@ -651,17 +657,8 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
         RepeatRow(canvas, top, std::min(top + block, clip.h), 0, spanEnd);
     }
 
-    const std::int64_t stepX = SatMul(plan.basePitchW, plan.zoom);
-    const std::int64_t stepY = SatMul(plan.basePitchH, plan.zoom);
-    for (std::int64_t r = 0; r < 3; ++r) {
-        for (std::int64_t c = 0; c < 3; ++c) {
-            if (r != 0 || c != 0)
-                CopyRepeat(canvas, clip, SatMul(c, stepX), SatMul(r, stepY), texW, texH);
-            if (checkpoint && checkpoint())
-                return PassOutcome::Cancelled;
-        }
-    }
-    return PassOutcome::Completed;
+    return CopyOtherRepeats(canvas, clip, SatMul(plan.basePitchW, plan.zoom),
+                            SatMul(plan.basePitchH, plan.zoom), texW, texH, checkpoint);
 }
 
 PreviewResult RenderPlanned(const PreviewPlan& plan, const TileTable& tiles, PreviewCanvas& canvas,
