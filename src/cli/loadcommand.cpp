@@ -166,6 +166,12 @@ std::string BoxText(std::int32_t size, DimensionRule rule) {
 }
 
 BmpReadResult ReadInto(const std::string& path, TileLevel& level) {
+    // The reader takes a missing file as an empty one ("Unknown bmp type"),
+    // as the window's chooser never offers one; on the command line a typo
+    // in a path deserves its own words.
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        throw UsageError("vellora-cli load: " + path + ": no such file");
     BmpReadResult r = ReadBmpFile(path, level);
     if (!r.ok) {
         std::string reason = r.error.empty() ? kUnknownBmpType : r.error;

@@ -395,12 +395,12 @@ std::vector<std::uint8_t> WithHeaderSize(std::uint32_t size) {
 
 INSTANTIATE_TEST_SUITE_P(
     Load, LoadRefusesFiles,
-    ::testing::Values(RefusedCase{"MissingBase", "base", std::nullopt, "Unknown bmp type"},
+    ::testing::Values(RefusedCase{"MissingBase", "base", std::nullopt, "no such file"},
                       RefusedCase{"EmptyBase", "base", std::vector<std::uint8_t>{}, "Unknown bmp type"},
                       RefusedCase{"HeaderSize56", "base", WithHeaderSize(56), "Unknown bmp type"},
                       RefusedCase{"ZeroWidth", "base", MakeBmp(0, 4, 24, 40, Pattern), "bad.bmp"},
                       RefusedCase{"BadDetail", "detail", WithHeaderSize(64), "Unknown bmp type"},
-                      RefusedCase{"MissingTile", "tile", std::nullopt, "Unknown bmp type"}),
+                      RefusedCase{"MissingTile", "tile", std::nullopt, "no such file"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 struct LoadRejectCase {
