@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/calc.h"
+#include "preview/renderer.h"
 #include "scripteddialogs.h"
 #include "ui/mainwindow.h"
+#include "ui/previewdriver.h"
+#include "ui/previewsurface.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QWidget>
@@ -45,5 +50,49 @@ struct WindowFixture {
         return m.hasMatch() ? m.captured(1).toLong() : -1;
     }
 };
+
+// A started window that draws its own preview and runs the real load on
+// cmdBrowse, as the program does. A random source, when given, replaces the
+// clock-seeded background colours.
+struct RealWindow {
+    ScriptedDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
+
+    explicit RealWindow(std::uint32_t seed = 4321, PreviewRandom random = {}) {
+        window = std::make_unique<MainWindow>(dialogs);
+        window->setExitHandler([] {});
+        if (random)
+            window->previewDriver()->setRandomSource(std::move(random));
+        window->startUp(seed);
+        QApplication::processEvents();
+    }
+
+    template <class T> T* get(const char* name) const {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("missing control %s", name);
+        return w;
+    }
+    long shownTotal() const {
+        static const QRegularExpression re(QStringLiteral("(\\d+) Bytes"));
+        const auto m = re.match(get<QLabel>("lblExcede")->text());
+        return m.hasMatch() ? m.captured(1).toLong() : -1;
+    }
+    bool countsLikeTheCore() const {
+        CoreState copy = window->coreState();
+        return shownTotal() == CalcTMEM(window->currentSettings(), copy).totalBytes;
+    }
+
+    PreviewSurface* surface() const { return window->previewSurface(); }
+    PreviewDriver* driver() const { return window->previewDriver(); }
+    const TileTable& tiles() const { return window->coreState().tiles; }
+    QRgb shown(int x, int y) const { return surface()->image().pixel(x, y) & 0xFFFFFF; }
+};
+
+// A texel's colour as the preview shows it.
+inline QRgb Texel(const TileLevel& level, int row, int col) {
+    const std::uint8_t* p = level.Pixels.at(row, col);
+    return qRgb(p[0], p[1], p[2]) & 0xFFFFFF;
+}
 
 } // namespace vellora

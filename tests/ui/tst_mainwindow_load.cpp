@@ -23,41 +23,6 @@ using namespace vellora;
 
 namespace {
 
-// A started window with its own preview and its own cmdBrowse handler, as
-// the program runs it.
-struct RealWindow {
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MainWindow> window;
-
-    RealWindow() {
-        window = std::make_unique<MainWindow>(dialogs);
-        window->setExitHandler([] {});
-        window->startUp(4321);
-        QApplication::processEvents();
-    }
-
-    template <class T> T* get(const char* name) const {
-        T* w = window->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("missing control %s", name);
-        return w;
-    }
-    long shownTotal() const {
-        static const QRegularExpression re(QStringLiteral("(\\d+) Bytes"));
-        const auto m = re.match(get<QLabel>("lblExcede")->text());
-        return m.hasMatch() ? m.captured(1).toLong() : -1;
-    }
-
-    PreviewSurface* surface() const { return window->previewSurface(); }
-    PreviewDriver* driver() const { return window->previewDriver(); }
-    const TileTable& tiles() const { return window->coreState().tiles; }
-    QRgb shown(int x, int y) const { return surface()->image().pixel(x, y) & 0xFFFFFF; }
-    bool countsLikeTheCore() const {
-        CoreState copy = window->coreState();
-        return shownTotal() == CalcTMEM(window->currentSettings(), copy).totalBytes;
-    }
-};
-
 QString WriteTestBmp(const QTemporaryDir& dir, const char* name, const testbmp::BmpSpec& spec) {
     const QString path = dir.filePath(QString::fromLatin1(name));
     return testbmp::WriteBmp(path.toStdString(), spec) ? path : QString();
@@ -72,11 +37,6 @@ testbmp::BmpSpec Colourful(int width, int height, int bitCount = 24) {
         return static_cast<std::uint32_t>((col * 9 + 5) % 256 << 16 | (row * 11 + 3) % 256 << 8 | 180);
     };
     return spec;
-}
-
-QRgb Texel(const TileLevel& level, int row, int col) {
-    const std::uint8_t* p = level.Pixels.at(row, col);
-    return qRgb(p[0], p[1], p[2]) & 0xFFFFFF;
 }
 
 } // namespace

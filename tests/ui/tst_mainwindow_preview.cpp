@@ -4,8 +4,7 @@
 // blended level, a pass cancelled by a slider move, and no drawing without a
 // picture.
 #include "bmpbuilder.h"
-#include "scripteddialogs.h"
-#include "ui/mainwindow.h"
+#include "mainwindowfixture.h"
 #include "ui/previewdriver.h"
 #include "ui/previewsurface.h"
 #include "ui/twips.h"
@@ -42,34 +41,15 @@ QRgb BackgroundRgb() {
            0xFFFFFF;
 }
 
-// A started window that draws its own preview, over scripted dialogs.
-struct RealWindow {
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MainWindow> window;
-
-    // onCell runs for every background cell drawn, start-up included.
-    explicit RealWindow(std::function<void()> onCell = {}) {
-        window = std::make_unique<MainWindow>(dialogs);
-        window->setExitHandler([] {});
-        window->previewDriver()->setRandomSource([onCell] {
-            if (onCell)
-                onCell();
-            return kBackgroundRandom;
-        });
-        window->startUp(99);
-        QApplication::processEvents();
-    }
-
-    template <class T> T* get(const char* name) const {
-        T* w = window->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("missing control %s", name);
-        return w;
-    }
-    PreviewSurface* surface() const { return window->previewSurface(); }
-    PreviewDriver* driver() const { return window->previewDriver(); }
-    const TileTable& tiles() const { return window->coreState().tiles; }
-    QRgb shown(int x, int y) const { return surface()->image().pixel(x, y) & 0xFFFFFF; }
+// A started window whose background cells all get one known colour; onCell
+// runs for every cell drawn, start-up included.
+struct PreviewWindow : RealWindow {
+    explicit PreviewWindow(std::function<void()> onCell = {})
+        : RealWindow(99, [onCell] {
+              if (onCell)
+                  onCell();
+              return kBackgroundRandom;
+          }) {}
 };
 
 QRgb Mix(const std::uint8_t* a, const std::uint8_t* b, float weightOfB) {
@@ -78,14 +58,9 @@ QRgb Mix(const std::uint8_t* a, const std::uint8_t* b, float weightOfB) {
     return qRgb(channel(0), channel(1), channel(2)) & 0xFFFFFF;
 }
 
-QRgb Texel(const TileLevel& level, int row, int col) {
-    const std::uint8_t* p = level.Pixels.at(row, col);
-    return qRgb(p[0], p[1], p[2]) & 0xFFFFFF;
-}
-
 // The first pixel of the surface's visible part whose colour differs from
 // the expected one, as text for the failure message; empty when all match.
-template <class Expected> QString FirstMismatch(const RealWindow& w, Expected expected) {
+template <class Expected> QString FirstMismatch(const PreviewWindow& w, Expected expected) {
     const QSize shown = w.surface()->image().size().boundedTo(w.surface()->surfaceSize());
     if (shown.isEmpty())
         return QStringLiteral("nothing shown");
@@ -104,7 +79,7 @@ template <class Expected> QString FirstMismatch(const RealWindow& w, Expected ex
 
 // Confirm, answer the detail question, the base file, (24-bit note), and
 // let the tiles be generated.
-void LoadBase(RealWindow& w, const QString& path, bool twentyFourBit) {
+void LoadBase(PreviewWindow& w, const QString& path, bool twentyFourBit) {
     w.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
     if (twentyFourBit)
         w.dialogs.messageAnswers << MsgResult::Ok;
@@ -134,7 +109,7 @@ class TestMainWindowPreview : public QObject {
 void TestMainWindowPreview::startUpPictureIsDrawn() {
     // The first pass runs over the shown window while the splash stands.
     int cells = 0, cellsUnderSplash = 0;
-    RealWindow w([&] {
+    PreviewWindow w([&] {
         ++cells;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == QLatin1String("frmSplash") && top->isVisible())
@@ -173,7 +148,7 @@ void TestMainWindowPreview::startUpPictureIsDrawn() {
 }
 
 void TestMainWindowPreview::shiftRaisesTheZoom() {
-    RealWindow w;
+    PreviewWindow w;
     auto* zoom = w.get<QScrollBar>("sliderZoom");
     QSignalSpy sized(w.surface(), &PreviewSurface::surfaceSizeChanged);
     w.get<QLineEdit>("txtShift")->setText(QStringLiteral("2"));
@@ -216,7 +191,7 @@ void TestMainWindowPreview::loadedOddWidthShowsBackgroundBand() {
     };
     QVERIFY(testbmp::WriteBmp(path.toStdString(), spec));
 
-    RealWindow w;
+    PreviewWindow w;
     LoadBase(w, path, true);
     // The detail map stayed on, so the base is level 1 and is shown there.
     QCOMPARE(w.tiles()[1].Width, 47);
@@ -261,7 +236,7 @@ void TestMainWindowPreview::halfwayTilePositionBlendsTwoLevels() {
 
     const QLocale previous;
     QLocale::setDefault(locale);
-    RealWindow w;
+    PreviewWindow w;
     // Detail map off (the start-up pictures go), then a 64 x 64 base in
     // level 0 with its generated pyramid.
     w.dialogs.messageAnswers = {MsgResult::Yes};
@@ -295,7 +270,7 @@ void TestMainWindowPreview::halfwayTilePositionBlendsTwoLevels() {
 }
 
 void TestMainWindowPreview::sliderMoveCancelsRunningPass() {
-    RealWindow w;
+    PreviewWindow w;
     auto* tile = w.get<QScrollBar>("sliderTile");
     const int started = w.driver()->passesStarted();
     const int completed = w.driver()->passesCompleted();
@@ -328,7 +303,7 @@ void TestMainWindowPreview::sliderMoveCancelsRunningPass() {
 }
 
 void TestMainWindowPreview::clickThatReplacesPicturesWaitsForThePass() {
-    RealWindow w;
+    PreviewWindow w;
     // The 2x2 choice regenerates the levels a pass reads: clicked inside a
     // pass, it stops the pass and runs after it.
     int generatedDuringPass = -1;
@@ -361,7 +336,7 @@ void TestMainWindowPreview::loadClickedDuringPassRunsAfterIt() {
     };
     QVERIFY(testbmp::WriteBmp(path.toStdString(), spec));
 
-    RealWindow w;
+    PreviewWindow w;
     w.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Yes};
     w.dialogs.fileAnswers = {path};
     // The load resets the level table a pass is reading: clicked inside a
@@ -387,7 +362,7 @@ void TestMainWindowPreview::loadClickedDuringPassRunsAfterIt() {
 }
 
 void TestMainWindowPreview::failingStepShowsErrorBoxAndGoesOn() {
-    RealWindow w;
+    PreviewWindow w;
     // An empty Shift box is allowed (its rule waits for a text) but gives a
     // pass no number to work with.
     w.get<QLineEdit>("txtShift")->setText(QString());
@@ -409,7 +384,7 @@ void TestMainWindowPreview::failingStepShowsErrorBoxAndGoesOn() {
 }
 
 void TestMainWindowPreview::resizeFitsSurfaceWithoutDrawing() {
-    RealWindow w;
+    PreviewWindow w;
     const int started = w.driver()->passesStarted();
     const QImage picture = w.surface()->image();
     auto* zoom = w.get<QScrollBar>("sliderZoom");
@@ -434,7 +409,7 @@ void TestMainWindowPreview::resizeFitsSurfaceWithoutDrawing() {
 }
 
 void TestMainWindowPreview::nothingDrawnWithoutPicture() {
-    RealWindow w;
+    PreviewWindow w;
     w.dialogs.messageAnswers = {MsgResult::Yes};
     w.get<QCheckBox>("chkDetailEnabled")->click();
     QVERIFY(!w.window->coreState().bitmapLoaded);
