@@ -15,6 +15,13 @@
 #include <random>
 #include <string>
 
+#if defined(__x86_64__) && !defined(VELLORA_NO_WIDER_VECTORS) && defined(__has_attribute)
+#if __has_attribute(target)
+#include <tmmintrin.h>
+#define VELLORA_BYTE_SHUFFLES 1
+#endif
+#endif
+
 namespace vellora {
 
 namespace {
@@ -146,7 +153,7 @@ VELLORA_WIDER_VECTORS void DropAlpha(const std::uint8_t* src, std::uint8_t* dst,
 // RGB texels 2k and 2k + 1 of dst are RGBA texel k of src, for k < n. The
 // six bytes go out as three 16-bit words, which the compiler vectorises
 // better than six single bytes or one wider store.
-VELLORA_WIDER_VECTORS void DropAlphaTwice(const std::uint8_t* src, std::uint8_t* dst, std::int64_t n) {
+VELLORA_WIDER_VECTORS void DropAlphaTwicePlain(const std::uint8_t* src, std::uint8_t* dst, std::int64_t n) {
     for (std::int64_t k = 0; k < n; ++k) {
         const std::uint8_t* t = src + 4 * k;
         std::uint8_t* d = dst + 6 * k;
@@ -162,6 +169,38 @@ VELLORA_WIDER_VECTORS void DropAlphaTwice(const std::uint8_t* src, std::uint8_t*
                 d[j] = t[j % 3];
         }
     }
+}
+
+#ifdef VELLORA_BYTE_SHUFFLES
+// The same with one byte shuffle per four texels: sixteen bytes in, two
+// shuffles give the 24 bytes out. The compiler's own vector code for the
+// plain loop needs a long chain of packs and permutes for this and was the
+// costliest step of both passes at small zooms. Nothing outside the 4n
+// bytes read and 6n bytes written is touched.
+__attribute__((target("ssse3"))) void DropAlphaTwiceShuffled(const std::uint8_t* src, std::uint8_t* dst,
+                                                             std::int64_t n) {
+    const __m128i first = _mm_setr_epi8(0, 1, 2, 0, 1, 2, 4, 5, 6, 4, 5, 6, 8, 9, 10, 8);
+    const __m128i rest = _mm_setr_epi8(9, 10, 12, 13, 14, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1);
+    std::int64_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * k));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 6 * k), _mm_shuffle_epi8(in, first));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 6 * k + 16), _mm_shuffle_epi8(in, rest));
+    }
+    DropAlphaTwicePlain(src + 4 * k, dst + 6 * k, n - k);
+}
+
+const bool kHasByteShuffles = __builtin_cpu_supports("ssse3");
+#endif
+
+void DropAlphaTwice(const std::uint8_t* src, std::uint8_t* dst, std::int64_t n) {
+#ifdef VELLORA_BYTE_SHUFFLES
+    if (kHasByteShuffles) {
+        DropAlphaTwiceShuffled(src, dst, n);
+        return;
+    }
+#endif
+    DropAlphaTwicePlain(src, dst, n);
 }
 
 // RGB texel k of dst is RGBA texel k / factor of src, for k < n: a row of
