@@ -42,7 +42,10 @@ class ByteBlend {
     // the Short weights whose mixes all lie at least 1/64 from a half, where
     // 16-bit parts with their rounding errors still land on the right side.
     // A caller that mixes the same bytes many times (the detail map's rows)
-    // works out their part once.
+    // works out their part once. The parts of n bytes are stored in an
+    // order of their own (the fastest for the machine), so a join must be
+    // given parts made with the same n as it joins, each from the start of
+    // its row.
     bool splits() const { return splits_; }
     void keepPart(const std::uint8_t* a, std::uint16_t* out, std::size_t n) const;
     void takePart(const std::uint8_t* b, std::uint16_t* out, std::size_t n) const;

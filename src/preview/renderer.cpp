@@ -708,21 +708,32 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     std::vector<std::uint8_t> baseRow(rowBytes + kSpare);
     std::vector<std::uint16_t> baseParts(split ? rowBytes : 0);
     std::vector<std::uint8_t> mixed(block == 1 ? 0 : rowBytes + kSpare);
-    std::int64_t baseLoaded = -1;
+    // The base row and the detail row of output row i are i / ShiftScale
+    // and i % the detail map's height, counted along rather than divided
+    // anew for every row (two 64-bit divisions a row cost more than
+    // joining a short row).
+    std::int64_t baseIndex = 0;
+    std::int64_t baseRepeat = 0; // rows drawn from the loaded base row
+    std::int64_t detailIndex = 0;
     for (std::int64_t i = 0; i < rows; ++i) {
         const std::int64_t top = i * block;
         std::uint8_t* out = RowAt(canvas, top);
-        if (i / scale != baseLoaded) {
-            baseLoaded = i / scale;
-            PackTexels(base.Pixels.at(static_cast<int>(baseLoaded), 0), scale, baseRow.data(), cols);
+        if (baseRepeat == scale) {
+            baseRepeat = 0;
+            ++baseIndex;
+        }
+        if (baseRepeat++ == 0) {
+            PackTexels(base.Pixels.at(static_cast<int>(baseIndex), 0), scale, baseRow.data(), cols);
             if (split)
                 mix.takePart(baseRow.data(), baseParts.data(), rowBytes);
         }
         std::size_t slot = 0;
         if (keepDetail)
-            slot = static_cast<std::size_t>(i % dH);
+            slot = static_cast<std::size_t>(detailIndex);
         else
-            buildDetail(i % dH, 0);
+            buildDetail(detailIndex, 0);
+        if (++detailIndex == dH)
+            detailIndex = 0;
         std::uint8_t* target = block == 1 ? out : mixed.data();
         if (split)
             ByteBlend::JoinParts(detailParts.data() + slot * rowBytes, baseParts.data(), target, rowBytes);
