@@ -282,5 +282,60 @@ INSTANTIATE_TEST_SUITE_P(
                       FixedRow{"LevelZoom3", 0, 0, 101, 77, 3, "1", 0.4f, 333, 222}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The row steps work in whole vector steps (4, 16 or 18 texels spread at a
+// time, 32 bytes mixed at a time) and finish the rest byte by byte; every
+// row width from 1 to 48 texels puts the cut somewhere else. Each pass
+// kind is swept over all of them with a view exactly as wide as the row.
+struct StepEdgeRow {
+    const char* name;
+    bool detail;
+    const char* shift;
+    float tilePos;
+};
+
+class StepEdges : public ::testing::TestWithParam<StepEdgeRow> {};
+
+TEST_P(StepEdges, EveryRowWidthMatchesTexelByTexelDrawing) {
+    const StepEdgeRow& row = GetParam();
+    std::mt19937 rng(11);
+    auto level = [&rng](int w, int h) {
+        TileLevel lv;
+        lv.Width = lv.LineWidth = w;
+        lv.Height = h;
+        lv.BitDepth = 16;
+        lv.Pixels = PixelGrid(h, w);
+        for (auto& byte : lv.Pixels.rgba)
+            byte = static_cast<std::uint8_t>(rng());
+        return lv;
+    };
+    for (int width = 1; width <= 48; ++width) {
+        Scene scene;
+        scene.input.detailFlag = row.detail ? 1 : 0;
+        if (row.detail)
+            scene.tiles[0] = level(5, 3);
+        const auto baseIndex = static_cast<std::size_t>(scene.input.detailFlag);
+        scene.tiles[baseIndex] = level(width, 6);
+        scene.tiles[baseIndex + 1] = level((width + 1) / 2, 3);
+        scene.input.zoom = 2;
+        scene.input.shiftText = row.shift;
+        scene.input.lodFracText = "0.8";
+        scene.input.tilePos = row.tilePos;
+        scene.input.viewW = 2 * width;
+        scene.input.viewH = 12;
+        scene.text = std::string(row.name) + ", width " + std::to_string(width);
+        ExpectMatchesReference(scene);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Preview, StepEdges,
+                         ::testing::Values(StepEdgeRow{"LevelHalfBlend", false, "1", 0.5f},
+                                           StepEdgeRow{"LevelShortBlend", false, "1", 0.3f},
+                                           StepEdgeRow{"LevelUnblended", false, "1", 0.0f},
+                                           StepEdgeRow{"DetailSplitParts", true, "1", 0.0f},
+                                           StepEdgeRow{"DetailZoomOneTexel", true, "0", 0.0f}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace vellora
