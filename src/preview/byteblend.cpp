@@ -165,6 +165,23 @@ __attribute__((target("avx2"))) std::size_t PartWide(const std::uint8_t* v, std:
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), first);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k + 16), second);
     }
+    // A last half step keeps plain order (one lane unpacks in order), as
+    // do the bytes after it; handled here, they cost less than a call.
+    if (k + 16 <= n) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + k));
+        const __m128i zero16 = _mm_setzero_si128();
+        const __m128i w16 = _mm_set1_epi16(static_cast<short>(weight));
+        const __m128i plus16 = _mm_set1_epi16(static_cast<short>(add));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
+                         _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(zero16, in), w16), plus16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8),
+                         _mm_add_epi16(_mm_mulhi_epu16(_mm_unpackhi_epi8(zero16, in), w16), plus16));
+        k += 16;
+    }
+    for (; k < n; ++k) {
+        const auto high = static_cast<std::uint16_t>((static_cast<std::uint32_t>(v[k] << 8) * weight) >> 16);
+        out[k] = static_cast<std::uint16_t>(high + add);
+    }
     return k;
 }
 
@@ -181,6 +198,17 @@ __attribute__((target("avx2"))) std::size_t JoinWide(const std::uint16_t* keep, 
         const __m256i joined = _mm256_packus_epi16(_mm256_srli_epi16(first, 8), _mm256_srli_epi16(second, 8));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), joined);
     }
+    if (k + 16 <= n) {
+        const __m128i first = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(keep + k)),
+                                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(take + k)));
+        const __m128i second = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(keep + k + 8)),
+                                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(take + k + 8)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
+                         _mm_packus_epi16(_mm_srli_epi16(first, 8), _mm_srli_epi16(second, 8)));
+        k += 16;
+    }
+    for (; k < n; ++k)
+        out[k] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(keep[k] + take[k]) >> 8);
     return k;
 }
 
