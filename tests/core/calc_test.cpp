@@ -226,6 +226,20 @@ TEST(Count, EmptyAndFractionalSizeTexts) {
     EXPECT_EQ(st.tiles[0].LineWidth, 16);
 }
 
+// "0.5" is numeric and above 0, so the box keeps it, but it floors to no
+// texel at all: the count must not take a logarithm of 0 for the mask.
+TEST(Count, WidthBelowOneTexelCountsNothingAndShowsRed) {
+    CoreState st;
+    CountResult r = CalcTMEM(Manual(NoDetail("0.5", "64"), "0"), st);
+    EXPECT_EQ(st.tiles[0].Width, 0);
+    EXPECT_EQ(r.totalBytes, 0);
+    EXPECT_EQ(r.maskW, "0");
+    EXPECT_EQ(r.wrapW, "1");
+    EXPECT_EQ(r.widthBack, Paint::Red);
+    EXPECT_FALSE(r.baseWidthAligned);
+    EXPECT_EQ(r.maskH, "6");
+}
+
 TEST(Count, NumbersCarryNoThousandsSeparators) {
     CoreState st;
     CountResult r = CalcTMEM(Manual(NoDetail("1024", "256", 5), "0"), st);
