@@ -19,6 +19,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "qtbenchmain.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -147,13 +149,5 @@ BENCHMARK(BM_RedrawAtTilePosition)->DenseRange(0, 70, 5)->Unit(benchmark::kMilli
 BENCHMARK(BM_LoadToFinishedPreview)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "qtbenchmain.h"
+
 namespace {
 
 // Benchmarks never show a dialog; every answer is "OK".
@@ -93,13 +95,5 @@ BENCHMARK(BM_StartUpToFirstShownWindow)
     ->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

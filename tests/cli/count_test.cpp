@@ -277,12 +277,7 @@ TEST_P(CountRejects, OneLineNamingOptionValueAndRange) {
     const RejectCase& c = GetParam();
     Args args = c.args;
     args.insert(args.begin(), "count");
-    CliRun r = RunTool(args);
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(LineCount(r.err), 1) << r.err;
-    for (const std::string& m : c.mentions)
-        EXPECT_NE(r.err.find(m), std::string::npos) << "missing \"" << m << "\" in " << r.err;
+    ExpectOneLineRejection(RunTool(args), c.mentions);
 }
 
 INSTANTIATE_TEST_SUITE_P(

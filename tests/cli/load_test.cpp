@@ -417,12 +417,7 @@ TEST_P(LoadRejects, OneLineNamingOptionValueAndRange) {
     const std::string base = dir.write("base.bmp", MakeBmp(8, 8, 24, 40, Pattern));
     Args args = {"load", base};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    CliRun r = RunTool(args);
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(LineCount(r.err), 1) << r.err;
-    for (const std::string& m : c.mentions)
-        EXPECT_NE(r.err.find(m), std::string::npos) << "missing \"" << m << "\" in " << r.err;
+    ExpectOneLineRejection(RunTool(args), c.mentions);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -192,6 +192,18 @@ Scene RandomScene(std::mt19937& rng) {
 }
 
 // Renders the scene and compares every pixel with the plain drawing.
+// A level of noise: every byte random, so no two texels mix alike by chance.
+TileLevel RandomLevel(std::mt19937& rng, int w, int h) {
+    TileLevel lv;
+    lv.Width = lv.LineWidth = w;
+    lv.Height = h;
+    lv.BitDepth = 16;
+    lv.Pixels = PixelGrid(h, w);
+    for (auto& byte : lv.Pixels.rgba)
+        byte = static_cast<std::uint8_t>(rng());
+    return lv;
+}
+
 void ExpectMatchesReference(const Scene& scene) {
     const PreviewPlan plan = PlanPreview(scene.tiles, scene.input);
     int calls = 0;
@@ -243,16 +255,7 @@ class ReferenceScenes : public ::testing::TestWithParam<FixedRow> {};
 TEST_P(ReferenceScenes, MatchTexelByTexelDrawing) {
     const FixedRow& row = GetParam();
     std::mt19937 rng(7);
-    auto level = [&rng](int w, int h) {
-        TileLevel lv;
-        lv.Width = lv.LineWidth = w;
-        lv.Height = h;
-        lv.BitDepth = 16;
-        lv.Pixels = PixelGrid(h, w);
-        for (auto& byte : lv.Pixels.rgba)
-            byte = static_cast<std::uint8_t>(rng());
-        return lv;
-    };
+    auto level = [&rng](int w, int h) { return RandomLevel(rng, w, h); };
     Scene scene;
     scene.input.detailFlag = row.detailW > 0 ? 1 : 0;
     if (row.detailW > 0)
@@ -298,16 +301,7 @@ class StepEdges : public ::testing::TestWithParam<StepEdgeRow> {};
 TEST_P(StepEdges, EveryRowWidthMatchesTexelByTexelDrawing) {
     const StepEdgeRow& row = GetParam();
     std::mt19937 rng(11);
-    auto level = [&rng](int w, int h) {
-        TileLevel lv;
-        lv.Width = lv.LineWidth = w;
-        lv.Height = h;
-        lv.BitDepth = 16;
-        lv.Pixels = PixelGrid(h, w);
-        for (auto& byte : lv.Pixels.rgba)
-            byte = static_cast<std::uint8_t>(rng());
-        return lv;
-    };
+    auto level = [&rng](int w, int h) { return RandomLevel(rng, w, h); };
     for (int width = 1; width <= 48; ++width) {
         Scene scene;
         scene.input.detailFlag = row.detail ? 1 : 0;
