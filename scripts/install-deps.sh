@@ -4,7 +4,8 @@
 # nothing else. Does nothing when they are all present.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev "$@")
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+          clang-format-14 libcli11-dev nlohmann-json3-dev libspng-dev zlib1g-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do

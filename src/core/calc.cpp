@@ -9,7 +9,8 @@
 
 namespace vellora {
 
-const std::string kLevelLimitMessage = "Cannot make any more levels\r\nSetting to maximum allowable by Texture size";
+const std::string kLevelLimitMessage =
+    "Cannot make any more levels\r\nSetting to maximum allowable by Texture size";
 
 Rgb FixedPaintRgb(Paint paint) {
     switch (paint) {
@@ -56,7 +57,9 @@ int MaskOf(std::int32_t size) {
     return m;
 }
 
-void AddBytes(double& total, const TileLevel& t) { total = Nearest(LevelBytes(t.BitDepth, t.LineWidth, t.Height) + total); }
+void AddBytes(double& total, const TileLevel& t) {
+    total = Nearest(LevelBytes(t.BitDepth, t.LineWidth, t.Height) + total);
+}
 
 struct Pyramid {
     double total = 0;
@@ -124,7 +127,8 @@ std::int32_t AskSize(const CalcHooks& hooks, const std::string& what, int tile, 
     const std::string n = DecimalText(tile);
     double v = Nearest(LeadingNumber(hooks.askTile("Enter the " + what + " of tile " + n, title)));
     while (!(v > 0 && v <= maximum))
-        v = Nearest(LeadingNumber(hooks.askTile("Error: Please Re-Enter the " + what + " of tile " + n, title)));
+        v = Nearest(
+            LeadingNumber(hooks.askTile("Error: Please Re-Enter the " + what + " of tile " + n, title)));
     return static_cast<std::int32_t>(v);
 }
 
@@ -218,7 +222,8 @@ CountResult CalcTMEM(const Settings& s, CoreState& st, bool askTileSizes, const 
     if (r.exceeds()) {
         r.fillBarWidth = 4096;
         r.fillBarPaint = Paint::Red;
-        r.excedeCaption = total + " Bytes\r\nExceeds TMEM by " + DecimalText(r.totalBytes - r.tmemLimit) + " Bytes";
+        r.excedeCaption =
+            total + " Bytes\r\nExceeds TMEM by " + DecimalText(r.totalBytes - r.tmemLimit) + " Bytes";
         r.excedeBack = Paint::Red;
         r.excedeFore = Paint::White;
     } else {

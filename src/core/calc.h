@@ -56,7 +56,7 @@ struct CountResult {
 
     // The last index counted and the records in TMEM order (indices 0..maxIndex).
     int maxIndex = 0;
-    bool levelsTextWritten = true; // the tile prompts leave the level box alone
+    bool levelsTextWritten = true;  // the tile prompts leave the level box alone
     std::optional<Paint> levelsBox; // unchanged when empty
 
     float fillBarWidth = 0; // twips of the 4096-twip bar

@@ -3,8 +3,8 @@
 
 namespace vellora {
 
-const std::string kDetailToggleQuestion =
-    "This will re-set the preview.\r\nYou Will need to load the bitmap again.\r\n\r\nDo you want to proceede?";
+const std::string kDetailToggleQuestion = "This will re-set the preview.\r\nYou Will need to load the bitmap "
+                                          "again.\r\n\r\nDo you want to proceede?";
 
 std::array<bool, kFormatCount> DetailOptionsEnabled(bool detailOn, bool baseIsCI) {
     std::array<bool, kFormatCount> enabled{};

@@ -19,7 +19,9 @@ int FormatBitDepth(int format) {
     }
 }
 
-bool FormatIsCI(int format) { return format == 0 || format == 2; }
+bool FormatIsCI(int format) {
+    return format == 0 || format == 2;
+}
 
 bool IsAligned(std::int32_t width, std::int32_t bitDepth) {
     // (width / 64) * bitDepth is whole exactly when width * bitDepth is a multiple of 64.

@@ -42,15 +42,18 @@ std::optional<std::string> Clamp(std::string_view text, const char* notNumeric, 
 } // namespace
 
 std::optional<std::string> ApplyLevelsRule(std::string_view text) {
-    return Clamp(text, "5", [](double v) { return v < 0; }, "0", [](double v) { return v > 7; }, "7");
+    return Clamp(
+        text, "5", [](double v) { return v < 0; }, "0", [](double v) { return v > 7; }, "7");
 }
 
 std::optional<std::string> ApplyShiftRule(std::string_view text) {
-    return Clamp(text, "1", [](double v) { return v < 0; }, "0", [](double v) { return v > 5; }, "5");
+    return Clamp(
+        text, "1", [](double v) { return v < 0; }, "0", [](double v) { return v > 5; }, "5");
 }
 
 std::optional<std::string> ApplyLODFracRule(std::string_view text) {
-    return Clamp(text, "0.8", [](double v) { return v <= 0; }, "0.8", [](double v) { return v >= 1; }, "0.99");
+    return Clamp(
+        text, "0.8", [](double v) { return v <= 0; }, "0.8", [](double v) { return v >= 1; }, "0.99");
 }
 
 LevelControls LevelControlsFor(bool autoLevels, bool detailOn) {

@@ -9,8 +9,12 @@ namespace vellora {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the decimal number at the start of s (0 when there is none).
 std::size_t NumberLength(std::string_view s) {
@@ -60,7 +64,8 @@ double Parse(std::string_view number) {
     if (ec == std::errc::result_out_of_range) {
         // Too large becomes infinite (and so above every maximum); too small is 0.
         std::size_t e = number.find_first_of("eE");
-        bool hugeExponent = e != std::string_view::npos && number.substr(e + 1).find('-') == std::string_view::npos;
+        bool hugeExponent =
+            e != std::string_view::npos && number.substr(e + 1).find('-') == std::string_view::npos;
         value = hugeExponent ? std::numeric_limits<double>::infinity() : 0.0;
     }
     return negative ? -value : value;

@@ -23,11 +23,13 @@ struct PixelGrid {
     bool empty() const { return rows <= 0 || cols <= 0; }
     std::uint8_t* at(int row, int col) {
         return rgba.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
-                              static_cast<std::size_t>(col)) * 4u;
+                              static_cast<std::size_t>(col)) *
+                                 4u;
     }
     const std::uint8_t* at(int row, int col) const {
         return rgba.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
-                              static_cast<std::size_t>(col)) * 4u;
+                              static_cast<std::size_t>(col)) *
+                                 4u;
     }
 };
 

@@ -7,6 +7,7 @@
 #include "core/detailmap.h"
 #include "core/inputrules.h"
 #include "core/numeric.h"
+#include "core/version.h"
 #include "dialogs.h"
 #include "loadsequence.h"
 #include "picturebox.h"
@@ -15,7 +16,6 @@
 #include "splash.h"
 #include "tmemmapview.h"
 #include "twips.h"
-#include "version.h"
 
 #include <QApplication>
 #include <QCheckBox>

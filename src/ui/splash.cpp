@@ -2,10 +2,10 @@
 #include "splash.h"
 
 #include "artwork.h"
+#include "core/version.h"
 #include "dialogs.h"
 #include "picturebox.h"
 #include "twips.h"
-#include "version.h"
 
 #include <QApplication>
 #include <QFrame>

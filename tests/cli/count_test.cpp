@@ -2,12 +2,16 @@
 #include "clirun.h"
 #include "minijson.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace {
+
+using vellora::test::PrintTo;
 
 using Args = std::vector<std::string>;
 
@@ -126,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                   4096,
                   "normal",
                   {}}),
-    [](const ::testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(CountJson, EveryFieldOfTheStartupLikeCount) {
     const minijson::Value j = CountJson({"--detail", "17x16"}, 0);
@@ -310,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--detail", "8x8", "--levels", "1", "--tile", "16x16"},
                    {"--tile", "\"1 tile\"", "exactly 0", "detail"}},
         RejectCase{"UnknownOption", {"--colour", "red"}, {"--colour", "--width"}}),
-    [](const ::testing::TestParamInfo<RejectCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(Cli, UsageAndUnknownCommands) {
     CliRun help = RunTool({"--help"});

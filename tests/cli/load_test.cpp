@@ -6,6 +6,8 @@
 #include "core/numeric.h"
 #include "core/tmemmap.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -13,6 +15,8 @@
 #include <vector>
 
 namespace {
+
+using vellora::test::PrintTo;
 
 using Args = std::vector<std::string>;
 using testfiles::MakeBmp;
@@ -91,9 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Load, LoadBitCounts,
                                            BitCountCase{"Rgb32", 32, 40, 32, 4096, {}},
                                            BitCountCase{"Rgb32V4Header", 32, 108, 32, 4096, {}},
                                            BitCountCase{"OneBitKeepsTheFormat", 1, 40, 4, 4096, {}}),
-                         [](const ::testing::TestParamInfo<BitCountCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         vellora::test::RowName());
 
 TEST(Load, JsonHasEveryCountFieldThenTheBitmap) {
     TempDir dir;
@@ -228,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
         DetailCase{"CI8DetailOnCI4Base", 4, "ci8", 8, {"Detail Map MUST be 4Bit CI!"}},
         DetailCase{"CIDetailOnPlainBase", 32, "ci4", 4, {kMix}},
         DetailCase{"SixteenBitDetail", 16, "16", 16, {}}),
-    [](const ::testing::TestParamInfo<DetailCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(Load, TileFilesReplaceGeneratedLevels) {
     TempDir dir;
@@ -401,7 +403,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"ZeroWidth", "base", MakeBmp(0, 4, 24, 40, Pattern), "bad.bmp"},
                       RefusedCase{"BadDetail", "detail", WithHeaderSize(64), "Unknown bmp type"},
                       RefusedCase{"MissingTile", "tile", std::nullopt, "no such file"}),
-    [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 struct LoadRejectCase {
     const char* name;
@@ -447,7 +449,7 @@ INSTANTIATE_TEST_SUITE_P(
             "TooManyTiles", {"--tiles", "a,b,c,d,e,f,g,h"}, {"--tiles", "\"8 files\"", "at most 7"}},
         LoadRejectCase{"SecondBase", {"other.bmp"}, {"\"other.bmp\"", "--detail"}},
         LoadRejectCase{"MissingValue", {"--map"}, {"--map", "missing"}}),
-    [](const ::testing::TestParamInfo<LoadRejectCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(Load, MissingBaseAndUnwritableOutputs) {
     CliRun none = RunTool({"load", "--json"});

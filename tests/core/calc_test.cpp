@@ -3,6 +3,8 @@
 #include "core/detailmap.h"
 #include "core/formats.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -11,6 +13,8 @@
 
 namespace vellora {
 namespace {
+
+using vellora::test::PrintTo;
 
 struct Level {
     int width, height, lineWidth;
@@ -196,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       "65%",
                       3}),
-    [](const ::testing::TestParamInfo<WorkedExample>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(Count, RecordsAboveTheLastLevelAreCleared) {
     CoreState st;
@@ -465,21 +469,21 @@ TEST_P(MaskAndWrap, ValuesAndWidthColour) {
     EXPECT_EQ(r.maskHBack, Paint::ButtonFace);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Count, MaskAndWrap,
-    ::testing::Values(MaskCase{"Wide64At4", "64", "64", 1, "6", "64", "6", "64", false},
-                      MaskCase{"Wide47At4", "47", "64", 1, "6", "64", "6", "64", true},
-                      MaskCase{"Wide48At4", "48", "64", 1, "6", "64", "6", "64", false},
-                      MaskCase{"Wide12At8", "12", "64", 3, "4", "16", "6", "64", true},
-                      MaskCase{"OneWideAt4", "1", "1", 1, "0", "1", "0", "1", true},
-                      MaskCase{"OneWideAt8", "1", "1", 3, "0", "1", "0", "1", true},
-                      MaskCase{"OneWideAt16", "1", "1", 4, "0", "1", "0", "1", true},
-                      MaskCase{"OneWideAt32", "1", "1", 5, "0", "1", "0", "1", true},
-                      MaskCase{"Wide1024", "1024", "1", 1, "10", "1024", "0", "1", false},
-                      MaskCase{"High100", "64", "100", 1, "6", "64", "7", "128", false},
-                      MaskCase{"High256", "64", "256", 1, "6", "64", "8", "256", false},
-                      MaskCase{"Wide2At32", "2", "3", 5, "1", "2", "2", "4", false}),
-    [](const ::testing::TestParamInfo<MaskCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Count, MaskAndWrap,
+                         ::testing::Values(MaskCase{"Wide64At4", "64", "64", 1, "6", "64", "6", "64", false},
+                                           MaskCase{"Wide47At4", "47", "64", 1, "6", "64", "6", "64", true},
+                                           MaskCase{"Wide48At4", "48", "64", 1, "6", "64", "6", "64", false},
+                                           MaskCase{"Wide12At8", "12", "64", 3, "4", "16", "6", "64", true},
+                                           MaskCase{"OneWideAt4", "1", "1", 1, "0", "1", "0", "1", true},
+                                           MaskCase{"OneWideAt8", "1", "1", 3, "0", "1", "0", "1", true},
+                                           MaskCase{"OneWideAt16", "1", "1", 4, "0", "1", "0", "1", true},
+                                           MaskCase{"OneWideAt32", "1", "1", 5, "0", "1", "0", "1", true},
+                                           MaskCase{"Wide1024", "1024", "1", 1, "10", "1024", "0", "1",
+                                                    false},
+                                           MaskCase{"High100", "64", "100", 1, "6", "64", "7", "128", false},
+                                           MaskCase{"High256", "64", "256", 1, "6", "64", "8", "256", false},
+                                           MaskCase{"Wide2At32", "2", "3", 5, "1", "2", "2", "4", false}),
+                         vellora::test::RowName());
 
 struct DetailFormatCase {
     const char* name;
@@ -525,7 +529,7 @@ INSTANTIATE_TEST_SUITE_P(
         DetailFormatCase{"Plain32OnCI", 5, 2, "Cannot mix CI and NON CI Detail Maps"},
         DetailFormatCase{"Plain8OnPlain", 3, 4, nullptr},
         DetailFormatCase{"NoneSelected", kNoFormat, 0, nullptr}),
-    [](const ::testing::TestParamInfo<DetailFormatCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(Detail, OptionsEnabledFollowTheBase) {
     struct Case {

@@ -3,6 +3,8 @@
 #include "core/inputrules.h"
 #include "core/numeric.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +14,8 @@
 
 namespace vellora {
 namespace {
+
+using vellora::test::PrintTo;
 
 using Rule = std::optional<std::string> (*)(std::string_view);
 
@@ -78,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"LODFracLetters", ApplyLODFracRule, "abc", "0.8"},
         RuleCase{"LODFracSmall", ApplyLODFracRule, "1e-3", kKeep},
         RuleCase{"LODFracEmpty", ApplyLODFracRule, "", kKeep}),
-    [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(InputRules, EmptyLevelsBoxGetsSevenOnLeaving) {
     EXPECT_EQ(kLevelsFocusFallback, "7");

@@ -2,6 +2,8 @@
 #include "core/calc.h"
 #include "core/tmemmap.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +12,8 @@
 
 namespace vellora {
 namespace {
+
+using vellora::test::PrintTo;
 
 std::string MapText(const TmemMap& map) {
     std::string s;
@@ -109,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         MapCase{"Width47At8Bits", Plain("47", "4", 3, false, "0"), Runs(Rows(4, {{'b', 47}, {'y', 1}}))},
         MapCase{"OverTheLimitFillsEverything", Plain("64", "64", 3, false, "5"), Runs({{'b', 4096}})},
         MapCase{"OverTheLimitMidLevel", Plain("64", "56", 3, false, "1"), Runs({{'b', 3584}, {'B', 512}})}),
-    [](const ::testing::TestParamInfo<MapCase>& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 TEST(TmemMap, TypedLevelsFollowTheBase) {
     Settings s = Plain("64", "64", 1, false, "1");

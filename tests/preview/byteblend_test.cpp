@@ -2,6 +2,8 @@
 #include "exactmix.h"
 #include "preview/byteblend.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -11,6 +13,8 @@
 
 namespace vellora {
 namespace {
+
+using vellora::test::PrintTo;
 
 using testing::ExactMix;
 
@@ -84,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WeightRow{"NearTiesBelowHalf", static_cast<double>(0x1.5c575p-4f), M::Wide},
                       WeightRow{"NegativeHeldToZero", -0.25, M::Whole256},
                       WeightRow{"AboveOneHeldToOne", 1.5, M::Whole256}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 // Random float weights: every way must agree with the exact mix, and a
 // spread of weights must reach all three ways.

@@ -6,6 +6,8 @@
 #include "exactmix.h"
 #include "preview/renderer.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +18,8 @@
 
 namespace vellora {
 namespace {
+
+using vellora::test::PrintTo;
 
 using testing::ExactMix;
 using Rgb = std::array<int, 3>;
@@ -283,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FixedRow{"WideLevelHalfBlend", 0, 0, 1000, 30, 2, "1", 0.5f, 1920, 70},
                       FixedRow{"WideLevelZoom1", 0, 0, 1000, 30, 1, "1", 0.7f, 1920, 70},
                       FixedRow{"LevelZoom3", 0, 0, 101, 77, 3, "1", 0.4f, 333, 222}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 // The row steps work in whole vector steps (4, 16 or 18 texels spread at a
 // time, 32 bytes mixed at a time) and finish the rest byte by byte; every
@@ -329,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(Preview, StepEdges,
                                            StepEdgeRow{"LevelUnblended", false, "1", 0.0f},
                                            StepEdgeRow{"DetailSplitParts", true, "1", 0.0f},
                                            StepEdgeRow{"DetailZoomOneTexel", true, "0", 0.0f}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vellora::test::RowName());
 
 } // namespace
 } // namespace vellora

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "preview/renderer.h"
 
+#include "namedrows.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +13,8 @@
 
 namespace vellora {
 namespace {
+
+using vellora::test::PrintTo;
 
 using Rgb = std::array<int, 3>;
 using Paint = std::function<Rgb(int row, int col)>;
@@ -149,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The surface follows the aligned zoom on every level, not only the top one.
         GeometryRow{"AlignedZoomResizesAnyLevel", 1, 64, 64, 2, 1.5f, "2", 384, 384, 768, 768, 4, 64, 1},
         GeometryRow{"TallRatioRounds", 0, 100, 20, 1, 4.0f, "1", 384, 96, 384, 96, 1, 8, 20}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vellora::test::RowName());
 
 // ---------------------------------------------------------------- level pass
 
@@ -231,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(Preview, LevelAlone,
                                            NoBlendRow{"LastLevelWithFraction", 0, 7.5f, 7},
                                            NoBlendRow{"Index7WithDetailMap", 1, 7.9f, 7},
                                            NoBlendRow{"NextRecordUnused", 1, 5.5f, 5}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vellora::test::RowName());
 
 TEST(LevelPass, Zoom32OnLevelSixteenTimesSmallerDraws512PixelBlocks) {
     TileTable t = Pyramid(64, 64);
@@ -298,7 +302,7 @@ TEST_P(DetailBlend, StartupPictureMixesDetailIntoBase) {
 INSTANTIATE_TEST_SUITE_P(Preview, DetailBlend,
                          ::testing::Values(DetailRow{"ClampWeight08", 0.0f, 204, 255, 72, 123},
                                            DetailRow{"TilePosAboveClamp09", 0.9f, 229, 255, 81, 107}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vellora::test::RowName());
 
 TEST(DetailPass, Shift2RaisesZoomAndDrawsQuarterPixelDetail) {
     TileTable t = StartupTable();
@@ -370,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(Preview, MixPaths,
                                            MixPathRow{"LevelZoom16", false, 16},
                                            MixPathRow{"DetailZoom2", true, 2},
                                            MixPathRow{"DetailZoom32", true, 32}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vellora::test::RowName());
 
 // ---------------------------------------------------------------- background and cancelling
 
@@ -464,139 +468,139 @@ void NoDetail(TileTable& t, PreviewInput& in) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Preview, Failures,
-                         ::
-                             testing::Values(FailureRow{"EmptyShiftWithoutDetailStillDraws",
-                                                        [](TileTable& t, PreviewInput& in) {
-                                                            NoDetail(t, in);
-                                                            in.shiftText = "";
-                                                        },
-                                                        {1},
-                                                        Origin::Textured},
-                                             FailureRow{
-                                                 "WordShiftSkipsDetailPass",
-                                                 [](TileTable&, PreviewInput& in) { in.shiftText = "abc"; },
-                                                 {1},
-                                                 Origin::Untextured},
-                                             FailureRow{
-                                                 "HugeShiftOverflows",
-                                                 [](TileTable&, PreviewInput& in) { in.shiftText = "20"; },
-                                                 {1},
-                                                 Origin::Untextured},
-                                             FailureRow{
-                                                 "NegativeShiftRoundsToZero",
-                                                 [](TileTable&, PreviewInput& in) { in.shiftText = "-3"; },
-                                                 {4},
-                                                 Origin::Untextured},
-                                             FailureRow{"ScaleWithoutMultipleUpTo32",
-                                                        [](TileTable&, PreviewInput& in) {
-                                                            in.shiftText = "4.6"; // 2^4.6 rounds to 24
-                                                            in.zoom = 25;
-                                                        },
-                                                        {4},
-                                                        Origin::Untextured},
-                                             FailureRow{
-                                                 "EmptyLodFracSkipsDetailPass",
-                                                 [](TileTable&, PreviewInput& in) { in.lodFracText = " "; },
-                                                 {8},
-                                                 Origin::Untextured},
-                                             FailureRow{"EmptyLodFracUnreadByLevelPass",
-                                                        [](TileTable& t, PreviewInput& in) {
-                                                            NoDetail(t, in);
-                                                            in.lodFracText = "";
-                                                        },
-                                                        {},
-                                                        Origin::Textured},
-                                             FailureRow{"ZoomZero",
-                                                        [](TileTable&, PreviewInput& in) { in.zoom = 0; },
-                                                        {3},
-                                                        Origin::Untextured},
-                                             FailureRow{"Zoom33",
-                                                        [](TileTable&, PreviewInput& in) { in.zoom = 33; },
-                                                        {3},
-                                                        Origin::Untextured},
-                                             FailureRow{"Shift5Zoom32TilePos7",
-                                                        [](TileTable&, PreviewInput& in) {
-                                                            in.shiftText = "5";
-                                                            in.zoom = 32;
-                                                            in.tilePos = 7.0f;
-                                                        },
-                                                        {3},
-                                                        Origin::Untextured},
-                                             FailureRow{
-                                                 "NegativeTilePos",
-                                                 [](TileTable&, PreviewInput& in) { in.tilePos = -0.5f; },
-                                                 {3},
-                                                 Origin::Untextured},
-                                             FailureRow{"NanTilePos",
-                                                        [](TileTable&, PreviewInput& in) {
-                                                            in.tilePos =
-                                                                std::numeric_limits<float>::quiet_NaN();
-                                                        },
-                                                        {3},
-                                                        Origin::Untextured},
-                                             FailureRow{
-                                                 "DetailFlagTwo",
-                                                 [](TileTable&, PreviewInput& in) { in.detailFlag = 2; },
-                                                 {3},
-                                                 Origin::Untextured},
-                                             FailureRow{"AllRecordsEmpty",
-                                                        [](TileTable& t, PreviewInput&) { t = TileTable{}; },
-                                                        {3, 3, 8},
-                                                        Origin::Untextured},
-                                             FailureRow{"DetailGridSmallerThanMap",
-                                                        [](TileTable& t, PreviewInput&) {
-                                                            t[0].Pixels = PixelGrid(8, 8);
-                                                        },
-                                                        {8},
-                                                        Origin::Untextured},
-                                             FailureRow{"DetailWithoutSize",
-                                                        [](TileTable& t, PreviewInput&) { t[0].Width = 0; },
-                                                        {8},
-                                                        Origin::Untextured},
-                                             FailureRow{"BaseGridShorterThanBase",
-                                                        [](TileTable& t, PreviewInput&) {
-                                                            t[1].Pixels = PixelGrid(3, 64);
-                                                        },
-                                                        {8},
-                                                        Origin::Textured},
-                                             FailureRow{"GridBufferShorterThanItsSize",
-                                                        [](TileTable& t, PreviewInput& in) {
-                                                            NoDetail(t, in);
-                                                            t[0].Pixels.rgba.resize(10);
-                                                        },
-                                                        {8},
-                                                        Origin::Untextured},
-                                             FailureRow{"LevelGridSmallerDrawsWhatItHas",
-                                                        [](TileTable& t, PreviewInput& in) {
-                                                            NoDetail(t, in);
-                                                            t[0].Pixels = StartupTable()[1].Pixels;
-                                                            t[0].Width = t[0].Height = 100;
-                                                        },
-                                                        {8},
-                                                        Origin::Textured},
-                                             FailureRow{"NextGridTooSmallToBlend",
-                                                        [](TileTable& t, PreviewInput& in) {
-                                                            NoDetail(t, in);
-                                                            t[1] = MakeLevel(
-                                                                32, 32,
-                                                                [](int, int) {
-                                                                    return Rgb{1, 1, 1};
-                                                                },
-                                                                4, 4);
-                                                            in.tilePos = 0.5f;
-                                                        },
-                                                        {8},
-                                                        Origin::Textured},
-                                             FailureRow{"HugeLevelRecords",
-                                                        [](TileTable& t, PreviewInput& in) {
-                                                            NoDetail(t, in);
-                                                            t[0].Width = t[0].Height =
-                                                                std::numeric_limits<std::int32_t>::max();
-                                                            in.zoom = 32;
-                                                        },
-                                                        {8},
-                                                        Origin::Textured}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::Values(FailureRow{"EmptyShiftWithoutDetailStillDraws",
+                                                      [](TileTable& tiles, PreviewInput& in) {
+                                                          NoDetail(tiles, in);
+                                                          in.shiftText = "";
+                                                      },
+                                                      {1},
+                                                      Origin::Textured},
+                                           FailureRow{
+                                               "WordShiftSkipsDetailPass",
+                                               [](TileTable&, PreviewInput& in) { in.shiftText = "abc"; },
+                                               {1},
+                                               Origin::Untextured},
+                                           FailureRow{
+                                               "HugeShiftOverflows",
+                                               [](TileTable&, PreviewInput& in) { in.shiftText = "20"; },
+                                               {1},
+                                               Origin::Untextured},
+                                           FailureRow{
+                                               "NegativeShiftRoundsToZero",
+                                               [](TileTable&, PreviewInput& in) { in.shiftText = "-3"; },
+                                               {4},
+                                               Origin::Untextured},
+                                           FailureRow{"ScaleWithoutMultipleUpTo32",
+                                                      [](TileTable&, PreviewInput& in) {
+                                                          in.shiftText = "4.6"; // 2^4.6 rounds to 24
+                                                          in.zoom = 25;
+                                                      },
+                                                      {4},
+                                                      Origin::Untextured},
+                                           FailureRow{
+                                               "EmptyLodFracSkipsDetailPass",
+                                               [](TileTable&, PreviewInput& in) { in.lodFracText = " "; },
+                                               {8},
+                                               Origin::Untextured},
+                                           FailureRow{"EmptyLodFracUnreadByLevelPass",
+                                                      [](TileTable& tiles, PreviewInput& in) {
+                                                          NoDetail(tiles, in);
+                                                          in.lodFracText = "";
+                                                      },
+                                                      {},
+                                                      Origin::Textured},
+                                           FailureRow{"ZoomZero",
+                                                      [](TileTable&, PreviewInput& in) { in.zoom = 0; },
+                                                      {3},
+                                                      Origin::Untextured},
+                                           FailureRow{"Zoom33",
+                                                      [](TileTable&, PreviewInput& in) { in.zoom = 33; },
+                                                      {3},
+                                                      Origin::Untextured},
+                                           FailureRow{"Shift5Zoom32TilePos7",
+                                                      [](TileTable&, PreviewInput& in) {
+                                                          in.shiftText = "5";
+                                                          in.zoom = 32;
+                                                          in.tilePos = 7.0f;
+                                                      },
+                                                      {3},
+                                                      Origin::Untextured},
+                                           FailureRow{
+                                               "NegativeTilePos",
+                                               [](TileTable&, PreviewInput& in) { in.tilePos = -0.5f; },
+                                               {3},
+                                               Origin::Untextured},
+                                           FailureRow{"NanTilePos",
+                                                      [](TileTable&, PreviewInput& in) {
+                                                          in.tilePos =
+                                                              std::numeric_limits<float>::quiet_NaN();
+                                                      },
+                                                      {3},
+                                                      Origin::Untextured},
+                                           FailureRow{"DetailFlagTwo",
+                                                      [](TileTable&, PreviewInput& in) { in.detailFlag = 2; },
+                                                      {3},
+                                                      Origin::Untextured},
+                                           FailureRow{
+                                               "AllRecordsEmpty",
+                                               [](TileTable& tiles, PreviewInput&) { tiles = TileTable{}; },
+                                               {3, 3, 8},
+                                               Origin::Untextured},
+                                           FailureRow{"DetailGridSmallerThanMap",
+                                                      [](TileTable& tiles, PreviewInput&) {
+                                                          tiles[0].Pixels = PixelGrid(8, 8);
+                                                      },
+                                                      {8},
+                                                      Origin::Untextured},
+                                           FailureRow{
+                                               "DetailWithoutSize",
+                                               [](TileTable& tiles, PreviewInput&) { tiles[0].Width = 0; },
+                                               {8},
+                                               Origin::Untextured},
+                                           FailureRow{"BaseGridShorterThanBase",
+                                                      [](TileTable& tiles, PreviewInput&) {
+                                                          tiles[1].Pixels = PixelGrid(3, 64);
+                                                      },
+                                                      {8},
+                                                      Origin::Textured},
+                                           FailureRow{"GridBufferShorterThanItsSize",
+                                                      [](TileTable& tiles, PreviewInput& in) {
+                                                          NoDetail(tiles, in);
+                                                          tiles[0].Pixels.rgba.resize(10);
+                                                      },
+                                                      {8},
+                                                      Origin::Untextured},
+                                           FailureRow{"LevelGridSmallerDrawsWhatItHas",
+                                                      [](TileTable& tiles, PreviewInput& in) {
+                                                          NoDetail(tiles, in);
+                                                          tiles[0].Pixels = StartupTable()[1].Pixels;
+                                                          tiles[0].Width = tiles[0].Height = 100;
+                                                      },
+                                                      {8},
+                                                      Origin::Textured},
+                                           FailureRow{"NextGridTooSmallToBlend",
+                                                      [](TileTable& tiles, PreviewInput& in) {
+                                                          NoDetail(tiles, in);
+                                                          tiles[1] = MakeLevel(
+                                                              32, 32,
+                                                              [](int, int) {
+                                                                  return Rgb{1, 1, 1};
+                                                              },
+                                                              4, 4);
+                                                          in.tilePos = 0.5f;
+                                                      },
+                                                      {8},
+                                                      Origin::Textured},
+                                           FailureRow{"HugeLevelRecords",
+                                                      [](TileTable& tiles, PreviewInput& in) {
+                                                          NoDetail(tiles, in);
+                                                          tiles[0].Width = tiles[0].Height =
+                                                              std::numeric_limits<std::int32_t>::max();
+                                                          in.zoom = 32;
+                                                      },
+                                                      {8},
+                                                      Origin::Textured}),
+                         vellora::test::RowName());
 
 TEST(Failures, SmallGridLeavesUnreadTexelsToTheBackground) {
     TileTable t;

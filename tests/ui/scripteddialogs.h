@@ -14,7 +14,7 @@ namespace vellora {
 // (message box: 0 unless a default is set), so a missing answer shows up as a
 // failing expectation instead of a hang.
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     struct Message {
         QString prompt;
         int style = 0;
