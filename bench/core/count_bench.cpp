@@ -30,8 +30,8 @@ void CountLarge32BitWithDetail(benchmark::State& state) {
     Settings settings;
     settings.width = "1024";
     settings.height = "256";
-    settings.baseFormat = 5;
-    settings.detailFormat = 5;
+    settings.baseFormat = vellora::Format::Bits32;
+    settings.detailFormat = vellora::Format::Bits32;
     settings.detailWidth = "32";
     settings.detailHeight = "32";
     CoreState core;
@@ -50,15 +50,15 @@ void TmemMapOfLargePyramid(benchmark::State& state) {
     Settings settings;
     settings.width = "1024";
     settings.height = "256";
-    settings.baseFormat = 5;
-    settings.detailFormat = 5;
+    settings.baseFormat = vellora::Format::Bits32;
+    settings.detailFormat = vellora::Format::Bits32;
     settings.detailWidth = "32";
     settings.detailHeight = "32";
     CoreState core;
     const auto result = CalcTMEM(settings, core);
     vellora::TmemMap map{};
     for (auto _ : state) {
-        vellora::BuildTmemMap(core.tiles, result.baseIsCI, map);
+        vellora::BuildTmemMap(core.tiles, result.count.baseIsCI, map);
         benchmark::DoNotOptimize(map);
     }
 }

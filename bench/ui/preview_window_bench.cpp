@@ -90,7 +90,7 @@ struct Stage {
         load();
         const QSize view = window->previewViewport();
         std::fprintf(stderr, "window %dx%d px, preview viewport %dx%d px, last level %d\n", window->width(),
-                     window->height(), view.width(), view.height(), window->lastResult().maxIndex);
+                     window->height(), view.width(), view.height(), window->lastResult().count.maxIndex);
     }
 
     // Confirm, no detail map, the base, the 24-bit note, generated tiles.

@@ -281,19 +281,19 @@ BmpReadResult ReadBmpFile(const std::string& path, TileLevel& level) {
     return ReadBmp(bytes, level);
 }
 
-int BaseFormatForBitCount(int bitCount) {
+std::optional<Format> BaseFormatForBitCount(int bitCount) {
     switch (bitCount) {
     case 4:
-        return 0;
+        return Format::CI4;
     case 8:
-        return 2;
+        return Format::CI8;
     case 16:
-        return 4;
+        return Format::Bits16;
     case 24:
     case 32:
-        return 5;
+        return Format::Bits32;
     default:
-        return kNoFormat;
+        return std::nullopt;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "core/tilelevel.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -32,9 +33,9 @@ struct BmpReadResult {
 inline constexpr const char* kGreyscaleMessage =
     "24 bit loaded, could this be a greyscale image? Select correct setting.";
 
-// The base format option a file's bit count selects (see core/formats.h), or
-// kNoFormat when the bit count has none and the format stays as it was.
-int BaseFormatForBitCount(int bitCount);
+// The base format a file's bit count selects, or none when the bit count has
+// none and the format stays as it was.
+std::optional<Format> BaseFormatForBitCount(int bitCount);
 
 // Reads a BMP into one level: Width, Height, BitDepth (the file's bit count)
 // and a Height x Width pixel grid, rows top first, R G B A. A refused file

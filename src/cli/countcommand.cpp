@@ -3,46 +3,40 @@
 
 #include "cli.h"
 
-#include <deque>
+#include "core/calc.h"
+#include "core/detailmap.h"
 
 namespace vellora::cli {
 
-CountReport RunCount(const Settings& settings, const std::vector<Size>& tiles, CoreState& state,
-                     CalcHooks hooks, std::vector<std::string> leading) {
+CountReport RunCount(TextureSpec spec, const std::vector<Size>& typed, TileTable& tiles,
+                     const Regenerate& regenerate, std::vector<std::string> leading) {
     CountReport rep;
     rep.messages = std::move(leading);
-    if (tiles.empty()) {
-        rep.result = CalcTMEM(settings, state, false, hooks);
-        if (rep.result.levelsBox == Paint::Yellow)
-            rep.levelBox = "yellow";
-    } else {
-        CalcTMEM(settings, state, false, hooks);
-        std::deque<std::string> answers;
-        for (const Size& t : tiles) {
-            answers.push_back(std::to_string(t.width));
-            answers.push_back(std::to_string(t.height));
-        }
-        hooks.askTile = [&answers](const std::string&, const std::string&) {
-            // The answers were checked before, so running dry cannot happen;
-            // a valid size keeps the prompts from asking for ever if it did.
-            if (answers.empty())
-                return std::string("1");
-            std::string a = std::move(answers.front());
-            answers.pop_front();
-            return a;
-        };
-        rep.result = CalcTMEM(settings, state, true, hooks);
+    if (spec.detail) {
+        if (const char* message = DetailFormatMessage(spec.detail->format, spec.format))
+            rep.messages.emplace_back(message);
     }
-    rep.messages.insert(rep.messages.end(), rep.result.messages.begin(), rep.result.messages.end());
-    rep.levels = CountedLevels(state.tiles, rep.result.maxIndex, rep.result.detailFlag);
+    if (typed.empty()) {
+        rep.count = CountTexture(spec, tiles, regenerate);
+        rep.levelBoxYellow = rep.count.levelsCutBack;
+        if (rep.levelBoxYellow)
+            rep.messages.push_back(kLevelLimitMessage);
+    } else {
+        CountTexture(spec, tiles, regenerate);
+        std::vector<LevelSize> sizes;
+        for (const Size& t : typed)
+            sizes.push_back({t.width, t.height});
+        spec.typedLevels = std::move(sizes);
+        rep.count = CountTexture(spec, tiles, regenerate);
+    }
     return rep;
 }
 
-void ApplyLevels(const LevelsChoice& levels, Settings& settings) {
-    settings.autoLevels = levels.automatic;
-    settings.widthRule = levels.widthRule;
+void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec) {
+    spec.levels =
+        levels.automatic ? (levels.widthRule ? LevelMode::AutoWidth64 : LevelMode::Auto) : LevelMode::Manual;
     if (!levels.automatic)
-        settings.levels = std::to_string(levels.manual);
+        spec.lastLevel = levels.manual;
 }
 
 void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& levels, bool detailOn) {
@@ -60,61 +54,65 @@ void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& 
 }
 
 int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
-    Settings s;
-    s.width = "64";
-    s.height = "64";
-    s.baseFormat = 1;
-    s.detailEnabled = false;
-    LevelOptions lv;
-    bool json = false;
+    std::optional<std::string> width, height, format, levels, detail;
+    std::vector<std::string> tileTexts;
+    bool json = false, help = false;
+    CommandLine cl("count", "--width, --height, --format, --levels, --detail, --tile, --json, --help");
+    cl.value("--width", width, "1 to 1024");
+    cl.value("--height", height, "1 to 256");
+    cl.value("--format", format, std::string(kFormatsAllowed));
+    cl.value("--levels", levels, std::string(kLevelsAllowed));
+    cl.value("--detail", detail, "WxH or WxH:F");
+    cl.repeated("--tile", tileTexts, "WxH, width 1 to 1024, height 1 to 256");
+    cl.flag("--json", json);
+    cl.flag("--help,-h", help);
+    cl.parse(args, 1);
+    if (help) {
+        out << "usage: " << kCountUsage;
+        return kExitFits;
+    }
 
-    ArgReader in(args, 1);
-    while (!in.done()) {
-        const std::string opt = in.next();
-        if (opt == "--width") {
-            s.width = std::to_string(RequireInt(opt, in.value(opt, "1 to 1024"), 1, kMaxWidth));
-        } else if (opt == "--height") {
-            s.height = std::to_string(RequireInt(opt, in.value(opt, "1 to 256"), 1, kMaxHeight));
-        } else if (opt == "--format") {
-            s.baseFormat = RequireFormat(opt, in.value(opt, kFormatsAllowed));
-        } else if (opt == "--levels") {
-            lv.levels = RequireLevels(opt, in.value(opt, kLevelsAllowed));
-        } else if (opt == "--detail") {
-            const std::string& v = in.value(opt, "WxH or WxH:F");
+    TextureSpec spec;
+    LevelsChoice lv;
+    std::vector<Size> tiles;
+    // Checked in the order given, so the first bad option is the one named.
+    for (const std::string& opt : cl.given()) {
+        if (opt == "--width")
+            spec.size.width = RequireInt(opt, *width, 1, kMaxWidth);
+        else if (opt == "--height")
+            spec.size.height = RequireInt(opt, *height, 1, kMaxHeight);
+        else if (opt == "--format")
+            spec.format = RequireFormat(opt, *format);
+        else if (opt == "--levels")
+            lv = RequireLevels(opt, *levels);
+        else if (opt == "--detail") {
+            const std::string& v = *detail;
             const auto colon = v.find(':');
             const Size size = RequireSize(opt, v.substr(0, colon));
-            s.detailEnabled = true;
-            s.detailWidth = std::to_string(size.width);
-            s.detailHeight = std::to_string(size.height);
-            s.detailFormat = 1;
+            DetailSpec d;
+            d.size = {size.width, size.height};
             if (colon != std::string::npos) {
                 auto f = ParseFormat(std::string_view(v).substr(colon + 1));
                 if (!f)
                     Reject(opt, v, std::string("WxH:F with F one of ") + std::string(kFormatsAllowed));
-                s.detailFormat = *f;
+                d.format = *f;
             }
+            spec.detail = d;
         } else if (opt == "--tile") {
-            lv.tiles.push_back(RequireSize(opt, in.value(opt, "WxH, width 1 to 1024, height 1 to 256")));
-        } else if (opt == "--json") {
-            json = true;
-        } else if (opt == "--help" || opt == "-h") {
-            out << "usage: " << kCountUsage;
-            return kExitFits;
-        } else {
-            RejectUnknown("count", opt,
-                          "--width, --height, --format, --levels, --detail, --tile, --json, --help");
+            for (const std::string& t : tileTexts)
+                tiles.push_back(RequireSize(opt, t));
         }
     }
-    CheckTiles("--tile", lv.tiles.size(), lv.levels, s.detailEnabled);
-    ApplyLevels(lv.levels, s);
+    CheckTiles("--tile", tiles.size(), lv, spec.detail.has_value());
+    ApplyLevels(lv, spec);
 
-    CoreState state;
-    const CountReport rep = RunCount(s, lv.tiles, state, {});
+    TileTable table{};
+    const CountReport rep = RunCount(spec, tiles, table, {});
     if (json)
-        WriteJson(rep, out);
+        WriteJson(ReportJson(rep), out);
     else
         WriteText(rep, out);
-    return rep.result.exceeds() ? kExitExceeds : kExitFits;
+    return rep.count.exceeds() ? kExitExceeds : kExitFits;
 }
 
 } // namespace vellora::cli

@@ -4,7 +4,7 @@
 #include "options.h"
 #include "report.h"
 
-#include "core/calc.h"
+#include "core/count.h"
 
 #include <ostream>
 #include <string>
@@ -12,21 +12,15 @@
 
 namespace vellora::cli {
 
-// Runs the recalculation the window would run once these settings are
-// entered. With typed tile sizes it is the click of "Manually Define Mip-Map
-// Tiles": a plain count first (which leaves the records above the typed
-// levels empty), then the count that asks the sizes, answered from tiles.
-// The messages of that plain first count are the window's earlier edits and
-// are not reported. leading holds messages raised before the count.
-CountReport RunCount(const Settings& settings, const std::vector<Size>& tiles, CoreState& state,
-                     CalcHooks hooks, std::vector<std::string> leading = {});
+// Counts the texture as the window would once these settings are entered.
+// With typed tile sizes it is the click of "Manually Define Mip-Map Tiles":
+// a plain count first (which clears the records above the counted levels;
+// its messages were the window's earlier edits and are not reported), then
+// the count with the typed sizes. leading holds messages raised before.
+CountReport RunCount(TextureSpec spec, const std::vector<Size>& typed, TileTable& tiles,
+                     const Regenerate& regenerate, std::vector<std::string> leading = {});
 
-// The settings of count and load share these options.
-struct LevelOptions {
-    LevelsChoice levels;
-    std::vector<Size> tiles;
-};
-void ApplyLevels(const LevelsChoice& levels, Settings& settings);
+void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec);
 // Rejects typed tiles that the level choice cannot take.
 void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& levels, bool detailOn);
 

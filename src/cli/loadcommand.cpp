@@ -8,8 +8,9 @@
 #include "report.h"
 
 #include "bitmap/bmpreader.h"
+#include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
-#include "core/inputrules.h"
+#include "core/calc.h"
 #include "core/numeric.h"
 #include "core/tmemmap.h"
 #include "preview/renderer.h"
@@ -28,11 +29,11 @@ inline constexpr int kMaxView = 4096;
 struct LoadOptions {
     std::string base;
     std::optional<std::string> detail;
-    std::optional<int> detailFormat;
+    std::optional<Format> detailFormat;
     std::vector<std::string> tiles;
     MipFilter filter = MipFilter::Weighted3x3;
     LevelsChoice levels;
-    std::optional<int> format;
+    std::optional<Format> format;
     bool json = false;
     std::optional<std::string> dumpDir;
     std::optional<std::string> mapPng;
@@ -58,60 +59,91 @@ std::vector<std::string> SplitList(std::string_view option, const std::string& t
     }
 }
 
+std::uint32_t RequireSeed(std::string_view option, const std::string& v) {
+    std::uint64_t seed = 0;
+    bool ok = !v.empty() && v.size() <= 10;
+    for (char c : v) {
+        ok = ok && c >= '0' && c <= '9';
+        seed = seed * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (!ok || seed > 0xFFFFFFFFu)
+        Reject(option, v, "0 to 4294967295");
+    return static_cast<std::uint32_t>(seed);
+}
+
 LoadOptions ParseLoad(const std::vector<std::string>& args) {
     LoadOptions o;
-    ArgReader in(args, 1);
-    bool haveBase = false;
-    while (!in.done()) {
-        const std::string opt = in.next();
+    std::optional<std::string> base, detail, detailFormat, tiles, filter, levels, format, dump, map, preview,
+        tilePos, zoom, shift, lodfrac, view, seed;
+    CommandLine cl("load",
+                   "BASE.bmp, --detail, --detail-format, --tiles, --filter, --levels, --format, --json, "
+                   "--dump-levels, --map, --preview, --tile-pos, --zoom, --shift, --lodfrac, --view, --seed");
+    cl.positional(base);
+    cl.value("--detail", detail, "a BMP file");
+    cl.value("--detail-format", detailFormat, std::string(kFormatsAllowed));
+    cl.value("--tiles", tiles, "A.bmp,B.bmp,...");
+    cl.value("--filter", filter, "3x3 or 2x2");
+    cl.value("--levels", levels, std::string(kLevelsAllowed));
+    cl.value("--format", format, std::string(kFormatsAllowed));
+    cl.value("--dump-levels", dump, "a directory");
+    cl.value("--map", map, "a PNG file to write");
+    cl.value("--preview", preview, "a PNG file to write");
+    cl.value("--tile-pos", tilePos, "0 to 7");
+    cl.value("--zoom", zoom, "1 to 32");
+    cl.value("--shift", shift, "0 to 5");
+    cl.value("--lodfrac", lodfrac, "above 0 and below 1");
+    cl.value("--view", view, "WxH, 1 to 4096 each");
+    cl.value("--seed", seed, "0 to 4294967295");
+    cl.flag("--json", o.json);
+    cl.flag("--help,-h", o.help);
+    cl.parse(args, 1);
+    if (o.help)
+        return o;
+
+    for (const std::string& opt : cl.given()) {
         const bool previewOption = opt == "--tile-pos" || opt == "--zoom" || opt == "--shift" ||
                                    opt == "--lodfrac" || opt == "--view" || opt == "--seed";
         if (previewOption && o.firstPreviewOption.empty())
             o.firstPreviewOption = opt;
         if (opt == "--detail") {
-            o.detail = in.value(opt, "a BMP file");
+            o.detail = *detail;
         } else if (opt == "--detail-format") {
-            o.detailFormat = RequireFormat(opt, in.value(opt, kFormatsAllowed));
+            o.detailFormat = RequireFormat(opt, *detailFormat);
         } else if (opt == "--tiles") {
-            o.tiles = SplitList(opt, in.value(opt, "A.bmp,B.bmp,..."));
+            o.tiles = SplitList(opt, *tiles);
         } else if (opt == "--filter") {
-            const std::string& v = in.value(opt, "3x3 or 2x2");
-            if (v == "3x3")
+            if (*filter == "3x3")
                 o.filter = MipFilter::Weighted3x3;
-            else if (v == "2x2")
+            else if (*filter == "2x2")
                 o.filter = MipFilter::Box2x2;
             else
-                Reject(opt, v, "3x3 or 2x2");
+                Reject(opt, *filter, "3x3 or 2x2");
         } else if (opt == "--levels") {
-            o.levels = RequireLevels(opt, in.value(opt, kLevelsAllowed));
+            o.levels = RequireLevels(opt, *levels);
         } else if (opt == "--format") {
-            o.format = RequireFormat(opt, in.value(opt, kFormatsAllowed));
-        } else if (opt == "--json") {
-            o.json = true;
+            o.format = RequireFormat(opt, *format);
         } else if (opt == "--dump-levels") {
-            o.dumpDir = in.value(opt, "a directory");
+            o.dumpDir = *dump;
         } else if (opt == "--map") {
-            o.mapPng = in.value(opt, "a PNG file to write");
+            o.mapPng = *map;
         } else if (opt == "--preview") {
-            o.previewPng = in.value(opt, "a PNG file to write");
+            o.previewPng = *preview;
         } else if (opt == "--tile-pos") {
-            const std::string& v = in.value(opt, "0 to 7");
-            auto n = NumericValue(v);
+            auto n = NumericValue(*tilePos);
             if (!n || *n < 0 || *n > 7)
-                Reject(opt, v, "a number from 0 to 7");
+                Reject(opt, *tilePos, "a number from 0 to 7");
             o.preview.tilePos = static_cast<float>(*n);
         } else if (opt == "--zoom") {
-            o.preview.zoom = RequireInt(opt, in.value(opt, "1 to 32"), 1, 32);
+            o.preview.zoom = RequireInt(opt, *zoom, 1, 32);
         } else if (opt == "--shift") {
-            o.preview.shiftText = std::to_string(RequireInt(opt, in.value(opt, "0 to 5"), 0, 5));
+            o.preview.shiftText = std::to_string(RequireInt(opt, *shift, 0, 5));
         } else if (opt == "--lodfrac") {
-            const std::string& v = in.value(opt, "above 0 and below 1");
-            auto n = NumericValue(v);
+            auto n = NumericValue(*lodfrac);
             if (!n || *n <= 0 || *n >= 1)
-                Reject(opt, v, "a number above 0 and below 1");
-            o.preview.lodFracText = v;
+                Reject(opt, *lodfrac, "a number above 0 and below 1");
+            o.preview.lodFracText = *lodfrac;
         } else if (opt == "--view") {
-            const std::string& v = in.value(opt, "WxH, 1 to 4096 each");
+            const std::string& v = *view;
             const auto x = v.find('x');
             auto w = ParseInt(std::string_view(v).substr(0, x), 1, kMaxView);
             auto h = x == std::string::npos ? std::nullopt
@@ -121,32 +153,13 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
             o.preview.viewW = *w;
             o.preview.viewH = *h;
         } else if (opt == "--seed") {
-            const std::string& v = in.value(opt, "0 to 4294967295");
-            std::uint64_t seed = 0;
-            bool ok = !v.empty() && v.size() <= 10;
-            for (char c : v) {
-                ok = ok && c >= '0' && c <= '9';
-                seed = seed * 10 + static_cast<std::uint64_t>(c - '0');
-            }
-            if (!ok || seed > 0xFFFFFFFFu)
-                Reject(opt, v, "0 to 4294967295");
-            o.seed = static_cast<std::uint32_t>(seed);
-        } else if (opt == "--help" || opt == "-h") {
-            o.help = true;
-            return o;
-        } else if (!haveBase && !opt.empty() && opt[0] != '-') {
-            o.base = opt;
-            haveBase = true;
-        } else {
-            RejectUnknown(
-                "load", opt,
-                "BASE.bmp, --detail, --detail-format, --tiles, --filter, --levels, --format, --json, "
-                "--dump-levels, --map, --preview, --tile-pos, --zoom, --shift, --lodfrac, --view, --seed");
+            o.seed = RequireSeed(opt, *seed);
         }
     }
-    if (!haveBase)
+    if (!base)
         throw UsageError(
             "vellora-cli load: missing BASE.bmp (allowed: one BMP file before or among the options)");
+    o.base = *base;
     if (o.detailFormat && !o.detail)
         Reject("--detail-format", "without --detail", "only together with --detail FILE.bmp");
     if (!o.previewPng && !o.firstPreviewOption.empty())
@@ -159,22 +172,16 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     return o;
 }
 
-// The file's sizes go into a size box, whose rule then applies.
-std::string BoxText(std::int32_t size, DimensionRule rule) {
-    const std::string typed = DecimalText(size);
-    return ApplyDimensionRule(typed, rule).value_or(typed);
-}
-
-BmpReadResult ReadInto(const std::string& path, TileLevel& level) {
+LoadedFile LoadInto(const std::string& path, LoadRole role, CoreState& state, int level) {
     // The reader takes a missing file as an empty one ("Unknown bmp type"),
     // as the window's chooser never offers one; on the command line a typo
     // in a path deserves its own words.
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         throw UsageError("vellora-cli load: " + path + ": no such file");
-    BmpReadResult r = ReadBmpFile(path, level);
+    LoadStepResult r = LoadFileInto(path, role, state, level);
     if (!r.ok) {
-        std::string reason = r.error.empty() ? kUnknownBmpType : r.error;
+        std::string reason = r.error;
         // The line names the file first; a reason that ends with it again says it once.
         if (reason.size() > path.size() &&
             reason.compare(reason.size() - path.size(), path.size(), path) == 0) {
@@ -184,7 +191,7 @@ BmpReadResult ReadInto(const std::string& path, TileLevel& level) {
         }
         throw UsageError("vellora-cli load: " + path + ": " + reason);
     }
-    return r;
+    return r.file;
 }
 
 void WritePam(const std::string& path, const TileLevel& level) {
@@ -243,31 +250,33 @@ void DrawCaption(RgbImage& img, std::string_view text, int left, int top, int wi
 }
 
 RgbImage DrawTmemMap(const TmemMap& map) {
-    // The page width of the window's map page, at 96 dots per inch.
+    // The window's map page at 96 dots per inch, down to just below the cells.
     constexpr int kPageTwips = 5934;
     const TmemLayout layout = ComputeTmemLayout(kPageTwips, 15, 15, 8.25);
     const int bottomTwips = layout.cells[kTmemBytes - 1].top + kTmemCellTwips + 120;
-    RgbImage img(Px(kPageTwips), Px(bottomTwips), 240, 240, 240);
+    const TmemPixelLayout px = TmemLayoutInPixels(layout, kPageTwips, bottomTwips, 15, 15);
+    const int width = Px(kPageTwips), height = Px(bottomTwips);
 
-    const int half = kPageTwips / 2;
-    DrawCaption(img, "Lower TMEM", 0, Px(layout.labelTop), Px(half), Px(layout.labelHeight));
-    DrawCaption(img, "Upper TMEM", Px(half), Px(layout.labelTop), Px(half), Px(layout.labelHeight));
-
-    // The divider between the halves: an outlined rectangle.
-    const int dx0 = Px(layout.dividerLeft), dx1 = Px(layout.dividerLeft + layout.dividerWidth) - 1;
-    const int dy0 = Px(layout.dividerTop), dy1 = img.height - 1;
-    img.fillRect(dx0, dy0, 1, dy1 - dy0 + 1, 0, 0, 0);
-    img.fillRect(dx1, dy0, 1, dy1 - dy0 + 1, 0, 0, 0);
-    img.fillRect(dx0, dy0, dx1 - dx0 + 1, 1, 0, 0, 0);
-    img.fillRect(dx0, dy1, dx1 - dx0 + 1, 1, 0, 0, 0);
-
-    for (int a = 0; a < kTmemBytes; ++a) {
-        const TmemCellPos& cell = layout.cells[a];
-        const Rgb c = ByteColourRgb(map[a]);
-        const int x0 = Px(cell.left), y0 = Px(cell.top);
-        img.fillRect(x0, y0, Px(cell.left + kTmemCellTwips) - x0, Px(cell.top + kTmemCellTwips) - y0, c.r,
-                     c.g, c.b);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                                      0xFFF0F0F0u);
+    PaintTmemCells(map, px, pixels.data(), width, height, width);
+    RgbImage img(width, height);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        img.rgb[i * 3] = static_cast<std::uint8_t>(pixels[i] >> 16);
+        img.rgb[i * 3 + 1] = static_cast<std::uint8_t>(pixels[i] >> 8);
+        img.rgb[i * 3 + 2] = static_cast<std::uint8_t>(pixels[i]);
     }
+    for (int i = 0; i < 2; ++i) {
+        const PixelRect& l = px.labels[i];
+        DrawCaption(img, i == 0 ? "Lower TMEM" : "Upper TMEM", l.x, l.y, l.width, l.height);
+    }
+    // The divider between the halves: an outlined rectangle.
+    const PixelRect& d = px.divider;
+    const int dx1 = d.x + d.width - 1, dy1 = d.y + d.height - 1;
+    img.fillRect(d.x, d.y, 1, d.height, 0, 0, 0);
+    img.fillRect(dx1, d.y, 1, d.height, 0, 0, 0);
+    img.fillRect(d.x, d.y, d.width, 1, 0, 0, 0);
+    img.fillRect(d.x, dy1, d.width, 1, 0, 0, 0);
     return img;
 }
 
@@ -288,48 +297,40 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     // A freshly started window, then the load: every level record reset.
     Settings s;
     s.detailEnabled = o.detail.has_value();
-    s.detailFormat = o.detailFormat.value_or(1);
-    ApplyLevels(o.levels, s);
     CoreState state;
-    for (TileLevel& t : state.tiles) {
-        t = TileLevel{};
-        t.Pixels = PixelGrid(1, 1);
-    }
+    ResetForLoad(state);
     const int detailFlag = s.detailEnabled ? 1 : 0;
     std::vector<std::string> messages;
 
-    if (o.detail) {
-        ReadInto(*o.detail, state.tiles[0]);
-        s.detailWidth = BoxText(state.tiles[0].Width, kDetailWidthRule);
-        s.detailHeight = BoxText(state.tiles[0].Height, kDetailHeightRule);
-    }
-    const BmpReadResult base = ReadInto(o.base, state.tiles[detailFlag]);
-    if (const int f = BaseFormatForBitCount(base.info.bitCount); f != kNoFormat)
-        s.baseFormat = f;
-    if (base.info.bitCount == 24)
-        messages.emplace_back(kGreyscaleMessage);
-    if (o.format)
-        s.baseFormat = *o.format;
+    if (o.detail)
+        ApplyToSettings(LoadInto(*o.detail, LoadRole::Detail, state, 0), LoadRole::Detail, s);
+    const LoadedFile base = LoadInto(o.base, LoadRole::Base, state, detailFlag);
+    ApplyToSettings(base, LoadRole::Base, s);
+    messages.insert(messages.end(), base.messages.begin(), base.messages.end());
 
     state.noAutoTiles = !o.tiles.empty();
     if (state.noAutoTiles) {
         int index = detailFlag + 1;
         for (const std::string& file : o.tiles)
-            ReadInto(file, state.tiles[index++]);
+            LoadInto(file, LoadRole::Tile, state, index++);
         // The list ends where the user would have cancelled the next dialog.
         if (index <= kLevelCount - 1)
             messages.push_back("Returning " + DecimalText(index) + " Tiles.");
     }
-    state.bitmapLoaded = true;
-    s.width = BoxText(state.tiles[detailFlag].Width, kWidthRule);
-    s.height = BoxText(state.tiles[detailFlag].Height, kHeightRule);
 
-    CalcHooks hooks;
-    const MipFilter filter = o.filter;
-    hooks.regenerate = [filter](TileTable& tiles, int lastLevel, int flag) {
-        GeneratebmpMipMap(tiles, lastLevel, flag, filter);
-    };
-    CountReport rep = RunCount(s, {}, state, hooks, std::move(messages));
+    TextureSpec spec = SpecFromSettings(s, state.tiles);
+    spec.format = o.format ? o.format : s.baseFormat;
+    if (spec.detail)
+        spec.detail->format = o.detailFormat.value_or(Format::Bits4);
+    ApplyLevels(o.levels, spec);
+    Regenerate regenerate;
+    if (!state.noAutoTiles) {
+        const MipFilter filter = o.filter;
+        regenerate = [filter](TileTable& tiles, int lastLevel, int flag) {
+            GeneratebmpMipMap(tiles, lastLevel, flag, filter);
+        };
+    }
+    CountReport rep = RunCount(spec, {}, state.tiles, regenerate, std::move(messages));
     rep.bitmap = BitmapFacts{base.info.width, base.info.height, base.info.bitCount, base.info.headerSize};
 
     if (o.dumpDir) {
@@ -338,12 +339,12 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         if (ec)
             throw UsageError("vellora-cli load: " + *o.dumpDir + ": cannot create the directory (" +
                              ec.message() + ")");
-        for (int i = 0; i <= rep.result.maxIndex; ++i)
+        for (int i = 0; i <= rep.count.maxIndex; ++i)
             WritePam((std::filesystem::path(*o.dumpDir) / ("level-" + std::to_string(i) + ".pam")).string(),
                      state.tiles[i]);
     }
     if (o.mapPng)
-        WritePng(*o.mapPng, DrawTmemMap(rep.result.tmemMap));
+        WritePng(*o.mapPng, DrawTmemMap(rep.count.tmemMap));
     if (o.previewPng) {
         std::mt19937 engine(o.seed);
         PreviewRandom random = [&engine] { return static_cast<double>(engine()) / 4294967296.0; };
@@ -361,10 +362,10 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     if (o.json)
-        WriteJson(rep, out);
+        WriteJson(ReportJson(rep), out);
     else
         WriteText(rep, out);
-    return rep.result.exceeds() ? kExitExceeds : kExitFits;
+    return rep.count.exceeds() ? kExitExceeds : kExitFits;
 }
 
 } // namespace vellora::cli

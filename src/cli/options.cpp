@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "options.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <map>
 #include <utility>
 
 namespace vellora::cli {
@@ -36,20 +40,21 @@ std::optional<int> ParseInt(std::string_view text, int lo, int hi) {
     return value;
 }
 
-std::optional<int> ParseFormat(std::string_view text) {
-    static constexpr std::array<std::pair<std::string_view, int>, 13> kNames = {{{"ci4", 0},
-                                                                                 {"4", 1},
-                                                                                 {"i4", 1},
-                                                                                 {"ia4", 1},
-                                                                                 {"ci8", 2},
-                                                                                 {"8", 3},
-                                                                                 {"i8", 3},
-                                                                                 {"ia8", 3},
-                                                                                 {"16", 4},
-                                                                                 {"ia16", 4},
-                                                                                 {"rgba16", 4},
-                                                                                 {"32", 5},
-                                                                                 {"rgba32", 5}}};
+std::optional<Format> ParseFormat(std::string_view text) {
+    static constexpr std::array<std::pair<std::string_view, Format>, 13> kNames = {
+        {{"ci4", Format::CI4},
+         {"4", Format::Bits4},
+         {"i4", Format::Bits4},
+         {"ia4", Format::Bits4},
+         {"ci8", Format::CI8},
+         {"8", Format::Bits8},
+         {"i8", Format::Bits8},
+         {"ia8", Format::Bits8},
+         {"16", Format::Bits16},
+         {"ia16", Format::Bits16},
+         {"rgba16", Format::Bits16},
+         {"32", Format::Bits32},
+         {"rgba32", Format::Bits32}}};
     for (const auto& [name, index] : kNames)
         if (name == text)
             return index;
@@ -77,12 +82,82 @@ std::optional<Size> ParseSize(std::string_view text) {
     return Size{*w, *h};
 }
 
-const std::string& ArgReader::value(std::string_view option, std::string_view allowed) {
-    if (done()) {
-        throw UsageError("vellora-cli: " + std::string(option) +
-                         ": missing value (allowed: " + std::string(allowed) + ")");
+struct CommandLine::Impl {
+    CLI::App app;
+    std::string command;
+    std::string allowed;
+    std::map<std::string, std::string> valueOptions; // name -> what a missing value should have been
+};
+
+CommandLine::CommandLine(std::string command, std::string allowed) : impl_(new Impl) {
+    impl_->command = std::move(command);
+    impl_->allowed = std::move(allowed);
+    impl_->app.set_help_flag();
+    impl_->app.allow_extras();
+    impl_->app.positionals_at_end(false);
+}
+
+CommandLine::~CommandLine() {
+    delete impl_;
+}
+
+void CommandLine::value(const std::string& name, std::optional<std::string>& target, std::string allowed) {
+    impl_->valueOptions[name] = std::move(allowed);
+    impl_->app.add_option_function<std::string>(name, [&target](const std::string& v) { target = v; })
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+        ->allow_extra_args(false);
+}
+
+void CommandLine::repeated(const std::string& name, std::vector<std::string>& target, std::string allowed) {
+    impl_->valueOptions[name] = std::move(allowed);
+    impl_->app.add_option(name, target)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false);
+}
+
+void CommandLine::flag(const std::string& name, bool& target) {
+    impl_->app.add_flag(name, target);
+}
+
+void CommandLine::positional(std::optional<std::string>& target) {
+    impl_->app
+        .add_option_function<std::string>("positional", [&target](const std::string& v) { target = v; })
+        ->expected(1);
+}
+
+void CommandLine::parse(const std::vector<std::string>& args, std::size_t first) {
+    // A value option takes the next argument whatever it looks like (a value
+    // may start with '-'): joined as --name=value before CLI11 reads it.
+    std::vector<std::string> joined;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto option = impl_->valueOptions.find(a);
+        if (option == impl_->valueOptions.end()) {
+            joined.push_back(a);
+            continue;
+        }
+        if (std::find(given_.begin(), given_.end(), a) == given_.end())
+            given_.push_back(a);
+        if (i + 1 >= args.size())
+            throw UsageError("vellora-cli: " + a + ": missing value (allowed: " + option->second + ")");
+        const std::string& v = args[++i];
+        if (v.empty()) {
+            // "--name=" would read as a missing value; an empty text is a value to check.
+            joined.push_back(a);
+            joined.push_back(v);
+        } else {
+            joined.push_back(a + "=" + v);
+        }
     }
-    return next();
+    std::vector<std::string> reversed(joined.rbegin(), joined.rend());
+    try {
+        impl_->app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        throw UsageError("vellora-cli " + impl_->command + ": " + e.what());
+    }
+    const std::vector<std::string> extras = impl_->app.remaining();
+    if (!extras.empty())
+        RejectUnknown(impl_->command, extras.front(), impl_->allowed);
 }
 
 int RequireInt(std::string_view option, std::string_view text, int lo, int hi) {
@@ -92,7 +167,7 @@ int RequireInt(std::string_view option, std::string_view text, int lo, int hi) {
     return *v;
 }
 
-int RequireFormat(std::string_view option, std::string_view text) {
+Format RequireFormat(std::string_view option, std::string_view text) {
     auto v = ParseFormat(text);
     if (!v)
         Reject(option, text, kFormatsAllowed);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/formats.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -41,29 +43,46 @@ inline constexpr std::string_view kLevelsAllowed = "auto, auto-w64 or 0 to 7";
 
 // A plain decimal integer from lo to hi, nothing else around it.
 std::optional<int> ParseInt(std::string_view text, int lo, int hi);
-// The format index (0 CI 4-bit ... 5 32-bit) of a format name.
-std::optional<int> ParseFormat(std::string_view text);
+// The format row a format name selects.
+std::optional<Format> ParseFormat(std::string_view text);
 std::optional<LevelsChoice> ParseLevels(std::string_view text);
 // "WxH" with W from 1 to 1024 and H from 1 to 256.
 std::optional<Size> ParseSize(std::string_view text);
 
-// Walks the arguments of one command: flags and options with a value.
-class ArgReader {
+// One command's options, read with CLI11. Every value is taken as text and
+// checked by the rules above, so a rejected option always gets our own line
+// naming the option, the value and what is allowed.
+class CommandLine {
   public:
-    explicit ArgReader(const std::vector<std::string>& args, std::size_t first = 0)
-        : args_(args), pos_(first) {}
-    bool done() const { return pos_ >= args_.size(); }
-    const std::string& next() { return args_[pos_++]; }
-    // The value after the option just read; a missing one is rejected.
-    const std::string& value(std::string_view option, std::string_view allowed);
+    // allowed: the options listed when an unknown one is given.
+    CommandLine(std::string command, std::string allowed);
+    ~CommandLine();
+    CommandLine(const CommandLine&) = delete;
+    CommandLine& operator=(const CommandLine&) = delete;
+
+    // An option with a value (the last one given wins); `allowed` is said
+    // when the value is missing.
+    void value(const std::string& name, std::optional<std::string>& target, std::string allowed);
+    // An option that may be given again and again, in order.
+    void repeated(const std::string& name, std::vector<std::string>& target, std::string allowed);
+    void flag(const std::string& name, bool& target);
+    // The first argument that is no option.
+    void positional(std::optional<std::string>& target);
+
+    // Reads the arguments after the command's name; options in the order
+    // given. Throws UsageError for a missing value or an unknown option.
+    void parse(const std::vector<std::string>& args, std::size_t first);
+    // The options that were given, in the order given (each once).
+    const std::vector<std::string>& given() const { return given_; }
 
   private:
-    const std::vector<std::string>& args_;
-    std::size_t pos_;
+    struct Impl;
+    Impl* impl_;
+    std::vector<std::string> given_;
 };
 
 int RequireInt(std::string_view option, std::string_view text, int lo, int hi);
-int RequireFormat(std::string_view option, std::string_view text);
+Format RequireFormat(std::string_view option, std::string_view text);
 Size RequireSize(std::string_view option, std::string_view text);
 LevelsChoice RequireLevels(std::string_view option, std::string_view text);
 

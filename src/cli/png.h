@@ -8,9 +8,6 @@
 
 namespace vellora::cli {
 
-std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
-std::uint32_t Adler32(std::span<const std::uint8_t> bytes);
-
 // An 8-bit RGB picture, rows top first, 3 bytes a pixel.
 struct RgbImage {
     int width = 0;
@@ -23,9 +20,7 @@ struct RgbImage {
     void fillRect(int x, int y, int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 };
 
-// A complete PNG file. The image data is a zlib stream of stored deflate
-// blocks: no compressor to get wrong, and the files stay small enough for
-// previews and maps.
+// A complete PNG file of the picture; empty when it cannot be encoded.
 std::vector<std::uint8_t> EncodePng(const RgbImage& image);
 
 // Writes bytes to path; false when the file cannot be written.

@@ -1,47 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "report.h"
 
-#include "jsonwriter.h"
-
-#include "core/formats.h"
+#include "core/numeric.h"
 #include "core/tmemmap.h"
 
-#include <cmath>
 #include <string_view>
 
 namespace vellora::cli {
 
-std::vector<LevelRow> CountedLevels(const TileTable& tiles, int maxIndex, int detailFlag) {
-    std::vector<LevelRow> rows;
-    long address = 0;
-    for (int i = 0; i <= maxIndex && i < kLevelCount; ++i) {
-        const TileLevel& t = tiles[i];
-        LevelRow row;
-        row.index = i;
-        row.role = (detailFlag == 1 && i == 0) ? "detail" : (i == detailFlag ? "base" : "mip");
-        row.width = t.Width;
-        row.lineWidth = t.LineWidth;
-        row.height = t.Height;
-        row.bitDepth = t.BitDepth;
-        row.bytes = static_cast<long>(LevelBytes(t.BitDepth, t.LineWidth, t.Height));
-        row.tmemAddress = address;
-        address += row.bytes;
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-long PercentOf(const CountResult& result) {
-    // The same arithmetic as the caption, so the two can never disagree.
-    return static_cast<long>(
-        std::floor(4096.0 / result.tmemLimit * static_cast<double>(result.totalBytes) * 100.0 / 4096.0));
-}
-
 namespace {
-
-long Excess(const CountResult& r) {
-    return r.exceeds() ? r.totalBytes - r.tmemLimit : 0;
-}
 
 std::string MapString(const TmemMap& map) {
     std::string s;
@@ -71,47 +38,93 @@ std::string Pad(std::string s, std::size_t width) {
     return s;
 }
 
+// One line: objects and arrays with ", " and ": " between their parts.
+void WriteInline(const nlohmann::ordered_json& v, std::ostream& out) {
+    if (v.is_object()) {
+        out << "{";
+        bool first = true;
+        for (const auto& [key, value] : v.items()) {
+            out << (first ? "" : ", ") << nlohmann::json(key).dump() << ": ";
+            WriteInline(value, out);
+            first = false;
+        }
+        out << "}";
+    } else if (v.is_array()) {
+        out << "[";
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            out << (i ? ", " : "");
+            WriteInline(v[i], out);
+        }
+        out << "]";
+    } else {
+        out << v.dump();
+    }
+}
+
 } // namespace
 
-void WriteJson(const CountReport& rep, std::ostream& out) {
-    const CountResult& r = rep.result;
-    out << "{\n";
-    out << "  \"tmem_limit\": " << r.tmemLimit << ",\n";
-    out << "  \"total_bytes\": " << r.totalBytes << ",\n";
-    out << "  \"excess_bytes\": " << Excess(r) << ",\n";
-    out << "  \"percent\": " << PercentOf(r) << ",\n";
-    out << "  \"max_index\": " << r.maxIndex << ",\n";
-    out << "  \"fits\": " << (r.exceeds() ? "false" : "true") << ",\n";
-    out << "  \"levels\": [";
-    for (std::size_t i = 0; i < rep.levels.size(); ++i) {
-        const LevelRow& l = rep.levels[i];
-        out << (i ? ",\n" : "\n") << "    {\"index\": " << l.index << ", \"role\": \"" << l.role
-            << "\", \"width\": " << l.width << ", \"line_width\": " << l.lineWidth
-            << ", \"height\": " << l.height << ", \"bit_depth\": " << l.bitDepth << ", \"bytes\": " << l.bytes
-            << ", \"tmem_address\": " << l.tmemAddress << "}";
+nlohmann::ordered_json ReportJson(const CountReport& rep) {
+    const Count& c = rep.count;
+    nlohmann::ordered_json j;
+    j["tmem_limit"] = c.tmemLimit;
+    j["total_bytes"] = c.totalBytes;
+    j["excess_bytes"] = c.excess();
+    j["percent"] = c.percent();
+    j["max_index"] = c.maxIndex;
+    j["fits"] = !c.exceeds();
+    nlohmann::ordered_json levels = nlohmann::ordered_json::array();
+    for (const CountedLevel& l : c.levels) {
+        levels.push_back({{"index", l.index},
+                          {"role", LevelRoleName(l.role)},
+                          {"width", l.width},
+                          {"line_width", l.lineWidth},
+                          {"height", l.height},
+                          {"bit_depth", l.bitDepth},
+                          {"bytes", l.bytes},
+                          {"tmem_address", l.tmemAddress}});
     }
-    out << (rep.levels.empty() ? "],\n" : "\n  ],\n");
-    out << "  \"mask\": {\"width\": " << r.maskW << ", \"height\": " << r.maskH << "},\n";
-    out << "  \"wrap\": {\"width\": " << r.wrapW << ", \"height\": " << r.wrapH << "},\n";
-    out << "  \"base_width_aligned\": " << (r.baseWidthAligned ? "true" : "false") << ",\n";
-    out << "  \"detail_width_aligned\": "
-        << (r.detailWidthAligned ? (*r.detailWidthAligned ? "true" : "false") : "null") << ",\n";
-    out << "  \"level_box\": \"" << rep.levelBox << "\",\n";
-    out << "  \"messages\": [";
-    for (std::size_t i = 0; i < rep.messages.size(); ++i)
-        out << (i ? ", " : "") << JsonString(rep.messages[i]);
-    out << "],\n";
-    out << "  \"tmem_map\": " << JsonString(MapString(r.tmemMap));
+    j["levels"] = levels;
+    j["mask"] = {{"width", c.maskWidth}, {"height", c.maskHeight}};
+    j["wrap"] = {{"width", c.wrapWidth}, {"height", c.wrapHeight}};
+    j["base_width_aligned"] = c.baseWidthAligned;
+    j["detail_width_aligned"] =
+        c.detailWidthAligned ? nlohmann::ordered_json(*c.detailWidthAligned) : nlohmann::ordered_json();
+    j["level_box"] = rep.levelBoxYellow ? "yellow" : "normal";
+    j["messages"] = rep.messages;
+    j["tmem_map"] = MapString(c.tmemMap);
     if (rep.bitmap) {
         const BitmapFacts& b = *rep.bitmap;
-        out << ",\n  \"bitmap\": {\"width\": " << b.width << ", \"height\": " << b.height
-            << ", \"bit_count\": " << b.bitCount << ", \"header_size\": " << b.headerSize << "}";
+        j["bitmap"] = {{"width", b.width},
+                       {"height", b.height},
+                       {"bit_count", b.bitCount},
+                       {"header_size", b.headerSize}};
+    }
+    return j;
+}
+
+void WriteJson(const nlohmann::ordered_json& doc, std::ostream& out) {
+    out << "{";
+    bool first = true;
+    for (const auto& [key, value] : doc.items()) {
+        out << (first ? "\n" : ",\n") << "  " << nlohmann::json(key).dump() << ": ";
+        first = false;
+        const bool objectRows = value.is_array() && !value.empty() && value[0].is_object();
+        if (!objectRows) {
+            WriteInline(value, out);
+            continue;
+        }
+        out << "[";
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            out << (i ? ",\n" : "\n") << "    ";
+            WriteInline(value[i], out);
+        }
+        out << "\n  ]";
     }
     out << "\n}\n";
 }
 
 void WriteText(const CountReport& rep, std::ostream& out) {
-    const CountResult& r = rep.result;
+    const Count& c = rep.count;
     if (rep.bitmap) {
         const BitmapFacts& b = *rep.bitmap;
         out << "Bitmap: " << b.width << "x" << b.height << ", " << b.bitCount << " bits, " << b.headerSize
@@ -119,29 +132,29 @@ void WriteText(const CountReport& rep, std::ostream& out) {
     }
     for (const std::string& m : rep.messages)
         out << "Message: " << OneLine(m) << "\n";
-    out << "Total: " << r.totalBytes << " Bytes of " << r.tmemLimit << "\n";
-    if (r.exceeds())
-        out << "Exceeds TMEM by " << Excess(r) << " Bytes\n";
+    out << "Total: " << c.totalBytes << " Bytes of " << c.tmemLimit << "\n";
+    if (c.exceeds())
+        out << "Exceeds TMEM by " << c.excess() << " Bytes\n";
     else
         out << "Good!\n";
-    out << "Percent: " << r.percentCaption << "\n";
-    out << "Mask: " << r.maskW << " x " << r.maskH << "   Wrap: " << r.wrapW << " x " << r.wrapH << "\n";
-    if (!r.baseWidthAligned)
+    out << "Percent: " << c.percent() << "%\n";
+    out << "Mask: " << c.maskWidth << " x " << c.maskHeight << "   Wrap: " << c.wrapWidth << " x "
+        << c.wrapHeight << "\n";
+    if (!c.baseWidthAligned)
         out << "Width: not a whole number of 64-bit words (shown red)\n";
-    if (r.detailWidthAligned && !*r.detailWidthAligned)
+    if (c.detailWidthAligned && !*c.detailWidthAligned)
         out << "Detail width: not a whole number of 64-bit words (shown red)\n";
-    out << "Levels box: " << r.maxIndex
-        << (std::string_view(rep.levelBox) == "yellow" ? " (yellow: cut back)" : "") << "\n";
+    out << "Levels box: " << c.maxIndex << (rep.levelBoxYellow ? " (yellow: cut back)" : "") << "\n";
     out << "Level  Role    Size        Line  Bits  Bytes  TMEM\n";
-    for (const LevelRow& l : rep.levels) {
-        out << Pad(std::to_string(l.index), 7) << Pad(l.role, 8)
+    for (const CountedLevel& l : c.levels) {
+        out << Pad(std::to_string(l.index), 7) << Pad(LevelRoleName(l.role), 8)
             << Pad(std::to_string(l.width) + "x" + std::to_string(l.height), 12)
             << Pad(std::to_string(l.lineWidth), 6) << Pad(std::to_string(l.bitDepth), 6)
             << Pad(std::to_string(l.bytes), 7) << l.tmemAddress << "\n";
     }
     out << "TMEM map, 64 bytes a line ('.' free, ':' palette half, b/B texels of even/odd levels,"
            " r/R the same above 2048 with CI, y padding):\n";
-    const std::string map = MapString(r.tmemMap);
+    const std::string map = MapString(c.tmemMap);
     for (std::size_t line = 0; line < map.size(); line += 64)
         out << map.substr(line, 64) << "\n";
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/calc.h"
+#include "core/count.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <optional>
@@ -10,17 +12,6 @@
 #include <vector>
 
 namespace vellora::cli {
-
-struct LevelRow {
-    int index = 0;
-    const char* role = "base"; // "detail", "base" or "mip"
-    int width = 0, lineWidth = 0, height = 0, bitDepth = 0;
-    long bytes = 0;
-    long tmemAddress = 0; // the bytes of the levels before it
-};
-
-// The counted records 0 to maxIndex in TMEM order.
-std::vector<LevelRow> CountedLevels(const TileTable& tiles, int maxIndex, int detailFlag);
 
 // Header facts of a loaded base file.
 struct BitmapFacts {
@@ -32,17 +23,17 @@ struct BitmapFacts {
 
 // Everything one count shows, gathered right after it ran.
 struct CountReport {
-    CountResult result;
-    std::vector<LevelRow> levels;
+    Count count;
     std::vector<std::string> messages; // message-box texts, in order
-    const char* levelBox = "normal";   // or "yellow"
+    bool levelBoxYellow = false;       // the level box was cut back
     std::optional<BitmapFacts> bitmap;
 };
 
-void WriteJson(const CountReport& report, std::ostream& out);
+// The report as a JSON document, fields in the order they are written.
+nlohmann::ordered_json ReportJson(const CountReport& report);
+// Writes a document with one top-level field a line, an array of objects
+// with one object a line, and everything else on one line.
+void WriteJson(const nlohmann::ordered_json& doc, std::ostream& out);
 void WriteText(const CountReport& report, std::ostream& out);
-
-// The percentage the window shows, as a number.
-long PercentOf(const CountResult& result);
 
 } // namespace vellora::cli

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "count.h"
 #include "formats.h"
 #include "tilelevel.h"
 #include "tmemmap.h"
@@ -13,19 +14,20 @@
 
 namespace vellora {
 
-// The calculator's inputs exactly as the window holds them: box texts are
-// kept as typed (an empty text leaves the previous size in place).
+// The form over the count: the calculator's inputs exactly as the window
+// holds them, box texts kept as typed (an empty text leaves the previous size
+// in place), and the captions, colours and messages the window shows.
 struct Settings {
     std::string width = "64";
     std::string height = "64";
-    int baseFormat = 1; // see formats.h
+    std::optional<Format> baseFormat = Format::Bits4; // none when no option is selected
     bool autoLevels = true;
     bool widthRule = false; // "Stop When Tile Width = 64bit"
     std::string levels = "1";
     bool detailEnabled = true;
     std::string detailWidth = "16";
     std::string detailHeight = "16";
-    int detailFormat = 1;
+    std::optional<Format> detailFormat = Format::Bits4;
 };
 
 // What the count keeps between runs, owned by the window.
@@ -44,18 +46,14 @@ Rgb FixedPaintRgb(Paint paint); // Window, ButtonFace and Highlight give a neutr
 struct CalcHooks {
     // Ask one tile size: returns the typed answer, empty on Cancel.
     std::function<std::string(const std::string& prompt, const std::string& title)> askTile;
-    // Rebuild the pixels of the derived levels up to lastLevel.
-    std::function<void(TileTable& tiles, int lastLevel, int detailFlag)> regenerate;
+    // Rebuild the pixels of the derived levels; runs only while a picture is
+    // loaded and its levels are generated.
+    Regenerate regenerate;
 };
 
 struct CountResult {
-    int tmemLimit = 4096;
-    long totalBytes = 0;
-    bool baseIsCI = false;
-    int detailFlag = 0;
+    Count count;
 
-    // The last index counted and the records in TMEM order (indices 0..maxIndex).
-    int maxIndex = 0;
     bool levelsTextWritten = true;  // the tile prompts leave the level box alone
     std::optional<Paint> levelsBox; // unchanged when empty
 
@@ -65,20 +63,20 @@ struct CountResult {
     std::string excedeCaption;
     Paint excedeBack = Paint::Green;
     Paint excedeFore = Paint::Black;
-    bool exceeds() const { return totalBytes > tmemLimit; }
 
     std::string maskW, maskH, wrapW, wrapH;
     Paint maskWBack = Paint::ButtonFace, maskHBack = Paint::ButtonFace;
     Paint widthBack = Paint::Window, heightBack = Paint::Window;
     Paint detailWidthBack = Paint::Window;
-    bool baseWidthAligned = true;
-    std::optional<bool> detailWidthAligned;
 
     int sliderTileMax = 0;
     std::array<bool, kFormatCount> detailOptionsEnabled{};
     std::vector<std::string> messages; // message-box texts in the order shown
-    TmemMap tmemMap{};
 };
+
+// The settings as numbers: sizes read from their boxes (previous sizes taken
+// from tiles where a box is empty or unreadable), levels from the level box.
+TextureSpec SpecFromSettings(const Settings& settings, const TileTable& tiles);
 
 // The one recalculation. Fills state.tiles for the detail map, the base and
 // the derived levels, and returns everything the window shows.

@@ -9,22 +9,22 @@ const std::string kDetailToggleQuestion = "This will re-set the preview.\r\nYou 
 std::array<bool, kFormatCount> DetailOptionsEnabled(bool detailOn, bool baseIsCI) {
     std::array<bool, kFormatCount> enabled{};
     for (int i = 0; i < kFormatCount; ++i)
-        enabled[i] = detailOn && (FormatIsCI(i) == baseIsCI);
+        enabled[i] = detailOn && (IsCI(kAllFormats[i]) == baseIsCI);
     return enabled;
 }
 
-const char* DetailFormatMessage(int detailFormat, int baseFormat) {
-    if (detailFormat == kNoFormat)
+const char* DetailFormatMessage(std::optional<Format> detailFormat, std::optional<Format> baseFormat) {
+    if (!detailFormat)
         return nullptr;
-    const bool baseCI = FormatIsCI(baseFormat);
-    if (!FormatIsCI(detailFormat))
+    const bool baseCI = IsCI(baseFormat);
+    if (!IsCI(*detailFormat))
         return baseCI ? kMixMessage : nullptr;
     if (!baseCI)
         return kMixMessage;
-    if (detailFormat == 0)
-        return baseFormat == 2 ? kShareTlutMessage : nullptr;
+    if (*detailFormat == Format::CI4)
+        return baseFormat == Format::CI8 ? kShareTlutMessage : nullptr;
     // CI 8-bit detail map
-    return baseFormat == 0 ? kMust4BitMessage : kShareTlutMessage;
+    return baseFormat == Format::CI4 ? kMust4BitMessage : kShareTlutMessage;
 }
 
 void ResetPictures(TileTable& tiles) {

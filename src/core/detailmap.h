@@ -5,6 +5,7 @@
 #include "tilelevel.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace vellora {
@@ -19,7 +20,7 @@ inline constexpr const char* kWarningTitle = "Warning!";
 std::array<bool, kFormatCount> DetailOptionsEnabled(bool detailOn, bool baseIsCI);
 
 // The message a detail format raises against a base format, or nullptr.
-const char* DetailFormatMessage(int detailFormat, int baseFormat);
+const char* DetailFormatMessage(std::optional<Format> detailFormat, std::optional<Format> baseFormat);
 
 // Forget every picture: what answering Yes to the toggle question does.
 void ResetPictures(TileTable& tiles);

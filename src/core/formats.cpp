@@ -5,22 +5,30 @@
 
 namespace vellora {
 
-int FormatBitDepth(int format) {
+int BitDepth(Format format) {
     switch (format) {
-    case 2:
-    case 3:
+    case Format::CI8:
+    case Format::Bits8:
         return 8;
-    case 4:
+    case Format::Bits16:
         return 16;
-    case 5:
+    case Format::Bits32:
         return 32;
-    default:
-        return 4;
+    case Format::CI4:
+    case Format::Bits4:
+        break;
     }
+    return 4;
 }
 
-bool FormatIsCI(int format) {
-    return format == 0 || format == 2;
+bool IsCI(Format format) {
+    return format == Format::CI4 || format == Format::CI8;
+}
+
+std::optional<Format> FormatAt(int index) {
+    if (index < 0 || index >= kFormatCount)
+        return std::nullopt;
+    return kAllFormats[index];
 }
 
 bool IsAligned(std::int32_t width, std::int32_t bitDepth) {

@@ -2,17 +2,33 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace vellora {
 
-// Index into the shared layout of the base and detail format option arrays:
-// 0 CI 4-bit, 1 4-bit, 2 CI 8-bit, 3 8-bit, 4 16-bit, 5 32-bit; kNoFormat when
-// none is selected (counted as 4-bit, not CI).
+// The six rows of the format table, shared by the base texture and the
+// detail map. The count tells only bit depth and colour-indexed apart; I, IA
+// and RGBA of one depth share a row.
+enum class Format : std::uint8_t { CI4, Bits4, CI8, Bits8, Bits16, Bits32 };
 inline constexpr int kFormatCount = 6;
-inline constexpr int kNoFormat = -1;
+inline constexpr Format kAllFormats[kFormatCount] = {Format::CI4,   Format::Bits4,  Format::CI8,
+                                                     Format::Bits8, Format::Bits16, Format::Bits32};
 
-int FormatBitDepth(int format);
-bool FormatIsCI(int format);
+int BitDepth(Format format);
+bool IsCI(Format format);
+// A format's place in the window's option arrays (0 CI 4-bit ... 5 32-bit).
+inline int FormatIndex(Format format) {
+    return static_cast<int>(format);
+}
+std::optional<Format> FormatAt(int index);
+
+// An option array with no member selected counts as 4-bit, not CI.
+inline int BitDepth(std::optional<Format> format) {
+    return format ? BitDepth(*format) : 4;
+}
+inline bool IsCI(std::optional<Format> format) {
+    return format && IsCI(*format);
+}
 
 // A width is aligned when it fills whole 64-bit words at that bit depth.
 bool IsAligned(std::int32_t width, std::int32_t bitDepth);

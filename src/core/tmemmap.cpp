@@ -4,6 +4,7 @@
 #include "numeric.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vellora {
 
@@ -108,6 +109,51 @@ TmemLayout ComputeTmemLayout(int pageWidthTwips, int twipsPerPixelX, int twipsPe
         }
     }
     return layout;
+}
+
+namespace {
+
+int ToPixels(double twips, int twipsPerPixel) {
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+} // namespace
+
+TmemPixelLayout TmemLayoutInPixels(const TmemLayout& layout, int pageWidthTwips, int pageHeightTwips, int tx,
+                                   int ty) {
+    TmemPixelLayout px;
+    const double labelWidth = pageWidthTwips / 2.0;
+    for (int i = 0; i < 2; ++i) {
+        const int left = ToPixels(i * labelWidth, tx);
+        px.labels[i] = {left, ToPixels(layout.labelTop, ty), ToPixels((i + 1) * labelWidth, tx) - left,
+                        ToPixels(layout.labelHeight, ty)};
+    }
+    const int dividerTop = ToPixels(layout.dividerTop, ty);
+    px.divider = {ToPixels(layout.dividerLeft, tx), dividerTop, ToPixels(layout.dividerWidth, tx),
+                  std::max(0, ToPixels(pageHeightTwips, ty) - dividerTop)};
+    px.cellSize = std::max(1, ToPixels(kTmemCellTwips, tx));
+    for (int a = 0; a < kTmemBytes; ++a) {
+        px.cells[a] = {ToPixels(layout.cells[a].left, tx), ToPixels(layout.cells[a].top, ty), px.cellSize,
+                       px.cellSize};
+        px.cellsRight = std::max(px.cellsRight, px.cells[a].x + px.cellSize);
+        px.cellsBottom = std::max(px.cellsBottom, px.cells[a].y + px.cellSize);
+    }
+    return px;
+}
+
+void PaintTmemCells(const TmemMap& map, const TmemPixelLayout& layout, std::uint32_t* pixels, int width,
+                    int height, int stride) {
+    for (int a = 0; a < kTmemBytes; ++a) {
+        const Rgb rgb = ByteColourRgb(map[a]);
+        const std::uint32_t colour =
+            0xFF000000u | (std::uint32_t{rgb.r} << 16) | (std::uint32_t{rgb.g} << 8) | rgb.b;
+        const PixelRect& c = layout.cells[a];
+        const int x0 = std::clamp(c.x, 0, width), x1 = std::clamp(c.x + c.width, 0, width);
+        const int y0 = std::clamp(c.y, 0, height), y1 = std::clamp(c.y + c.height, 0, height);
+        for (int y = y0; y < y1; ++y)
+            std::fill(pixels + static_cast<std::ptrdiff_t>(y) * stride + x0,
+                      pixels + static_cast<std::ptrdiff_t>(y) * stride + x1, colour);
+    }
 }
 
 } // namespace vellora

@@ -50,4 +50,25 @@ struct TmemLayout {
 };
 TmemLayout ComputeTmemLayout(int pageWidthTwips, int twipsPerPixelX, int twipsPerPixelY, double fontPoints);
 
+// The same layout in pixels, the one picture of the map the window and the
+// command line both draw: cells, the two half captions' boxes and the
+// divider down to the page's foot.
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+struct TmemPixelLayout {
+    int cellSize = 5;
+    std::array<PixelRect, kTmemBytes> cells;
+    std::array<PixelRect, 2> labels; // "Lower TMEM", "Upper TMEM"
+    PixelRect divider;
+    int cellsRight = 0, cellsBottom = 0; // the extent of the cells
+};
+TmemPixelLayout TmemLayoutInPixels(const TmemLayout& layout, int pageWidthTwips, int pageHeightTwips,
+                                   int twipsPerPixelX, int twipsPerPixelY);
+
+// Paints the cells in their byte colours into 32-bit pixels 0xFFRRGGBB
+// (rows of stride pixels); nothing outside width x height is touched.
+void PaintTmemCells(const TmemMap& map, const TmemPixelLayout& layout, std::uint32_t* pixels, int width,
+                    int height, int stride);
+
 } // namespace vellora

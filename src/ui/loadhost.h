@@ -37,8 +37,8 @@ class LoadHost {
     virtual void setSizeText(SizeBox box, const QString& text) = 0;
     virtual void setSizeEnabled(SizeBox box, bool enabled) = 0;
 
-    // Selects ChkBitDepth(index) (0 CI 4-bit ... 5 32-bit) and runs its Click.
-    virtual void selectBaseFormat(int index) = 0;
+    // Selects the base format's option and runs its Click.
+    virtual void selectBaseFormat(Format format) = 0;
 
     // chkDetailEnabled. Setting it runs the detail-map toggle, which may
     // clear the recalculation guard on its way out.

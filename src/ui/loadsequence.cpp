@@ -2,13 +2,14 @@
 #include "ui/loadsequence.h"
 
 #include "bitmap/bmpreader.h"
+#include "bitmap/loadstep.h"
 #include "core/detailmap.h"
 #include "core/formats.h"
 #include "ui/commondialog.h"
 
 #include <QFile>
 
-#include <new>
+#include <optional>
 #include <string>
 
 namespace vellora {
@@ -68,28 +69,20 @@ bool ChooseBmp(CommonDialog& dialog, const QString& title, QString& path) {
     return true;
 }
 
-// Reads one file into a level. A refused file is reported with the reader's
-// own reason and leaves the level as it was; the caller treats it like a
-// cancelled choice.
-bool ReadInto(LoadHost& host, const QString& path, int level) {
-    TileLevel& target = host.core().tiles[static_cast<std::size_t>(level)];
-    BmpReadResult result;
-    try {
-        result = ReadBmpFile(QFile::encodeName(path).toStdString(), target);
-    } catch (const std::bad_alloc&) {
-        result = {};
-        result.error = "Not enough memory to load the bitmap " + QFile::encodeName(path).toStdString();
-    }
+// Reads one file into a level through the load step every front end shares.
+// A refused file is reported with the reader's own reason and leaves the
+// level as it was; the caller treats it like a cancelled choice.
+std::optional<LoadedFile> ReadInto(LoadHost& host, const QString& path, LoadRole role, int level) {
+    const LoadStepResult result =
+        LoadFileInto(QFile::encodeName(path).toStdString(), role, host.core(), level);
     if (!result.ok) {
-        const QString reason = QString::fromStdString(result.error);
         // The header refusal keeps its plain OK box; anything else is a
         // real problem with the file and gets the warning icon.
         const int style = result.error == kUnknownBmpType ? MsgStyle::Ok : MsgStyle::Exclamation;
-        host.dialogs().messageBox(reason, style, QString(), 0);
-        return false;
+        host.dialogs().messageBox(QString::fromStdString(result.error), style, QString(), 0);
+        return std::nullopt;
     }
-    host.core().bitmapLoaded = true;
-    return true;
+    return result.file;
 }
 
 QWidget* OwnerFor(LoadHost& host) {
@@ -121,14 +114,13 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
         // on its way out.
         host.setDetailEnabled(true);
         guard.set();
-        if (ChooseBmp(dialog, kDetailDialogTitle, path) && ReadInto(host, path, 0)) {
-            // Taken before writing: each write raises the box's Change.
-            const QString width = QString::number(core.tiles[0].Width);
-            const QString height = QString::number(core.tiles[0].Height);
+        std::optional<LoadedFile> detail;
+        if (ChooseBmp(dialog, kDetailDialogTitle, path) &&
+            (detail = ReadInto(host, path, LoadRole::Detail, 0))) {
             host.setSizeEnabled(SizeBox::DetailWidth, false);
             host.setSizeEnabled(SizeBox::DetailHeight, false);
-            host.setSizeText(SizeBox::DetailWidth, width);
-            host.setSizeText(SizeBox::DetailHeight, height);
+            host.setSizeText(SizeBox::DetailWidth, QString::fromStdString(detail->widthText));
+            host.setSizeText(SizeBox::DetailHeight, QString::fromStdString(detail->heightText));
         }
     }
 
@@ -140,24 +132,23 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
     host.setPreviewTabEnabled(true);
 
     const int detailFlag = host.detailEnabled() ? 1 : 0;
-    if (!ReadInto(host, path, detailFlag)) {
+    const std::optional<LoadedFile> base = ReadInto(host, path, LoadRole::Base, detailFlag);
+    if (!base) {
         core.bitmapLoaded = false;
         host.clearPreview();
         return LoadOutcome::NoBase;
     }
-
-    const int baseBits = core.tiles[static_cast<std::size_t>(detailFlag)].BitDepth;
-    const int format = BaseFormatForBitCount(baseBits);
-    if (format != kNoFormat)
-        host.selectBaseFormat(format);
-    if (baseBits == 24)
-        dialogs.messageBox(QString::fromLatin1(kGreyscaleMessage), MsgStyle::Ok, QString(), 0);
+    if (base->format)
+        host.selectBaseFormat(*base->format);
+    for (const std::string& message : base->messages)
+        dialogs.messageBox(QString::fromStdString(message), MsgStyle::Ok, QString(), 0);
 
     if (dialogs.messageBox(kTileQuestion, MsgStyle::YesNo | MsgStyle::Question, kTileQuestionTitle,
                            kTileQuestionTimeout) == MsgResult::No) {
         core.noAutoTiles = true;
         for (int tile = detailFlag + 1; tile < kLevelCount; ++tile) {
-            if (!ChooseBmp(dialog, TileDialogTitle(tile), path) || !ReadInto(host, path, tile)) {
+            if (!ChooseBmp(dialog, TileDialogTitle(tile), path) ||
+                !ReadInto(host, path, LoadRole::Tile, tile)) {
                 dialogs.messageBox(ReturningText(tile), MsgStyle::Ok, QString(), 0);
                 break;
             }
@@ -170,13 +161,10 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
     host.setSliderTileValue(detailFlag * 10);
     host.setSliderZoomEnabled(true);
 
-    const TileLevel& base = core.tiles[static_cast<std::size_t>(detailFlag)];
-    const QString width = QString::number(base.Width);
-    const QString height = QString::number(base.Height);
     host.setSizeEnabled(SizeBox::Width, false);
     host.setSizeEnabled(SizeBox::Height, false);
-    host.setSizeText(SizeBox::Width, width);
-    host.setSizeText(SizeBox::Height, height);
+    host.setSizeText(SizeBox::Width, QString::fromStdString(base->widthText));
+    host.setSizeText(SizeBox::Height, QString::fromStdString(base->heightText));
 
     guard.clear();
     host.recalculate();

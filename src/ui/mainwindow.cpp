@@ -196,6 +196,15 @@ QString FromCaption(const std::string& caption) {
 enum DimensionBox { WidthBox, HeightBox, DetailWidthBox, DetailHeightBox };
 constexpr DimensionRule kRules[] = {kWidthRule, kHeightRule, kDetailWidthRule, kDetailHeightRule};
 
+// Members are tested in order and the first selected one wins; none
+// selected is no format.
+std::optional<Format> SelectedFormat(const std::array<QRadioButton*, kFormatCount>& options) {
+    for (int i = 0; i < kFormatCount; ++i)
+        if (options[static_cast<std::size_t>(i)]->isChecked())
+            return FormatAt(i);
+    return std::nullopt;
+}
+
 // Where every drawing pass puts picPreview inside the preview page, in twips.
 constexpr int kSurfaceLeftTwips = 180;
 constexpr int kSurfaceTopTwips = 600;
@@ -621,26 +630,14 @@ Settings MainWindow::currentSettings() const {
     Settings s;
     s.width = txtWidth_->text().toStdString();
     s.height = txtHeight_->text().toStdString();
-    s.baseFormat = kNoFormat;
-    for (int i = 0; i < kFormatCount; ++i) {
-        if (chkBitDepth_[i]->isChecked()) {
-            s.baseFormat = i;
-            break;
-        }
-    }
+    s.baseFormat = SelectedFormat(chkBitDepth_);
     s.autoLevels = chkLevels_->isChecked();
     s.widthRule = chklevelsW_->isChecked();
     s.levels = txtLevels_->text().toStdString();
     s.detailEnabled = chkDetailEnabled_->isChecked();
     s.detailWidth = txtDWidth_->text().toStdString();
     s.detailHeight = txtDHeight_->text().toStdString();
-    s.detailFormat = kNoFormat;
-    for (int i = 0; i < kFormatCount; ++i) {
-        if (optDBit_[i]->isChecked()) {
-            s.detailFormat = i;
-            break;
-        }
-    }
+    s.detailFormat = SelectedFormat(optDBit_);
     return s;
 }
 
@@ -667,7 +664,7 @@ void MainWindow::recalculate(bool askTileSizes) {
 void MainWindow::applyResult(const CountResult& r) {
     for (int i = 0; i < kFormatCount; ++i)
         optDBit_[i]->setEnabled(r.detailOptionsEnabled[i]);
-    if (r.detailWidthAligned)
+    if (r.count.detailWidthAligned)
         SetBoxBack(txtDWidth_, PaintColour(r.detailWidthBack));
 
     txtMaskW_->setText(QString::fromStdString(r.maskW));
@@ -683,10 +680,10 @@ void MainWindow::applyResult(const CountResult& r) {
         sliderTile_->setMaximum(r.sliderTileMax);
         if (r.levelsBox)
             SetBoxBack(txtLevels_, PaintColour(*r.levelsBox));
-        txtLevels_->setText(QString::number(r.maxIndex));
+        txtLevels_->setText(QString::number(r.count.maxIndex));
     }
 
-    tmemMap_->setMap(r.tmemMap);
+    tmemMap_->setMap(r.count.tmemMap);
 
     fillBar_->resize(static_cast<int>(std::lround(r.fillBarWidth / kTwipsPerPixel)), fillBar_->height());
     {
@@ -719,7 +716,7 @@ void MainWindow::applyLevelControls(bool includeStopRules) {
 }
 
 void MainWindow::updateDetailOptions() {
-    const auto enabled = DetailOptionsEnabled(chkDetailEnabled_->isChecked(), last_.baseIsCI);
+    const auto enabled = DetailOptionsEnabled(chkDetailEnabled_->isChecked(), last_.count.baseIsCI);
     for (int i = 0; i < kFormatCount; ++i)
         optDBit_[i]->setEnabled(enabled[i]);
 }
@@ -770,9 +767,9 @@ void MainWindow::onUse2x2Toggled() {
     // The level box holds the last level counted; an empty or stray text
     // falls back to the count's own answer so the generator never reaches
     // past the records in use.
-    int last = last_.maxIndex;
+    int last = last_.count.maxIndex;
     if (auto v = NumericValue(txtLevels_->text().toStdString()))
-        last = std::clamp(static_cast<int>(std::floor(*v)), 0, last_.maxIndex);
+        last = std::clamp(static_cast<int>(std::floor(*v)), 0, last_.count.maxIndex);
     const MipFilter filter = chkUse2x2_->isChecked() ? MipFilter::Box2x2 : MipFilter::Weighted3x3;
     GeneratebmpMipMap(state_.tiles, last, chkDetailEnabled_->isChecked() ? 1 : 0, filter);
     drawPreview(static_cast<float>(sliderTile_->value() / 10.0));
@@ -902,9 +899,8 @@ void MainWindow::setSizeEnabled(SizeBox box, bool enabled) {
     sizeBox(box)->setEnabled(enabled);
 }
 
-void MainWindow::selectBaseFormat(int index) {
-    if (index >= 0 && index < kFormatCount)
-        chkBitDepth_[index]->setChecked(true);
+void MainWindow::selectBaseFormat(Format format) {
+    chkBitDepth_[static_cast<std::size_t>(FormatIndex(format))]->setChecked(true);
 }
 
 bool MainWindow::detailEnabled() const {

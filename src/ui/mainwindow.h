@@ -60,7 +60,7 @@ class MainWindow : public QWidget, public LoadHost {
     QWidget* dialogOwner() override { return this; }
     void setSizeText(SizeBox box, const QString& text) override;
     void setSizeEnabled(SizeBox box, bool enabled) override;
-    void selectBaseFormat(int index) override;
+    void selectBaseFormat(Format format) override;
     bool detailEnabled() const override;
     void setDetailEnabled(bool on) override;
     void setPreviewTabEnabled(bool enabled) override;

@@ -54,7 +54,7 @@ class AnsweredHost : public LoadHost {
     QWidget* dialogOwner() override { return &w_; }
     void setSizeText(SizeBox box, const QString& text) override { w_.setSizeText(box, text); }
     void setSizeEnabled(SizeBox box, bool enabled) override { w_.setSizeEnabled(box, enabled); }
-    void selectBaseFormat(int index) override { w_.selectBaseFormat(index); }
+    void selectBaseFormat(Format format) override { w_.selectBaseFormat(format); }
     bool detailEnabled() const override { return w_.detailEnabled(); }
     void setDetailEnabled(bool on) override { w_.setDetailEnabled(on); }
     void setPreviewTabEnabled(bool enabled) override { w_.setPreviewTabEnabled(enabled); }

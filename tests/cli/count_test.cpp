@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "clirun.h"
-#include "minijson.h"
+#include "jsonkeys.h"
 
 #include "namedrows.h"
 
@@ -21,11 +21,11 @@ Args Count(Args rest) {
     return rest;
 }
 
-minijson::Value CountJson(const Args& rest, int expectedCode) {
+nlohmann::ordered_json CountJson(const Args& rest, int expectedCode) {
     CliRun r = RunTool(Count(rest));
     EXPECT_EQ(r.code, expectedCode) << r.err;
     EXPECT_EQ(r.err, "");
-    return minijson::Parse(r.out);
+    return nlohmann::ordered_json::parse(r.out);
 }
 
 struct CountCase {
@@ -41,29 +41,29 @@ class CountJsonSummary : public ::testing::TestWithParam<CountCase> {};
 
 TEST_P(CountJsonSummary, FieldsAndExitCode) {
     const CountCase& c = GetParam();
-    const minijson::Value j = CountJson(c.args, c.code);
-    EXPECT_EQ(j["tmem_limit"].integer(), c.limit);
-    EXPECT_EQ(j["total_bytes"].integer(), c.total);
-    EXPECT_EQ(j["excess_bytes"].integer(), c.excess);
-    EXPECT_EQ(j["percent"].integer(), c.percent);
-    EXPECT_EQ(j["max_index"].integer(), c.maxIndex);
-    EXPECT_EQ(j["fits"].boolean(), c.code == 0);
-    EXPECT_EQ(j["level_box"].str(), c.levelBox);
+    const nlohmann::ordered_json j = CountJson(c.args, c.code);
+    EXPECT_EQ(j.at("tmem_limit").get<long>(), c.limit);
+    EXPECT_EQ(j.at("total_bytes").get<long>(), c.total);
+    EXPECT_EQ(j.at("excess_bytes").get<long>(), c.excess);
+    EXPECT_EQ(j.at("percent").get<long>(), c.percent);
+    EXPECT_EQ(j.at("max_index").get<long>(), c.maxIndex);
+    EXPECT_EQ(j.at("fits").get<bool>(), c.code == 0);
+    EXPECT_EQ(j.at("level_box").get<std::string>(), c.levelBox);
     std::vector<std::string> messages;
-    for (const auto& m : j["messages"].array())
-        messages.push_back(m.str());
+    for (const auto& m : j.at("messages"))
+        messages.push_back(m.get<std::string>());
     EXPECT_EQ(messages, c.messages);
     // The levels run from 0 to max_index, each at the sum of the bytes before it.
-    const auto& levels = j["levels"].array();
+    const auto& levels = j.at("levels");
     ASSERT_EQ(static_cast<long>(levels.size()), c.maxIndex + 1);
     long address = 0;
     for (std::size_t i = 0; i < levels.size(); ++i) {
-        EXPECT_EQ(levels[i]["index"].integer(), static_cast<long>(i));
-        EXPECT_EQ(levels[i]["tmem_address"].integer(), address);
-        EXPECT_EQ(levels[i]["bytes"].integer(), levels[i]["bit_depth"].integer() *
-                                                    levels[i]["line_width"].integer() *
-                                                    levels[i]["height"].integer() / 8);
-        address += levels[i]["bytes"].integer();
+        EXPECT_EQ(levels[i].at("index").get<long>(), static_cast<long>(i));
+        EXPECT_EQ(levels[i].at("tmem_address").get<long>(), address);
+        EXPECT_EQ(levels[i].at("bytes").get<long>(), levels[i].at("bit_depth").get<long>() *
+                                                         levels[i].at("line_width").get<long>() *
+                                                         levels[i].at("height").get<long>() / 8);
+        address += levels[i].at("bytes").get<long>();
     }
     EXPECT_EQ(address, c.total);
 }
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
     vellora::test::RowName());
 
 TEST(CountJson, EveryFieldOfTheStartupLikeCount) {
-    const minijson::Value j = CountJson({"--detail", "17x16"}, 0);
+    const nlohmann::ordered_json j = CountJson({"--detail", "17x16"}, 0);
     const std::vector<std::string> expectedKeys = {"tmem_limit",
                                                    "total_bytes",
                                                    "excess_bytes",
@@ -148,8 +148,8 @@ TEST(CountJson, EveryFieldOfTheStartupLikeCount) {
                                                    "level_box",
                                                    "messages",
                                                    "tmem_map"};
-    EXPECT_EQ(j.keys, expectedKeys);
-    EXPECT_EQ(j["total_bytes"].integer(), 256 + 2808);
+    EXPECT_EQ(vellora::test::Keys(j), expectedKeys);
+    EXPECT_EQ(j.at("total_bytes").get<long>(), 256 + 2808);
 
     struct Level {
         const char* role;
@@ -159,28 +159,28 @@ TEST(CountJson, EveryFieldOfTheStartupLikeCount) {
                               {"mip", 32, 32, 32, 512},    {"mip", 16, 16, 16, 128},
                               {"mip", 8, 16, 8, 64},       {"mip", 4, 16, 4, 32},
                               {"mip", 2, 16, 2, 16},       {"mip", 1, 16, 1, 8}};
-    const auto& levels = j["levels"].array();
+    const auto& levels = j.at("levels");
     ASSERT_EQ(levels.size(), std::size(expected));
     for (std::size_t i = 0; i < levels.size(); ++i) {
         SCOPED_TRACE(i);
         const std::vector<std::string> keys = {"index",  "role",      "width", "line_width",
                                                "height", "bit_depth", "bytes", "tmem_address"};
-        EXPECT_EQ(levels[i].keys, keys);
-        EXPECT_EQ(levels[i]["role"].str(), expected[i].role);
-        EXPECT_EQ(levels[i]["width"].integer(), expected[i].width);
-        EXPECT_EQ(levels[i]["line_width"].integer(), expected[i].lineWidth);
-        EXPECT_EQ(levels[i]["height"].integer(), expected[i].height);
-        EXPECT_EQ(levels[i]["bit_depth"].integer(), 4);
-        EXPECT_EQ(levels[i]["bytes"].integer(), expected[i].bytes);
+        EXPECT_EQ(vellora::test::Keys(levels[i]), keys);
+        EXPECT_EQ(levels[i].at("role").get<std::string>(), expected[i].role);
+        EXPECT_EQ(levels[i].at("width").get<long>(), expected[i].width);
+        EXPECT_EQ(levels[i].at("line_width").get<long>(), expected[i].lineWidth);
+        EXPECT_EQ(levels[i].at("height").get<long>(), expected[i].height);
+        EXPECT_EQ(levels[i].at("bit_depth").get<long>(), 4);
+        EXPECT_EQ(levels[i].at("bytes").get<long>(), expected[i].bytes);
     }
-    EXPECT_EQ(j["mask"]["width"].integer(), 6);
-    EXPECT_EQ(j["mask"]["height"].integer(), 6);
-    EXPECT_EQ(j["wrap"]["width"].integer(), 64);
-    EXPECT_EQ(j["wrap"]["height"].integer(), 64);
-    EXPECT_TRUE(j["base_width_aligned"].boolean());
-    EXPECT_FALSE(j["detail_width_aligned"].boolean());
+    EXPECT_EQ(j.at("mask").at("width").get<long>(), 6);
+    EXPECT_EQ(j.at("mask").at("height").get<long>(), 6);
+    EXPECT_EQ(j.at("wrap").at("width").get<long>(), 64);
+    EXPECT_EQ(j.at("wrap").at("height").get<long>(), 64);
+    EXPECT_TRUE(j.at("base_width_aligned").get<bool>());
+    EXPECT_FALSE(j.at("detail_width_aligned").get<bool>());
 
-    const std::string& map = j["tmem_map"].str();
+    const std::string& map = j.at("tmem_map").get<std::string>();
     ASSERT_EQ(map.size(), 4096u);
     // The detail map: 16 rows of 9 texel bytes (17 texels at 4 bits) and 7 of padding.
     std::string detailRows;
@@ -204,13 +204,13 @@ TEST(CountJson, MaskWrapAlignmentAndNoDetail) {
         {"OnePixel32", {"--width", "1", "--height", "256", "--format", "rgba32"}, 0, 8, 1, 256, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const minijson::Value j = minijson::Parse(RunTool(Count(c.args)).out);
-        EXPECT_EQ(j["mask"]["width"].integer(), c.maskW);
-        EXPECT_EQ(j["mask"]["height"].integer(), c.maskH);
-        EXPECT_EQ(j["wrap"]["width"].integer(), c.wrapW);
-        EXPECT_EQ(j["wrap"]["height"].integer(), c.wrapH);
-        EXPECT_EQ(j["base_width_aligned"].boolean(), c.aligned);
-        EXPECT_TRUE(j["detail_width_aligned"].isNull());
+        const nlohmann::ordered_json j = nlohmann::ordered_json::parse(RunTool(Count(c.args)).out);
+        EXPECT_EQ(j.at("mask").at("width").get<long>(), c.maskW);
+        EXPECT_EQ(j.at("mask").at("height").get<long>(), c.maskH);
+        EXPECT_EQ(j.at("wrap").at("width").get<long>(), c.wrapW);
+        EXPECT_EQ(j.at("wrap").at("height").get<long>(), c.wrapH);
+        EXPECT_EQ(j.at("base_width_aligned").get<bool>(), c.aligned);
+        EXPECT_TRUE(j.at("detail_width_aligned").is_null());
     }
 }
 
@@ -225,14 +225,14 @@ TEST(CountJson, FormatNamesAndAliases) {
                           {"rgba32", 32, 4096}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const minijson::Value j =
+        const nlohmann::ordered_json j =
             CountJson({"--format", c.name, "--levels", "0"}, 64 * 64 * c.bits / 8 > c.limit);
-        EXPECT_EQ(j["levels"][0]["bit_depth"].integer(), c.bits);
-        EXPECT_EQ(j["tmem_limit"].integer(), c.limit);
+        EXPECT_EQ(j.at("levels")[0].at("bit_depth").get<long>(), c.bits);
+        EXPECT_EQ(j.at("tmem_limit").get<long>(), c.limit);
     }
     // The detail map takes the same names.
-    const minijson::Value j = CountJson({"--detail", "4x4:ia16", "--levels", "1"}, 0);
-    EXPECT_EQ(j["levels"][0]["bit_depth"].integer(), 16);
+    const nlohmann::ordered_json j = CountJson({"--detail", "4x4:ia16", "--levels", "1"}, 0);
+    EXPECT_EQ(j.at("levels")[0].at("bit_depth").get<long>(), 16);
 }
 
 TEST(CountJson, MessagesAreEscaped) {
@@ -255,7 +255,8 @@ TEST(CountText, ResultAsTheWindowShowsIt) {
     EXPECT_EQ(over.out.find("Good!"), std::string::npos);
 
     // The map: 64 lines of 64 characters at the end, matching the JSON map.
-    const std::string map = minijson::Parse(RunTool(Count({})).out)["tmem_map"].str();
+    const std::string map =
+        nlohmann::ordered_json::parse(RunTool(Count({})).out).at("tmem_map").get<std::string>();
     std::string tail;
     std::size_t pos = fits.out.size();
     for (int line = 0; line < 64; ++line) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "clirun.h"
-#include "minijson.h"
+#include "jsonkeys.h"
 #include "testfiles.h"
 
 #include "core/numeric.h"
@@ -34,20 +34,20 @@ std::uint32_t Index(int x, int y) {
     return static_cast<std::uint32_t>(x + y * 3);
 }
 
-minijson::Value LoadJson(Args args, int expectedCode, CliRun* run = nullptr) {
+nlohmann::ordered_json LoadJson(Args args, int expectedCode, CliRun* run = nullptr) {
     args.insert(args.begin(), "load");
     args.push_back("--json");
     CliRun r = RunTool(args);
     EXPECT_EQ(r.code, expectedCode) << r.err;
     if (run)
         *run = r;
-    return minijson::Parse(r.out);
+    return nlohmann::ordered_json::parse(r.out);
 }
 
-std::vector<std::string> Messages(const minijson::Value& j) {
+std::vector<std::string> Messages(const nlohmann::ordered_json& j) {
     std::vector<std::string> out;
-    for (const auto& m : j["messages"].array())
-        out.push_back(m.str());
+    for (const auto& m : j.at("messages"))
+        out.push_back(m.get<std::string>());
     return out;
 }
 
@@ -72,17 +72,17 @@ TEST_P(LoadBitCounts, FormatAndBitmapFacts) {
     const bool palette = c.bits <= 8;
     const std::string base =
         dir.write("base.bmp", MakeBmp(16, 8, c.bits, c.headerSize, palette ? Index : Pattern));
-    const minijson::Value j = LoadJson({base, "--levels", "0"}, 0);
-    EXPECT_EQ(j["levels"][0]["role"].str(), "base");
-    EXPECT_EQ(j["levels"][0]["width"].integer(), 16);
-    EXPECT_EQ(j["levels"][0]["height"].integer(), 8);
-    EXPECT_EQ(j["levels"][0]["bit_depth"].integer(), c.bitDepth);
-    EXPECT_EQ(j["tmem_limit"].integer(), c.limit);
+    const nlohmann::ordered_json j = LoadJson({base, "--levels", "0"}, 0);
+    EXPECT_EQ(j.at("levels")[0].at("role").get<std::string>(), "base");
+    EXPECT_EQ(j.at("levels")[0].at("width").get<long>(), 16);
+    EXPECT_EQ(j.at("levels")[0].at("height").get<long>(), 8);
+    EXPECT_EQ(j.at("levels")[0].at("bit_depth").get<long>(), c.bitDepth);
+    EXPECT_EQ(j.at("tmem_limit").get<long>(), c.limit);
     EXPECT_EQ(Messages(j), c.messages);
-    EXPECT_EQ(j["bitmap"]["width"].integer(), 16);
-    EXPECT_EQ(j["bitmap"]["height"].integer(), 8);
-    EXPECT_EQ(j["bitmap"]["bit_count"].integer(), c.bits);
-    EXPECT_EQ(j["bitmap"]["header_size"].integer(), static_cast<long>(c.headerSize));
+    EXPECT_EQ(j.at("bitmap").at("width").get<long>(), 16);
+    EXPECT_EQ(j.at("bitmap").at("height").get<long>(), 8);
+    EXPECT_EQ(j.at("bitmap").at("bit_count").get<long>(), c.bits);
+    EXPECT_EQ(j.at("bitmap").at("header_size").get<long>(), static_cast<long>(c.headerSize));
 }
 
 INSTANTIATE_TEST_SUITE_P(Load, LoadBitCounts,
@@ -101,7 +101,7 @@ TEST(Load, JsonHasEveryCountFieldThenTheBitmap) {
     TempDir dir;
     const std::string base = dir.write("base.bmp", MakeBmp(64, 32, 24, 40, Pattern));
     CliRun run;
-    const minijson::Value j = LoadJson({base}, 1, &run);
+    const nlohmann::ordered_json j = LoadJson({base}, 1, &run);
     const std::vector<std::string> keys = {"tmem_limit",
                                            "total_bytes",
                                            "excess_bytes",
@@ -117,12 +117,12 @@ TEST(Load, JsonHasEveryCountFieldThenTheBitmap) {
                                            "messages",
                                            "tmem_map",
                                            "bitmap"};
-    EXPECT_EQ(j.keys, keys);
-    EXPECT_EQ(j["tmem_map"].str().size(), 4096u);
-    EXPECT_TRUE(j["detail_width_aligned"].isNull());
+    EXPECT_EQ(vellora::test::Keys(j), keys);
+    EXPECT_EQ(j.at("tmem_map").get<std::string>().size(), 4096u);
+    EXPECT_TRUE(j.at("detail_width_aligned").is_null());
     // 64 x 32 at 32 bits, automatic levels down to 2 x 1.
-    EXPECT_EQ(j["max_index"].integer(), 5);
-    EXPECT_EQ(j["total_bytes"].integer(), 8192 + 2048 + 512 + 128 + 32 + 8);
+    EXPECT_EQ(j.at("max_index").get<long>(), 5);
+    EXPECT_EQ(j.at("total_bytes").get<long>(), 8192 + 2048 + 512 + 128 + 32 + 8);
     EXPECT_EQ(Messages(j), std::vector<std::string>{kGreyscale});
     // The text report shows the same.
     CliRun text = RunTool({"load", base});
@@ -135,9 +135,9 @@ TEST(Load, JsonHasEveryCountFieldThenTheBitmap) {
 TEST(Load, FormatOptionOverridesTheFile) {
     TempDir dir;
     const std::string base = dir.write("base.bmp", MakeBmp(16, 8, 24, 40, Pattern));
-    const minijson::Value j = LoadJson({base, "--format", "i8", "--levels", "auto-w64"}, 0);
-    EXPECT_EQ(j["levels"][0]["bit_depth"].integer(), 8);
-    EXPECT_EQ(j["max_index"].integer(), 1); // 16, 8; the 4-texel level is under 64 bits
+    const nlohmann::ordered_json j = LoadJson({base, "--format", "i8", "--levels", "auto-w64"}, 0);
+    EXPECT_EQ(j.at("levels")[0].at("bit_depth").get<long>(), 8);
+    EXPECT_EQ(j.at("max_index").get<long>(), 1); // 16, 8; the 4-texel level is under 64 bits
     EXPECT_EQ(Messages(j), std::vector<std::string>{kGreyscale});
 }
 
@@ -147,12 +147,12 @@ TEST(Load, OversizedFileIsCountedAtTheBoxLimits) {
                                            return static_cast<std::uint32_t>((x + y) & 0xFF);
                                        }));
     const std::string dump = dir.file("levels");
-    const minijson::Value j = LoadJson({base, "--levels", "0", "--dump-levels", dump}, 1);
-    EXPECT_EQ(j["levels"][0]["width"].integer(), 1024);
-    EXPECT_EQ(j["levels"][0]["height"].integer(), 256);
-    EXPECT_EQ(j["total_bytes"].integer(), 1024 * 256);
-    EXPECT_EQ(j["bitmap"]["width"].integer(), 1100);
-    EXPECT_EQ(j["bitmap"]["height"].integer(), 300);
+    const nlohmann::ordered_json j = LoadJson({base, "--levels", "0", "--dump-levels", dump}, 1);
+    EXPECT_EQ(j.at("levels")[0].at("width").get<long>(), 1024);
+    EXPECT_EQ(j.at("levels")[0].at("height").get<long>(), 256);
+    EXPECT_EQ(j.at("total_bytes").get<long>(), 1024 * 256);
+    EXPECT_EQ(j.at("bitmap").at("width").get<long>(), 1100);
+    EXPECT_EQ(j.at("bitmap").at("height").get<long>(), 300);
 
     const testfiles::Pam pam = ReadPam(dump + "/level-0.pam");
     EXPECT_EQ(pam.width, 1024);
@@ -173,9 +173,9 @@ TEST(Load, TopDownFileReportsAPositiveHeight) {
         "td.bmp", MakeBmp(
                       8, 4, 8, 40, [](int x, int y) { return static_cast<std::uint32_t>(y * 8 + x); }, true));
     const std::string dump = dir.file("levels");
-    const minijson::Value j = LoadJson({base, "--levels", "0", "--dump-levels", dump}, 0);
-    EXPECT_EQ(j["bitmap"]["height"].integer(), 4);
-    EXPECT_EQ(j["levels"][0]["height"].integer(), 4);
+    const nlohmann::ordered_json j = LoadJson({base, "--levels", "0", "--dump-levels", dump}, 0);
+    EXPECT_EQ(j.at("bitmap").at("height").get<long>(), 4);
+    EXPECT_EQ(j.at("levels")[0].at("height").get<long>(), 4);
     const testfiles::Pam pam = ReadPam(dump + "/level-0.pam");
     ASSERT_EQ(pam.data.size(), 8u * 4u * 4u);
     EXPECT_EQ(pam.at(0, 0)[1], (PaletteRgb(0) >> 8) & 0xFF);
@@ -205,19 +205,19 @@ TEST_P(LoadDetail, DetailMapFirstWithItsFormatRules) {
         args.push_back(*c.detailFormat);
     }
     CliRun run;
-    const minijson::Value j = LoadJson(args, 0, &run);
+    const nlohmann::ordered_json j = LoadJson(args, 0, &run);
     EXPECT_EQ(Messages(j), c.messages);
-    const auto& levels = j["levels"].array();
+    const auto& levels = j.at("levels");
     ASSERT_EQ(levels.size(), 3u);
-    EXPECT_EQ(levels[0]["role"].str(), "detail");
-    EXPECT_EQ(levels[0]["width"].integer(), 8);
-    EXPECT_EQ(levels[0]["height"].integer(), 4);
-    EXPECT_EQ(levels[0]["bit_depth"].integer(), c.detailBits);
-    EXPECT_EQ(levels[1]["role"].str(), "base");
-    EXPECT_EQ(levels[1]["width"].integer(), 32);
-    EXPECT_EQ(levels[2]["role"].str(), "mip");
-    EXPECT_EQ(levels[2]["width"].integer(), 16);
-    EXPECT_FALSE(j["detail_width_aligned"].isNull());
+    EXPECT_EQ(levels[0].at("role").get<std::string>(), "detail");
+    EXPECT_EQ(levels[0].at("width").get<long>(), 8);
+    EXPECT_EQ(levels[0].at("height").get<long>(), 4);
+    EXPECT_EQ(levels[0].at("bit_depth").get<long>(), c.detailBits);
+    EXPECT_EQ(levels[1].at("role").get<std::string>(), "base");
+    EXPECT_EQ(levels[1].at("width").get<long>(), 32);
+    EXPECT_EQ(levels[2].at("role").get<std::string>(), "mip");
+    EXPECT_EQ(levels[2].at("width").get<long>(), 16);
+    EXPECT_FALSE(j.at("detail_width_aligned").is_null());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -238,11 +238,11 @@ TEST(Load, TileFilesReplaceGeneratedLevels) {
     const std::string t1 = dir.write("t1.bmp", MakeBmp(8, 8, 24, 40, [](int, int) { return 0xFF0000u; }));
     const std::string t2 = dir.write("t2.bmp", MakeBmp(2, 2, 24, 40, [](int, int) { return 0x00FF00u; }));
     const std::string dump = dir.file("levels");
-    const minijson::Value j = LoadJson({base, "--tiles", t1 + "," + t2, "--dump-levels", dump}, 0);
+    const nlohmann::ordered_json j = LoadJson({base, "--tiles", t1 + "," + t2, "--dump-levels", dump}, 0);
     EXPECT_EQ(Messages(j), (std::vector<std::string>{kGreyscale, "Returning 3 Tiles."}));
     // The count still builds the pyramid from the base size.
-    EXPECT_EQ(j["max_index"].integer(), 4);
-    EXPECT_EQ(j["levels"][2]["width"].integer(), 4);
+    EXPECT_EQ(j.at("max_index").get<long>(), 4);
+    EXPECT_EQ(j.at("levels")[2].at("width").get<long>(), 4);
 
     const testfiles::Pam l1 = ReadPam(dump + "/level-1.pam");
     ASSERT_EQ(l1.width, 8);
@@ -314,7 +314,7 @@ TEST(Load, MapPictureUsesTheByteColoursAndCellLayout) {
     const std::string base = dir.write("base.bmp", MakeBmp(16, 16, 8, 40, Index));
     const std::string map = dir.file("map.png");
     LoadJson({base, "--map", map}, 0);
-    const testfiles::Picture pic = testfiles::ReadStoredPng(map);
+    const testfiles::Picture pic = testfiles::ReadPngFile(map);
     ASSERT_GT(pic.width, 0);
     const vellora::TmemLayout layout = vellora::ComputeTmemLayout(5934, 15, 15, 8.25);
     auto cell = [&](int address) {
@@ -352,11 +352,11 @@ TEST(Load, PreviewPictureIsSeededAndSized) {
     LoadJson({base, "--preview", a, "--seed", "7"}, 0);
     LoadJson({base, "--preview", b, "--seed", "7"}, 0);
     LoadJson({base, "--preview", c, "--view", "40x30", "--zoom", "4", "--tile-pos", "0.5"}, 0);
-    const testfiles::Picture pa = testfiles::ReadStoredPng(a);
+    const testfiles::Picture pa = testfiles::ReadPngFile(a);
     EXPECT_EQ(pa.width, 360);
     EXPECT_EQ(pa.height, 260);
     EXPECT_EQ(testfiles::ReadAll(a), testfiles::ReadAll(b));
-    const testfiles::Picture pc = testfiles::ReadStoredPng(c);
+    const testfiles::Picture pc = testfiles::ReadPngFile(c);
     EXPECT_EQ(pc.width, 40);
     EXPECT_EQ(pc.height, 30);
 }

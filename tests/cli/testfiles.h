@@ -4,6 +4,8 @@
 // Small BMP, PAM and PNG helpers for the load tests: files are built in
 // memory and written to a fresh temporary folder per test.
 
+#include "pngdecode.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -180,44 +182,13 @@ struct Picture {
     }
 };
 
-inline Picture ReadStoredPng(const std::string& path) {
-    const std::vector<std::uint8_t> b = ReadAll(path);
-    auto be32 = [&b](std::size_t at) {
-        return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
-               (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
-    };
-    Picture pic;
-    std::vector<std::uint8_t> z;
-    for (std::size_t at = 8; at + 12 <= b.size();) {
-        const std::uint32_t len = be32(at);
-        const std::string type(b.begin() + static_cast<std::ptrdiff_t>(at + 4),
-                               b.begin() + static_cast<std::ptrdiff_t>(at + 8));
-        if (type == "IHDR") {
-            pic.width = static_cast<int>(be32(at + 8));
-            pic.height = static_cast<int>(be32(at + 12));
-        } else if (type == "IDAT") {
-            z.insert(z.end(), b.begin() + static_cast<std::ptrdiff_t>(at + 8),
-                     b.begin() + static_cast<std::ptrdiff_t>(at + 8 + len));
-        }
-        at += 12 + len;
-    }
-    std::vector<std::uint8_t> raw;
-    for (std::size_t at = 2; at + 5 <= z.size();) {
-        const unsigned len = z[at + 1] | (z[at + 2] << 8);
-        raw.insert(raw.end(), z.begin() + static_cast<std::ptrdiff_t>(at + 5),
-                   z.begin() + static_cast<std::ptrdiff_t>(at + 5 + len));
-        const bool last = z[at] & 1;
-        at += 5 + len;
-        if (last)
-            break;
-    }
-    const std::size_t row = static_cast<std::size_t>(pic.width) * 3u + 1;
-    if (raw.size() != row * static_cast<std::size_t>(pic.height))
+// Any PNG the tool writes, decoded by libspng; an empty picture when it is refused.
+inline Picture ReadPngFile(const std::string& path) {
+    vellora::test::RgbImage image;
+    std::string why;
+    if (!vellora::test::DecodePng(ReadAll(path), image, why))
         return {};
-    for (int y = 0; y < pic.height; ++y)
-        pic.rgb.insert(pic.rgb.end(), raw.begin() + static_cast<std::ptrdiff_t>(y * row + 1),
-                       raw.begin() + static_cast<std::ptrdiff_t>((y + 1) * row));
-    return pic;
+    return Picture{image.width, image.height, std::move(image.rgb)};
 }
 
 } // namespace testfiles

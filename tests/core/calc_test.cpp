@@ -24,7 +24,7 @@ Settings NoDetail(std::string width = "64", std::string height = "64", int forma
     Settings s;
     s.width = std::move(width);
     s.height = std::move(height);
-    s.baseFormat = format;
+    s.baseFormat = FormatAt(format);
     s.detailEnabled = false;
     return s;
 }
@@ -42,7 +42,7 @@ Settings WidthRule(Settings s) {
 
 std::vector<Level> Counted(const CoreState& st, const CountResult& r) {
     std::vector<Level> out;
-    for (int i = 0; i <= r.maxIndex; ++i) {
+    for (int i = 0; i <= r.count.maxIndex; ++i) {
         const TileLevel& t = st.tiles[i];
         out.push_back({t.Width, t.Height, t.LineWidth});
     }
@@ -79,21 +79,21 @@ TEST_P(WorkedExamples, CountsLevelsTotalAndResult) {
     CoreState st;
     CountResult r = CalcTMEM(ex.settings, st);
     ExpectLevels(Counted(st, r), ex.levels);
-    EXPECT_EQ(r.totalBytes, ex.total);
-    EXPECT_EQ(r.exceeds(), ex.exceeds);
+    EXPECT_EQ(r.count.totalBytes, ex.total);
+    EXPECT_EQ(r.count.exceeds(), ex.exceeds);
     EXPECT_EQ(r.percentCaption, ex.percent);
-    EXPECT_EQ(r.maxIndex, ex.maxIndex);
+    EXPECT_EQ(r.count.maxIndex, ex.maxIndex);
     const std::string total = std::to_string(ex.total);
     if (ex.exceeds) {
-        EXPECT_EQ(r.excedeCaption,
-                  total + " Bytes\r\nExceeds TMEM by " + std::to_string(ex.total - r.tmemLimit) + " Bytes");
+        EXPECT_EQ(r.excedeCaption, total + " Bytes\r\nExceeds TMEM by " +
+                                       std::to_string(ex.total - r.count.tmemLimit) + " Bytes");
         EXPECT_EQ(r.fillBarWidth, 4096.0f);
         EXPECT_EQ(r.fillBarPaint, Paint::Red);
         EXPECT_EQ(r.excedeBack, Paint::Red);
         EXPECT_EQ(r.excedeFore, Paint::White);
     } else {
         EXPECT_EQ(r.excedeCaption, "\r\n" + total + " Bytes\r\nGood!");
-        EXPECT_EQ(r.fillBarWidth, static_cast<float>(4096.0 / r.tmemLimit * ex.total));
+        EXPECT_EQ(r.fillBarWidth, static_cast<float>(4096.0 / r.count.tmemLimit * ex.total));
         EXPECT_EQ(r.fillBarPaint, Paint::Highlight);
         EXPECT_EQ(r.excedeBack, Paint::Green);
         EXPECT_EQ(r.excedeFore, Paint::Black);
@@ -222,7 +222,7 @@ TEST(Count, EmptyAndFractionalSizeTexts) {
     CountResult r = CalcTMEM(Manual(NoDetail("", ""), "0"), st);
     EXPECT_EQ(st.tiles[0].Width, 32);
     EXPECT_EQ(st.tiles[0].Height, 16);
-    EXPECT_EQ(r.totalBytes, 256);
+    EXPECT_EQ(r.count.totalBytes, 256);
     // Fractions and exponents are read as numbers and cut to whole texels.
     r = CalcTMEM(Manual(NoDetail("12.5", " 6.4e1 "), "0"), st);
     EXPECT_EQ(st.tiles[0].Width, 12);
@@ -236,18 +236,18 @@ TEST(Count, WidthBelowOneTexelCountsNothingAndShowsRed) {
     CoreState st;
     CountResult r = CalcTMEM(Manual(NoDetail("0.5", "64"), "0"), st);
     EXPECT_EQ(st.tiles[0].Width, 0);
-    EXPECT_EQ(r.totalBytes, 0);
+    EXPECT_EQ(r.count.totalBytes, 0);
     EXPECT_EQ(r.maskW, "0");
     EXPECT_EQ(r.wrapW, "1");
     EXPECT_EQ(r.widthBack, Paint::Red);
-    EXPECT_FALSE(r.baseWidthAligned);
+    EXPECT_FALSE(r.count.baseWidthAligned);
     EXPECT_EQ(r.maskH, "6");
 }
 
 TEST(Count, NumbersCarryNoThousandsSeparators) {
     CoreState st;
     CountResult r = CalcTMEM(Manual(NoDetail("1024", "256", 5), "0"), st);
-    EXPECT_EQ(r.totalBytes, 1048576);
+    EXPECT_EQ(r.count.totalBytes, 1048576);
     EXPECT_EQ(r.excedeCaption, "1048576 Bytes\r\nExceeds TMEM by 1044480 Bytes");
     EXPECT_EQ(r.percentCaption, "25600%");
     EXPECT_EQ(r.fillBarWidth, 4096.0f);
@@ -256,13 +256,13 @@ TEST(Count, NumbersCarryNoThousandsSeparators) {
 TEST(Count, CIBaseHalvesTheLimit) {
     CoreState st;
     CountResult plain = CalcTMEM(Manual(NoDetail("64", "64", 3), "1"), st);
-    EXPECT_EQ(plain.tmemLimit, 4096);
-    EXPECT_FALSE(plain.baseIsCI);
+    EXPECT_EQ(plain.count.tmemLimit, 4096);
+    EXPECT_FALSE(plain.count.baseIsCI);
     CountResult ci = CalcTMEM(Manual(NoDetail("64", "32", 2), "0"), st);
-    EXPECT_EQ(ci.tmemLimit, 2048);
-    EXPECT_TRUE(ci.baseIsCI);
-    EXPECT_EQ(ci.totalBytes, 2048);
-    EXPECT_FALSE(ci.exceeds());
+    EXPECT_EQ(ci.count.tmemLimit, 2048);
+    EXPECT_TRUE(ci.count.baseIsCI);
+    EXPECT_EQ(ci.count.totalBytes, 2048);
+    EXPECT_FALSE(ci.count.exceeds());
     EXPECT_EQ(ci.fillBarWidth, 4096.0f); // the bar grows twice as fast
     EXPECT_EQ(ci.percentCaption, "100%");
 }
@@ -271,7 +271,7 @@ TEST(Levels, ManualLevelBeyondThePyramidIsCutBackAndWarnedOnce) {
     CoreState st;
     const Settings s = Manual(NoDetail(), "7");
     CountResult first = CalcTMEM(s, st);
-    EXPECT_EQ(first.maxIndex, 6);
+    EXPECT_EQ(first.count.maxIndex, 6);
     ASSERT_TRUE(first.levelsBox.has_value());
     EXPECT_EQ(*first.levelsBox, Paint::Yellow);
     ASSERT_EQ(first.messages.size(), 1u);
@@ -280,7 +280,7 @@ TEST(Levels, ManualLevelBeyondThePyramidIsCutBackAndWarnedOnce) {
     EXPECT_TRUE(st.levelWarned);
 
     CountResult second = CalcTMEM(s, st);
-    EXPECT_EQ(second.maxIndex, 6);
+    EXPECT_EQ(second.count.maxIndex, 6);
     EXPECT_EQ(*second.levelsBox, Paint::Yellow);
     EXPECT_TRUE(second.messages.empty());
 
@@ -293,7 +293,7 @@ TEST(Levels, AutomaticLevelsNeverWarn) {
     Settings s = NoDetail("1024", "1");
     s.levels = "7";
     CountResult r = CalcTMEM(s, st);
-    EXPECT_EQ(r.maxIndex, 0);
+    EXPECT_EQ(r.count.maxIndex, 0);
     EXPECT_EQ(*r.levelsBox, Paint::Window);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_FALSE(st.levelWarned);
@@ -360,9 +360,9 @@ TEST(TilePrompts, TypedLevelAboveTheBase) {
     CalcTMEM(s, st);
     ScriptedPrompts p{{"16", "16"}, {}, {}};
     CountResult r = CalcTMEM(s, st, true, p.Hooks());
-    EXPECT_EQ(r.totalBytes, 2176);
-    EXPECT_FALSE(r.exceeds());
-    EXPECT_EQ(r.maxIndex, 1);
+    EXPECT_EQ(r.count.totalBytes, 2176);
+    EXPECT_FALSE(r.count.exceeds());
+    EXPECT_EQ(r.count.maxIndex, 1);
     EXPECT_FALSE(r.levelsTextWritten);
     EXPECT_FALSE(r.levelsBox.has_value());
     EXPECT_EQ(p.prompts,
@@ -386,7 +386,7 @@ TEST(TilePrompts, BadAnswersAreAskedAgain) {
     EXPECT_EQ(st.tiles[1].Width, 12);
     EXPECT_EQ(st.tiles[1].LineWidth, 16);
     EXPECT_EQ(st.tiles[1].Height, 16);
-    EXPECT_EQ(r.totalBytes, 2176);
+    EXPECT_EQ(r.count.totalBytes, 2176);
 }
 
 TEST(TilePrompts, AnswersRoundBeforeTheRangeCheck) {
@@ -426,8 +426,8 @@ TEST(TilePrompts, DetailMapShiftsTheFirstTileAndIsCounted) {
     EXPECT_EQ(p.titles.back(), "Tile 3 of 3");
     EXPECT_EQ(p.prompts.front(), "Enter the width of tile 2");
     // 128 detail + 2048 base + 48x8 + 16x100 at 4 bits; sizes need not halve.
-    EXPECT_EQ(r.totalBytes, 128 + 2048 + 192 + 800);
-    EXPECT_EQ(r.maxIndex, 3);
+    EXPECT_EQ(r.count.totalBytes, 128 + 2048 + 192 + 800);
+    EXPECT_EQ(r.count.maxIndex, 3);
 }
 
 TEST(TilePrompts, AnswersAreRoundedHalfToEven) {
@@ -463,7 +463,7 @@ TEST_P(MaskAndWrap, ValuesAndWidthColour) {
     EXPECT_EQ(r.maskH, c.maskH);
     EXPECT_EQ(r.wrapH, c.wrapH);
     EXPECT_EQ(r.widthBack, c.widthRed ? Paint::Red : Paint::Window);
-    EXPECT_EQ(r.baseWidthAligned, !c.widthRed);
+    EXPECT_EQ(r.count.baseWidthAligned, !c.widthRed);
     EXPECT_EQ(r.heightBack, Paint::Window);
     EXPECT_EQ(r.maskWBack, Paint::ButtonFace);
     EXPECT_EQ(r.maskHBack, Paint::ButtonFace);
@@ -497,8 +497,8 @@ class DetailFormats : public ::testing::TestWithParam<DetailFormatCase> {};
 TEST_P(DetailFormats, MessageIsRaisedOnEveryCount) {
     const DetailFormatCase& c = GetParam();
     Settings s;
-    s.baseFormat = c.baseFormat;
-    s.detailFormat = c.detailFormat;
+    s.baseFormat = FormatAt(c.baseFormat);
+    s.detailFormat = FormatAt(c.detailFormat);
     CoreState st;
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
@@ -510,7 +510,7 @@ TEST_P(DetailFormats, MessageIsRaisedOnEveryCount) {
             EXPECT_TRUE(r.messages.empty());
         }
         // The count goes on with the detail map's own bit depth.
-        EXPECT_EQ(st.tiles[0].BitDepth, FormatBitDepth(c.detailFormat));
+        EXPECT_EQ(st.tiles[0].BitDepth, BitDepth(FormatAt(c.detailFormat)));
     }
 }
 
@@ -527,8 +527,7 @@ INSTANTIATE_TEST_SUITE_P(
         DetailFormatCase{"Plain8OnCI", 3, 2, "Cannot mix CI and NON CI Detail Maps"},
         DetailFormatCase{"Plain16OnCI", 4, 0, "Cannot mix CI and NON CI Detail Maps"},
         DetailFormatCase{"Plain32OnCI", 5, 2, "Cannot mix CI and NON CI Detail Maps"},
-        DetailFormatCase{"Plain8OnPlain", 3, 4, nullptr},
-        DetailFormatCase{"NoneSelected", kNoFormat, 0, nullptr}),
+        DetailFormatCase{"Plain8OnPlain", 3, 4, nullptr}, DetailFormatCase{"NoneSelected", -1, 0, nullptr}),
     vellora::test::RowName());
 
 TEST(Detail, OptionsEnabledFollowTheBase) {
@@ -549,7 +548,7 @@ TEST(Detail, OptionsEnabledFollowTheBase) {
     }
     CoreState st;
     Settings s;
-    s.baseFormat = 2;
+    s.baseFormat = FormatAt(2);
     EXPECT_EQ(CalcTMEM(s, st).detailOptionsEnabled, cases[3].enabled);
 }
 
@@ -572,19 +571,19 @@ TEST(Detail, SizeAlignmentAndBytes) {
         SCOPED_TRACE(c.name);
         Settings s;
         s.detailWidth = c.width;
-        s.detailFormat = c.format;
+        s.detailFormat = FormatAt(c.format);
         CoreState st;
         CountResult r = CalcTMEM(s, st);
         EXPECT_EQ(st.tiles[0].LineWidth, c.lineWidth);
-        EXPECT_EQ(r.totalBytes, c.total);
-        ASSERT_TRUE(r.detailWidthAligned.has_value());
-        EXPECT_EQ(*r.detailWidthAligned, c.aligned);
+        EXPECT_EQ(r.count.totalBytes, c.total);
+        ASSERT_TRUE(r.count.detailWidthAligned.has_value());
+        EXPECT_EQ(*r.count.detailWidthAligned, c.aligned);
         EXPECT_EQ(r.detailWidthBack, c.aligned ? Paint::Window : Paint::Red);
         // The base width's colour is its own.
         EXPECT_EQ(r.widthBack, Paint::Window);
     }
     CoreState st;
-    EXPECT_FALSE(CalcTMEM(NoDetail(), st).detailWidthAligned.has_value());
+    EXPECT_FALSE(CalcTMEM(NoDetail(), st).count.detailWidthAligned.has_value());
 }
 
 TEST(Detail, ResetPicturesForgetsEveryLevel) {

@@ -172,12 +172,12 @@ TEST(Formats, TableOfBitDepthsAndCI) {
         int format, bits;
         bool ci;
     };
-    const Case cases[] = {{0, 4, true},   {1, 4, false},  {2, 8, true},         {3, 8, false},
-                          {4, 16, false}, {5, 32, false}, {kNoFormat, 4, false}};
+    const Case cases[] = {{0, 4, true},   {1, 4, false},  {2, 8, true},  {3, 8, false},
+                          {4, 16, false}, {5, 32, false}, {-1, 4, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
-        EXPECT_EQ(FormatBitDepth(c.format), c.bits);
-        EXPECT_EQ(FormatIsCI(c.format), c.ci);
+        EXPECT_EQ(BitDepth(FormatAt(c.format)), c.bits);
+        EXPECT_EQ(IsCI(FormatAt(c.format)), c.ci);
     }
 }
 

@@ -49,7 +49,7 @@ Settings Plain(std::string width, std::string height, int format, bool autoLevel
     Settings s;
     s.width = std::move(width);
     s.height = std::move(height);
-    s.baseFormat = format;
+    s.baseFormat = FormatAt(format);
     s.detailEnabled = false;
     s.autoLevels = autoLevels;
     s.levels = std::move(levels);
@@ -85,7 +85,7 @@ class TmemMapOfCount : public ::testing::TestWithParam<MapCase> {};
 TEST_P(TmemMapOfCount, BytesLieWhereTheCountPutsThem) {
     CoreState st;
     CountResult r = CalcTMEM(GetParam().settings, st);
-    const std::string actual = MapText(r.tmemMap);
+    const std::string actual = MapText(r.count.tmemMap);
     ASSERT_EQ(actual.size(), static_cast<std::size_t>(kTmemBytes));
     // Compare run by run so a failure names the first wrong address.
     for (int a = 0; a < kTmemBytes; ++a)
@@ -122,8 +122,8 @@ TEST(TmemMap, TypedLevelsFollowTheBase) {
     CalcHooks hooks;
     hooks.askTile = [](const std::string&, const std::string&) { return std::string("16"); };
     CountResult r = CalcTMEM(s, st, true, hooks);
-    EXPECT_EQ(r.totalBytes, 2176);
-    EXPECT_EQ(MapText(r.tmemMap), Runs({{'b', 2048}, {'B', 128}}));
+    EXPECT_EQ(r.count.totalBytes, 2176);
+    EXPECT_EQ(MapText(r.count.tmemMap), Runs({{'b', 2048}, {'B', 128}}));
 }
 
 TEST(TmemMap, WalkOverRecords) {

@@ -5,7 +5,7 @@
 # it writes expected.txt instead. Each case runs in a scratch folder that
 # sees the test pictures as bmpsuite/, so the paths it prints never vary.
 set -euo pipefail
-cli=$1
+cli=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 data="$here/../data"
 record=${2:-}

@@ -80,7 +80,7 @@ struct RealWindow {
     }
     bool countsLikeTheCore() const {
         CoreState copy = window->coreState();
-        return shownTotal() == CalcTMEM(window->currentSettings(), copy).totalBytes;
+        return shownTotal() == CalcTMEM(window->currentSettings(), copy).count.totalBytes;
     }
 
     PreviewSurface* surface() const { return window->previewSurface(); }

@@ -89,8 +89,8 @@ class FakeHost : public LoadHost {
             recalculate();
     }
     void setSizeEnabled(SizeBox box, bool enabled) override { sizeEnabled[box] = enabled; }
-    void selectBaseFormat(int index) override {
-        settings.baseFormat = index;
+    void selectBaseFormat(Format format) override {
+        settings.baseFormat = format;
         recalculate();
     }
     bool detailEnabled() const override { return settings.detailEnabled; }
@@ -310,7 +310,7 @@ class TestLoadSequence : public QObject {
         QVERIFY(host.absorbedCalcs >= 4);
         QCOMPARE(host.draws, std::vector<float>({1.0f}));
         QCOMPARE(host.calcs, 1);
-        QVERIFY(host.last && host.last->totalBytes > 0);
+        QVERIFY(host.last && host.last->count.totalBytes > 0);
         QVERIFY(!host.guard);
     }
 
@@ -347,7 +347,7 @@ class TestLoadSequence : public QObject {
         QFETCH(int, format);
         QFETCH(bool, greyMessage);
         FakeHost host;
-        host.settings.baseFormat = 3;
+        host.settings.baseFormat = FormatAt(3);
         BmpSpec s;
         s.width = 64;
         s.height = 32;
@@ -363,7 +363,7 @@ class TestLoadSequence : public QObject {
 
         QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
 
-        QCOMPARE(host.settings.baseFormat, format);
+        QCOMPARE(host.settings.baseFormat, FormatAt(format));
         QCOMPARE(host.settings.width, std::string("64"));
         QCOMPARE(host.settings.height, std::string("32"));
         QCOMPARE(host.messageTexts().contains(kGrey), greyMessage);
@@ -377,7 +377,7 @@ class TestLoadSequence : public QObject {
         // The count ran once, on the final settings.
         QCOMPARE(host.calcs, 1);
         QCOMPARE(host.state.tiles[1].Width, 64);
-        QCOMPARE(host.state.tiles[1].BitDepth, FormatBitDepth(format));
+        QCOMPARE(host.state.tiles[1].BitDepth, BitDepth(FormatAt(format)));
         QVERIFY(!host.sizeEnabled[SizeBox::Width]);
         QVERIFY(!host.sizeEnabled[SizeBox::Height]);
     }
@@ -395,7 +395,7 @@ class TestLoadSequence : public QObject {
         QCOMPARE(int(px[0]), 31);
         QCOMPARE(int(px[1]), 5);
         QCOMPARE(int(px[2]), 0x40);
-        QCOMPARE(host.settings.baseFormat, 5);
+        QCOMPARE(host.settings.baseFormat, FormatAt(5));
         QCOMPARE(host.sliderTile, 0);
         QVERIFY(host.sliderTileOn && host.sliderZoomOn && host.previewTab);
         QCOMPARE(host.draws, std::vector<float>({0.0f}));

@@ -124,7 +124,7 @@ void TestMainWindow::startUpState() {
     // The map shows what was counted.
     auto* map = f.window->tmemMapView();
     QVERIFY(map->hasMap());
-    QCOMPARE(map->map(), f.window->lastResult().tmemMap);
+    QCOMPARE(map->map(), f.window->lastResult().count.tmemMap);
     QCOMPARE(map->map()[2935], ByteColour::Padding); // the 1x1 level's padding
     QCOMPARE(map->map()[2936], ByteColour::Free);
 }
@@ -286,7 +286,7 @@ void TestMainWindow::dimensionTyping() {
     // Whatever the box holds now, the window shows the count for it.
     CoreState copy = f.window->coreState();
     const CountResult expected = CalcTMEM(f.window->currentSettings(), copy);
-    QCOMPARE(f.shownTotal(), expected.totalBytes);
+    QCOMPARE(f.shownTotal(), expected.count.totalBytes);
     if (total >= 0)
         QCOMPARE(f.shownTotal(), total);
     if (typed == QLatin1String("47"))
@@ -640,7 +640,7 @@ void TestMainWindow::formatMessagesShownInOrder() {
     QVERIFY(f.get<QRadioButton>("optDBit(1)")->isChecked());
     QVERIFY(!f.get<QRadioButton>("optDBit(1)")->isEnabled());
     QVERIFY(f.get<QRadioButton>("optDBit(0)")->isEnabled());
-    QCOMPARE(f.window->lastResult().tmemLimit, 2048);
+    QCOMPARE(f.window->lastResult().count.tmemLimit, 2048);
     f.get<QLineEdit>("txtHeight")->setText(QStringLiteral("32"));
     QCOMPARE(f.dialogs.messages.size(), 2);
     QVERIFY(!f.window->isRecalculating());

@@ -66,10 +66,10 @@ void TestMainWindowLoad::hostSetters() {
     QCOMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("1024")); // the box's own rule ran
     host.setSizeText(SizeBox::Width, QStringLiteral("32"));
     host.setSizeText(SizeBox::Height, QStringLiteral("16"));
-    host.selectBaseFormat(4);
+    host.selectBaseFormat(Format::Bits16);
     QVERIFY(f.get<QRadioButton>("ChkBitDepth(4)")->isChecked());
     CoreState copy = f.window->coreState();
-    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).totalBytes);
+    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).count.totalBytes);
 
     host.setSizeEnabled(SizeBox::DetailHeight, true);
     QVERIFY(f.get<QLineEdit>("txtDHeight")->isEnabled());
@@ -90,7 +90,7 @@ void TestMainWindowLoad::hostSettersUnderGuard() {
     host.setRecalculating(true);
     QVERIFY(host.recalculating());
     host.setSizeText(SizeBox::Width, QStringLiteral("32"));
-    host.selectBaseFormat(3);
+    host.selectBaseFormat(Format::Bits8);
     host.setDetailEnabled(false); // no question while the guard is set
     QVERIFY(f.dialogs.messages.isEmpty());
     QCOMPARE(f.shownTotal(), 2936L); // nothing counted meanwhile
@@ -98,7 +98,7 @@ void TestMainWindowLoad::hostSettersUnderGuard() {
     host.setRecalculating(false);
     host.recalculate();
     CoreState copy = f.window->coreState();
-    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).totalBytes);
+    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).count.totalBytes);
     QVERIFY(f.shownTotal() != 2936L);
 }
 
@@ -130,7 +130,7 @@ void TestMainWindowLoad::wholeLoad() {
     QCOMPARE(f.window->coreState().tiles[1].Width, 32);
     QCOMPARE(f.get<QScrollBar>("sliderTile")->value(), 10);
     CoreState copy = f.window->coreState();
-    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).totalBytes);
+    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).count.totalBytes);
     QVERIFY(!f.drawn.empty());
 }
 
@@ -264,9 +264,9 @@ void TestMainWindowLoad::tileQuestionLeftAloneGenerates() {
 
     // The levels below the base are the generator's, from the base loaded.
     TileTable expected = f.tiles();
-    GeneratebmpMipMap(expected, f.window->lastResult().maxIndex, 1, MipFilter::Weighted3x3);
-    QVERIFY(f.window->lastResult().maxIndex >= 3);
-    for (int level = 2; level <= f.window->lastResult().maxIndex; ++level) {
+    GeneratebmpMipMap(expected, f.window->lastResult().count.maxIndex, 1, MipFilter::Weighted3x3);
+    QVERIFY(f.window->lastResult().count.maxIndex >= 3);
+    for (int level = 2; level <= f.window->lastResult().count.maxIndex; ++level) {
         const auto i = static_cast<std::size_t>(level);
         QVERIFY(f.tiles()[i].Pixels.rows > 1);
         QCOMPARE(f.tiles()[i].Pixels.rgba, expected[i].Pixels.rgba);

@@ -118,10 +118,11 @@ void TestMainWindowRandom::randomInput() {
         CoreState copy = f.window->coreState();
         const CountResult expected = CalcTMEM(f.window->currentSettings(), copy);
         QVERIFY2(
-            f.shownTotal() == expected.totalBytes,
+            f.shownTotal() == expected.count.totalBytes,
             qPrintable(
-                at + QStringLiteral(": shown %1, counted %2").arg(f.shownTotal()).arg(expected.totalBytes)));
-        QVERIFY2(f.window->tmemMapView()->map() == expected.tmemMap, qPrintable(at));
+                at +
+                QStringLiteral(": shown %1, counted %2").arg(f.shownTotal()).arg(expected.count.totalBytes)));
+        QVERIFY2(f.window->tmemMapView()->map() == expected.count.tmemMap, qPrintable(at));
         QVERIFY2(f.get<QLabel>("lblPercent(0)")->text() == QString::fromStdString(expected.percentCaption),
                  qPrintable(at));
         ++compared;
@@ -135,7 +136,7 @@ void TestMainWindowRandom::randomInput() {
     boxWidgets[0]->setText(QStringLiteral("64"));
     boxWidgets[1]->setText(QStringLiteral("32"));
     CoreState copy = f.window->coreState();
-    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).totalBytes);
+    QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).count.totalBytes);
 }
 
 QTEST_MAIN(TestMainWindowRandom)

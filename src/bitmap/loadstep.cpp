@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#include "loadstep.h"
+
+#include "core/detailmap.h"
+#include "core/inputrules.h"
+#include "core/numeric.h"
+
+#include <new>
+
+namespace vellora {
+
+namespace {
+
+// The file's size goes into a size box, whose rule then applies.
+std::string BoxText(std::int32_t size, DimensionRule rule) {
+    const std::string typed = DecimalText(size);
+    return ApplyDimensionRule(typed, rule).value_or(typed);
+}
+
+// Reads with read (a file or bytes) into the level, then works out what the
+// file brings to the settings.
+template <class Read> LoadStepResult LoadInto(Read read, LoadRole role, CoreState& state, int level) {
+    LoadStepResult result;
+    if (level < 0 || level >= kLevelCount) {
+        result.error = "No level record " + DecimalText(level);
+        return result;
+    }
+    TileLevel& target = state.tiles[static_cast<std::size_t>(level)];
+    const BmpReadResult r = read(target);
+    if (!r.ok) {
+        result.error = r.error.empty() ? kUnknownBmpType : r.error;
+        return result;
+    }
+    state.bitmapLoaded = true;
+    result.ok = true;
+    LoadedFile& file = result.file;
+    file.info = r.info;
+    const bool detail = role == LoadRole::Detail;
+    file.widthText = BoxText(target.Width, detail ? kDetailWidthRule : kWidthRule);
+    file.heightText = BoxText(target.Height, detail ? kDetailHeightRule : kHeightRule);
+    if (role == LoadRole::Base) {
+        file.format = BaseFormatForBitCount(r.info.bitCount);
+        if (r.info.bitCount == 24)
+            file.messages.emplace_back(kGreyscaleMessage);
+    }
+    return result;
+}
+
+} // namespace
+
+LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level) {
+    return LoadInto(
+        [&path](TileLevel& target) {
+            try {
+                return ReadBmpFile(path, target);
+            } catch (const std::bad_alloc&) {
+                BmpReadResult r;
+                r.error = "Not enough memory to load the bitmap " + path;
+                return r;
+            }
+        },
+        role, state, level);
+}
+
+LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role, CoreState& state,
+                             int level) {
+    return LoadInto([bytes](TileLevel& target) { return ReadBmp(bytes, target); }, role, state, level);
+}
+
+void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings) {
+    switch (role) {
+    case LoadRole::Detail:
+        settings.detailWidth = file.widthText;
+        settings.detailHeight = file.heightText;
+        break;
+    case LoadRole::Base:
+        if (file.format)
+            settings.baseFormat = file.format;
+        settings.width = file.widthText;
+        settings.height = file.heightText;
+        break;
+    case LoadRole::Tile:
+        break;
+    }
+}
+
+void ResetForLoad(CoreState& state) {
+    ResetPictures(state.tiles);
+}
+
+} // namespace vellora

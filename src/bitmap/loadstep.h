@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "bmpreader.h"
+
+#include "core/calc.h"
+#include "core/formats.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vellora {
+
+// What a file brings to the settings when "Load Settings from bmp" takes it:
+// the window writes these into its controls, the command line and the
+// fuzzer into a Settings value.
+struct LoadedFile {
+    BmpInfo info;
+    std::optional<Format> format;      // the base format it selects; none keeps the format
+    std::vector<std::string> messages; // shown once it is read, in order
+    std::string widthText;             // the size boxes' texts after their rule
+    std::string heightText;
+};
+
+struct LoadStepResult {
+    bool ok = false;
+    std::string error; // the reader's reason when the file was refused
+    LoadedFile file;
+};
+
+enum class LoadRole { Detail, Base, Tile };
+
+// Reads one file into a level record of state. A refused file leaves the
+// record as it was; a read one marks the state as holding a picture.
+LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level);
+// The same for a file already in memory.
+LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role, CoreState& state, int level);
+
+// Writes what a base or detail file selects into the settings, as the size
+// boxes and format options of the window take it.
+void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings);
+
+// A freshly started window right before a load: every level record empty.
+void ResetForLoad(CoreState& state);
+
+} // namespace vellora
