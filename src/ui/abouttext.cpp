@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "mainwindow.h"
+#include "ui/aboutpage.h"
 
 #include <QStringList>
 

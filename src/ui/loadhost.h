@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/calc.h"
-#include "ui/dialogs.h"
+#include "ui/recalcguard.h"
 
 #include <QString>
 
@@ -24,12 +24,9 @@ class LoadHost {
     // The level table and the picture flags.
     virtual CoreState& core() = 0;
 
-    // The window-wide re-entrancy guard: while set, the recalculation does
-    // nothing and a preview request only notes that a redraw is pending.
-    virtual bool recalculating() const = 0;
-    virtual void setRecalculating(bool on) = 0;
+    // The window-wide re-entrancy guard; the load holds it throughout.
+    virtual RecalcGuard& guard() = 0;
 
-    virtual Dialogs& dialogs() = 0;
     // The main window, owner of the load's file dialogs.
     virtual QWidget* dialogOwner() = 0;
 

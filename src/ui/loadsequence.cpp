@@ -36,23 +36,6 @@ QString ReturningText(int tile) {
     return QStringLiteral("Returning %1 Tiles.").arg(tile);
 }
 
-// Holds the recalculation guard for the whole load. The destructor clears
-// it, so an early return or an exception can never leave the calculator
-// frozen.
-class GuardHold {
-  public:
-    explicit GuardHold(LoadHost& host) : host_(host) { host_.setRecalculating(true); }
-    ~GuardHold() { host_.setRecalculating(false); }
-    GuardHold(const GuardHold&) = delete;
-    GuardHold& operator=(const GuardHold&) = delete;
-
-    void set() { host_.setRecalculating(true); }
-    void clear() { host_.setRecalculating(false); }
-
-  private:
-    LoadHost& host_;
-};
-
 // One open-file dialog of the load. A file counts only when the dialog
 // reports success and names one: after a cancel FileName still holds the
 // previous choice, which must not be taken again.
@@ -72,14 +55,15 @@ bool ChooseBmp(CommonDialog& dialog, const QString& title, QString& path) {
 // Reads one file into a level through the load step every front end shares.
 // A refused file is reported with the reader's own reason and leaves the
 // level as it was; the caller treats it like a cancelled choice.
-std::optional<LoadedFile> ReadInto(LoadHost& host, const QString& path, LoadRole role, int level) {
+std::optional<LoadedFile> ReadInto(LoadHost& host, Dialogs& dialogs, const QString& path, LoadRole role,
+                                   int level) {
     const LoadStepResult result =
         LoadFileInto(QFile::encodeName(path).toStdString(), role, host.core(), level);
     if (!result.ok) {
         // The header refusal keeps its plain OK box; anything else is a
         // real problem with the file and gets the warning icon.
         const int style = result.error == kUnknownBmpType ? MsgStyle::Ok : MsgStyle::Exclamation;
-        host.dialogs().messageBox(QString::fromStdString(result.error), style, QString(), 0);
+        dialogs.messageBox(QString::fromStdString(result.error), style, QString(), 0);
         return std::nullopt;
     }
     return result.file;
@@ -95,12 +79,13 @@ QWidget* OwnerFor(LoadHost& host) {
 
 } // namespace
 
-LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
-    Dialogs& dialogs = host.dialogs();
+LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs) {
     if (dialogs.messageBox(kConfirmText, MsgStyle::OkCancel, kConfirmTitle, 0) != MsgResult::Ok)
         return LoadOutcome::Declined;
 
-    GuardHold guard(host);
+    // Held for the whole load and let go on every way out, so an early
+    // return or an exception can never leave the calculator frozen.
+    RecalcGuard::Hold guard = host.guard().hold();
     CommonDialog dialog(dialogs);
     dialog.OwnerHandle = OwnerFor(host);
 
@@ -113,10 +98,10 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
         // Ticking the box runs the detail-map toggle, which clears the guard
         // on its way out.
         host.setDetailEnabled(true);
-        guard.set();
+        guard.retake();
         std::optional<LoadedFile> detail;
         if (ChooseBmp(dialog, kDetailDialogTitle, path) &&
-            (detail = ReadInto(host, path, LoadRole::Detail, 0))) {
+            (detail = ReadInto(host, dialogs, path, LoadRole::Detail, 0))) {
             host.setSizeEnabled(SizeBox::DetailWidth, false);
             host.setSizeEnabled(SizeBox::DetailHeight, false);
             host.setSizeText(SizeBox::DetailWidth, QString::fromStdString(detail->widthText));
@@ -132,7 +117,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
     host.setPreviewTabEnabled(true);
 
     const int detailFlag = host.detailEnabled() ? 1 : 0;
-    const std::optional<LoadedFile> base = ReadInto(host, path, LoadRole::Base, detailFlag);
+    const std::optional<LoadedFile> base = ReadInto(host, dialogs, path, LoadRole::Base, detailFlag);
     if (!base) {
         core.bitmapLoaded = false;
         host.clearPreview();
@@ -148,7 +133,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
         core.noAutoTiles = true;
         for (int tile = detailFlag + 1; tile < kLevelCount; ++tile) {
             if (!ChooseBmp(dialog, TileDialogTitle(tile), path) ||
-                !ReadInto(host, path, LoadRole::Tile, tile)) {
+                !ReadInto(host, dialogs, path, LoadRole::Tile, tile)) {
                 dialogs.messageBox(ReturningText(tile), MsgStyle::Ok, QString(), 0);
                 break;
             }
@@ -166,7 +151,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host) {
     host.setSizeText(SizeBox::Width, QString::fromStdString(base->widthText));
     host.setSizeText(SizeBox::Height, QString::fromStdString(base->heightText));
 
-    guard.clear();
+    guard.release();
     host.recalculate();
     host.drawPreview(static_cast<float>(detailFlag));
     return LoadOutcome::Loaded;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ui/dialogs.h"
 #include "ui/loadhost.h"
 
 namespace vellora {
@@ -17,6 +18,6 @@ enum class LoadOutcome {
 // generated mip-map tiles or one file per tile; ends with one recalculation
 // and one preview drawing. Every way out leaves the host's recalculation
 // guard clear.
-LoadOutcome LoadSettingsFromBmp(LoadHost& host);
+LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs);
 
 } // namespace vellora

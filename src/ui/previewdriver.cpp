@@ -43,9 +43,9 @@ QImage ToImage(const PreviewCanvas& canvas) {
 
 } // namespace
 
-PreviewDriver::PreviewDriver(PreviewFlags flags, const TileTable& tiles, PreviewSources sources,
+PreviewDriver::PreviewDriver(RecalcGuard& guard, const CoreState& state, PreviewSources sources,
                              QScrollBar* sliderZoom, PreviewSurface* surface, Dialogs& dialogs)
-    : flags_(flags), tiles_(tiles), sources_(std::move(sources)), sliderZoom_(sliderZoom), surface_(surface),
+    : guard_(guard), state_(state), sources_(std::move(sources)), sliderZoom_(sliderZoom), surface_(surface),
       dialogs_(dialogs) {
     auto engine = std::make_shared<std::mt19937_64>(
         static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
@@ -55,15 +55,15 @@ PreviewDriver::PreviewDriver(PreviewFlags flags, const TileTable& tiles, Preview
 void PreviewDriver::Drawbmp(float tilePos) {
     // A request while a pass, a recalculation or a load runs is only noted;
     // during a pass it also stops that pass at its next checkpoint.
-    if (flags_.Recalculating) {
-        flags_.RedrawPending = true;
+    if (guard_.held()) {
+        guard_.requestRedraw();
         if (passDepth_ > 0) {
             restartWanted_ = true;
             restartPos_ = tilePos;
         }
         return;
     }
-    if (!flags_.BitmapLoaded)
+    if (!state_.bitmapLoaded)
         return;
 
     float pos = tilePos;
@@ -71,7 +71,7 @@ void PreviewDriver::Drawbmp(float tilePos) {
     // old position; the newest position is drawn in its place. Each round
     // needs a fresh request from an event, so this ends when the user stops.
     while (runPass(pos) == Outcome::Cancelled) {
-        if (!restartWanted_ || flags_.Recalculating || !flags_.BitmapLoaded)
+        if (!restartWanted_ || guard_.held() || !state_.bitmapLoaded)
             break;
         pos = restartPos_;
     }
@@ -86,10 +86,10 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
         ~Depth() { --depth; }
     } depth{passDepth_};
 
-    flags_.Recalculating = true;
+    RecalcGuard::Hold hold = guard_.hold();
     // A request noted before this pass began is answered by this very pass;
     // left set, it would stop the pass at its first checkpoint.
-    flags_.RedrawPending = false;
+    guard_.clearRedraw();
     restartWanted_ = false;
 
     PreviewInput input;
@@ -103,7 +103,7 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
     input.viewW = view.width();
     input.viewH = view.height();
 
-    const PreviewPlan plan = PlanPreview(tiles_, input);
+    const PreviewPlan plan = PlanPreview(state_.tiles, input);
     lastPlan_ = plan;
     surface_->setSurfaceSize(ToSize(plan.sizedW, plan.sizedH));
     for (const PreviewFailure& f : plan.failures)
@@ -137,9 +137,9 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
             superseded = true;
             return true;
         }
-        if (flags_.RedrawPending) {
-            flags_.Recalculating = false;
-            flags_.RedrawPending = false;
+        if (guard_.redrawPending()) {
+            hold.release();
+            guard_.clearRedraw();
             return true;
         }
         return false;
@@ -147,7 +147,8 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
     const QColor back = surface_->palette().color(QPalette::Window);
     const auto clearRgb = static_cast<std::uint32_t>(back.rgb() & 0xFFFFFFu);
     const PreviewResult result = RenderPlanned(
-        plan, tiles_, canvas, random_, checkpoint, [this](const PreviewFailure& f) { report(f); }, clearRgb);
+        plan, state_.tiles, canvas, random_, checkpoint, [this](const PreviewFailure& f) { report(f); },
+        clearRgb);
 
     if (superseded)
         return Outcome::Superseded;
@@ -158,7 +159,7 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
         return Outcome::Cancelled;
     }
     ++completed_;
-    flags_.Recalculating = false;
+    hold.release();
     const QSize surface = surface_->surfaceSize();
     surface_->setSurfaceSize(surface.boundedTo(view.expandedTo(QSize(0, 0))));
     return Outcome::Completed;

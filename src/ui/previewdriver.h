@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/tilelevel.h"
+#include "core/calc.h"
 #include "preview/renderer.h"
+#include "ui/recalcguard.h"
 
 #include <QSize>
 #include <QString>
@@ -15,14 +16,6 @@ namespace vellora {
 
 class Dialogs;
 class PreviewSurface;
-
-// The window's flags that a drawing pass reads and writes. The window owns
-// the bools; the driver keeps references to them.
-struct PreviewFlags {
-    bool& Recalculating;
-    bool& RedrawPending;
-    bool& BitmapLoaded;
-};
 
 // What a pass reads from the window each time it starts.
 struct PreviewSources {
@@ -37,7 +30,9 @@ struct PreviewSources {
 // stops the pass there, and the newest request is drawn once it has stopped.
 class PreviewDriver {
   public:
-    PreviewDriver(PreviewFlags flags, const TileTable& tiles, PreviewSources sources, QScrollBar* sliderZoom,
+    // The guard is the window's; a pass holds it while it draws. The state's
+    // level table and picture flag are read at every pass.
+    PreviewDriver(RecalcGuard& guard, const CoreState& state, PreviewSources sources, QScrollBar* sliderZoom,
                   PreviewSurface* surface, Dialogs& dialogs);
 
     void Drawbmp(float tilePos);
@@ -57,8 +52,8 @@ class PreviewDriver {
     Outcome runPass(float tilePos);
     void report(const PreviewFailure& failure);
 
-    PreviewFlags flags_;
-    const TileTable& tiles_;
+    RecalcGuard& guard_;
+    const CoreState& state_;
     PreviewSources sources_;
     QScrollBar* sliderZoom_;
     PreviewSurface* surface_;

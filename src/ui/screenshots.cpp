@@ -43,33 +43,6 @@ class AnsweringDialogs : public Dialogs {
     int answeredDetail_ = 0;
 };
 
-// The window as the load's host, with the load's own dialogs answered.
-class AnsweredHost : public LoadHost {
-  public:
-    AnsweredHost(MainWindow& window, Dialogs& dialogs) : w_(window), d_(dialogs) {}
-    CoreState& core() override { return w_.core(); }
-    bool recalculating() const override { return w_.isRecalculating(); }
-    void setRecalculating(bool on) override { w_.setRecalculating(on); }
-    Dialogs& dialogs() override { return d_; }
-    QWidget* dialogOwner() override { return &w_; }
-    void setSizeText(SizeBox box, const QString& text) override { w_.setSizeText(box, text); }
-    void setSizeEnabled(SizeBox box, bool enabled) override { w_.setSizeEnabled(box, enabled); }
-    void selectBaseFormat(Format format) override { w_.selectBaseFormat(format); }
-    bool detailEnabled() const override { return w_.detailEnabled(); }
-    void setDetailEnabled(bool on) override { w_.setDetailEnabled(on); }
-    void setPreviewTabEnabled(bool enabled) override { w_.setPreviewTabEnabled(enabled); }
-    void setSliderTileEnabled(bool enabled) override { w_.setSliderTileEnabled(enabled); }
-    void setSliderTileValue(int value) override { w_.setSliderTileValue(value); }
-    void setSliderZoomEnabled(bool enabled) override { w_.setSliderZoomEnabled(enabled); }
-    void recalculate() override { w_.recalculate(false); }
-    void drawPreview(float tilePos) override { w_.drawPreview(tilePos); }
-    void clearPreview() override { w_.clearPreview(); }
-
-  private:
-    MainWindow& w_;
-    Dialogs& d_;
-};
-
 // A 24-bit picture of soft colour bands with a ring, so levels and their
 // blends are easy to tell apart.
 bool WriteSamplePicture(const QString& path, int width, int height) {
@@ -142,8 +115,8 @@ QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
     const QString sample = QDir(pictures.path()).filePath(QStringLiteral("sample.bmp"));
     if (pictures.isValid() && WriteSamplePicture(sample, 128, 64)) {
         AnsweringDialogs answers(sample);
-        AnsweredHost host(window, answers);
-        if (LoadSettingsFromBmp(host) == LoadOutcome::Loaded) {
+        // The window is the load's host; only the load's dialogs are answered.
+        if (LoadSettingsFromBmp(window, answers) == LoadOutcome::Loaded) {
             window.selectTab(3);
             window.setSliderTileValue(15);
             QApplication::processEvents();

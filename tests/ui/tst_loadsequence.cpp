@@ -41,7 +41,7 @@ class FakeHost : public LoadHost {
     CoreState state;
     ScriptedDialogs scripted;
     QWidget window;
-    bool guard = false;
+    RecalcGuard recalcGuard;
 
     std::map<SizeBox, bool> sizeEnabled{{SizeBox::Width, true},
                                         {SizeBox::Height, true},
@@ -69,9 +69,7 @@ class FakeHost : public LoadHost {
     }
 
     CoreState& core() override { return state; }
-    bool recalculating() const override { return guard; }
-    void setRecalculating(bool on) override { guard = on; }
-    Dialogs& dialogs() override { return scripted; }
+    RecalcGuard& guard() override { return recalcGuard; }
     QWidget* dialogOwner() override { return &window; }
 
     void setSizeText(SizeBox box, const QString& text) override {
@@ -99,7 +97,7 @@ class FakeHost : public LoadHost {
             return; // no change, no Click
         settings.detailEnabled = on;
         bool undo = false;
-        if (state.bitmapLoaded && !guard) {
+        if (state.bitmapLoaded && !recalcGuard.held()) {
             if (scripted.messageBox(QString::fromStdString(kDetailToggleQuestion), 36, kWarningTitle, 0) ==
                 Yes) {
                 state.bitmapLoaded = false;
@@ -111,15 +109,15 @@ class FakeHost : public LoadHost {
                 undo = true;
             }
         }
-        if (!undo && !guard) {
+        if (!undo && !recalcGuard.held()) {
             recalculate();
             sizeEnabled[SizeBox::DetailWidth] = sizeEnabled[SizeBox::DetailHeight] = on;
             return;
         }
-        guard = true;
+        recalcGuard.set(true);
         if (undo)
             settings.detailEnabled = !on;
-        guard = false; // the toggle leaves the guard clear, also when it found it set
+        recalcGuard.set(false); // the toggle leaves the guard clear, also when it found it set
     }
     void setPreviewTabEnabled(bool enabled) override { previewTab = enabled; }
     void setSliderTileEnabled(bool enabled) override { sliderTileOn = enabled; }
@@ -129,11 +127,11 @@ class FakeHost : public LoadHost {
     }
     void setSliderZoomEnabled(bool enabled) override { sliderZoomOn = enabled; }
     void recalculate() override {
-        if (guard) {
+        if (recalcGuard.held()) {
             ++absorbedCalcs;
             return;
         }
-        guard = true;
+        recalcGuard.set(true);
         CalcHooks hooks;
         hooks.regenerate = [this](TileTable& tiles, int lastLevel, int detailFlag) {
             generatedWithNoAutoTiles.push_back(state.noAutoTiles);
@@ -141,10 +139,10 @@ class FakeHost : public LoadHost {
         };
         last = CalcTMEM(settings, state, false, hooks);
         ++calcs;
-        guard = false;
+        recalcGuard.set(false);
     }
     void drawPreview(float tilePos) override {
-        if (guard) {
+        if (recalcGuard.held()) {
             ++pendingDraws;
             return;
         }
@@ -226,7 +224,7 @@ class TestLoadSequence : public QObject {
 
     // The load ended with the guard clear and the calculator live again.
     static void checkCalculatorWorks(FakeHost& host) {
-        QVERIFY(!host.guard);
+        QVERIFY(!host.recalcGuard.held());
         const int before = host.calcs;
         host.setSizeText(SizeBox::Height, "8");
         QCOMPARE(host.calcs, before + 1);
@@ -249,7 +247,7 @@ class TestLoadSequence : public QObject {
         host.scripted.messageAnswers = {answer};
         host.scripted.fileAnswers = {write("never.bmp", Picture(8, 8))};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Declined);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Declined);
 
         QCOMPARE(host.scripted.messages.size(), 1);
         const auto& m = host.scripted.messages[0];
@@ -264,7 +262,7 @@ class TestLoadSequence : public QObject {
         }
         QCOMPARE(host.settings.width, settingsBefore.width);
         QVERIFY(host.state.bitmapLoaded);
-        QVERIFY(!host.guard);
+        QVERIFY(!host.recalcGuard.held());
         QCOMPARE(host.calcs, 0);
         QVERIFY(host.draws.empty());
     }
@@ -277,7 +275,7 @@ class TestLoadSequence : public QObject {
         host.scripted.messageAnswers = {Ok, Yes, Yes};
         host.scripted.fileAnswers = {write("detail16.bmp", detail), write("base64.bmp", Picture(64, 64))};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
 
         QCOMPARE(host.fileTitles(), QStringList({kDetailTitle, kBaseTitle}));
         for (const auto& r : host.scripted.fileRequests) {
@@ -311,7 +309,7 @@ class TestLoadSequence : public QObject {
         QCOMPARE(host.draws, std::vector<float>({1.0f}));
         QCOMPARE(host.calcs, 1);
         QVERIFY(host.last && host.last->count.totalBytes > 0);
-        QVERIFY(!host.guard);
+        QVERIFY(!host.recalcGuard.held());
     }
 
     void detailMapNoKeepsEnabledDetail() {
@@ -319,7 +317,7 @@ class TestLoadSequence : public QObject {
         host.scripted.messageAnswers = {Ok, No, Yes};
         host.scripted.fileAnswers = {write("base32.bmp", Picture(32, 32))};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
 
         QCOMPARE(host.fileTitles(), QStringList({kBaseTitle}));
         QCOMPARE(host.state.tiles[1].Pixels.rows, 32);
@@ -361,7 +359,7 @@ class TestLoadSequence : public QObject {
         host.scripted.messageAnswers = {Ok, No, Yes, Yes};
         host.scripted.fileAnswers = {write(QString("fmt%1.bmp").arg(bitCount), s)};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
 
         QCOMPARE(host.settings.baseFormat, FormatAt(format));
         QCOMPARE(host.settings.width, std::string("64"));
@@ -387,7 +385,7 @@ class TestLoadSequence : public QObject {
         host.settings.detailEnabled = false;
         host.scripted.messageAnswers = {Ok, No, Ok, Yes};
         host.scripted.fileAnswers = {write("b24.bmp", Picture(64, 32, 24))};
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
         const TileLevel& b = host.state.tiles[0];
         QCOMPARE(b.Pixels.rows, 32);
         QCOMPARE(b.Pixels.cols, 64);
@@ -414,7 +412,7 @@ class TestLoadSequence : public QObject {
         FakeHost host;
         host.scripted.messageAnswers = {Ok, No, answer};
         host.scripted.fileAnswers = {write("q.bmp", Picture(64, 64))}; // manual tiles: first dialog cancelled
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
 
         const auto& q = host.scripted.messages[2];
         QCOMPARE(q.prompt, kTilesQ);
@@ -455,7 +453,7 @@ class TestLoadSequence : public QObject {
             host.scripted.fileAnswers << write("broken.bmp", broken);
         }
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
 
         QStringList titles{kBaseTitle};
         for (int tile = firstTile; tile <= std::min(cancelAt, 7); ++tile)
@@ -477,7 +475,7 @@ class TestLoadSequence : public QObject {
         for (int tile = cancelAt; tile < kLevelCount; ++tile)
             QVERIFY2(IsReset(host.state.tiles[tile]), qPrintable(QString("tile %1").arg(tile)));
         QCOMPARE(host.calcs, 1);
-        QVERIFY(!host.guard);
+        QVERIFY(!host.recalcGuard.held());
     }
 
     void cancelledBaseLeavesCalculatorWorking_data() {
@@ -492,7 +490,7 @@ class TestLoadSequence : public QObject {
         if (withDetail)
             host.scripted.fileAnswers = {write("d8.bmp", Picture(8, 8))};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::NoBase);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::NoBase);
 
         // A cancel must not take the detail file again as the base.
         QCOMPARE(host.scripted.fileRequests.size(), withDetail ? 2 : 1);
@@ -513,14 +511,14 @@ class TestLoadSequence : public QObject {
         const QString base = write("nty.bmp", Picture(64, 64));
         host.scripted.messageAnswers = {Ok, No, No};
         host.scripted.fileAnswers = {base}; // tile 2 cancelled
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
         QVERIFY(host.state.noAutoTiles);
         QVERIFY(host.generatedWithNoAutoTiles.empty());
         QVERIFY(IsReset(host.state.tiles[2])); // no file for tile 2, nothing generated
 
         host.scripted.messageAnswers = {Ok, No, Yes};
         host.scripted.fileAnswers = {base};
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
         QVERIFY(!host.state.noAutoTiles);
         QCOMPARE(host.generatedWithNoAutoTiles, std::vector<bool>({false}));
         QVERIFY(host.state.tiles[2].Pixels.rows >= 32);
@@ -572,7 +570,7 @@ class TestLoadSequence : public QObject {
         host.scripted.messageAnswers = {Ok, No};
         host.scripted.fileAnswers = {path};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::NoBase);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::NoBase);
 
         QCOMPARE(host.scripted.messages.size(), 3);
         const auto& m = host.scripted.messages[2];
@@ -598,7 +596,7 @@ class TestLoadSequence : public QObject {
         host.scripted.messageAnswers = {Ok, Yes, Ok, Yes};
         host.scripted.fileAnswers = {write("dbroken.bmp", broken), write("dbase.bmp", Picture(32, 16))};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
 
         QCOMPARE(host.messageTexts().at(2), QString("Unknown bmp type"));
         QVERIFY(IsReset(host.state.tiles[0]));
@@ -618,7 +616,7 @@ class TestLoadSequence : public QObject {
         host.scripted.messageAnswers = {Ok, No, Yes};
         host.scripted.fileAnswers = {writeBytes("short.bmp", bytes)};
 
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
         const TileLevel& b = host.state.tiles[0];
         QCOMPARE(RedAt(b, 7, 0), 255); // stored first
         QCOMPARE(RedAt(b, 0, 0), 0);   // stored last, cut off
@@ -631,12 +629,12 @@ class TestLoadSequence : public QObject {
         host.settings.detailEnabled = false;
         host.scripted.messageAnswers = {Ok, No, Yes};
         host.scripted.fileAnswers = {write("wide.bmp", Picture(2000, 300))};
-        QCOMPARE(LoadSettingsFromBmp(host), LoadOutcome::Loaded);
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
         QCOMPARE(host.settings.width, std::string("1024"));
         QCOMPARE(host.settings.height, std::string("256"));
         QCOMPARE(host.state.tiles[0].Width, 1024);
         QCOMPARE(host.calcs, 1);
-        QVERIFY(!host.guard);
+        QVERIFY(!host.recalcGuard.held());
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include "core/detailmap.h"
 #include "core/inputrules.h"
+#include "ui/aboutpage.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 

@@ -60,7 +60,7 @@ void TestMainWindowLoad::hostSetters() {
     WindowFixture f;
     LoadHost& host = *f.window;
     QCOMPARE(&host.core(), &f.window->coreState());
-    QCOMPARE(&host.dialogs(), static_cast<Dialogs*>(&f.dialogs));
+    QCOMPARE(&host.guard(), &f.window->guard());
 
     host.setSizeText(SizeBox::Width, QStringLiteral("5000"));
     QCOMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("1024")); // the box's own rule ran
@@ -87,15 +87,15 @@ void TestMainWindowLoad::hostSetters() {
 void TestMainWindowLoad::hostSettersUnderGuard() {
     WindowFixture f;
     LoadHost& host = *f.window;
-    host.setRecalculating(true);
-    QVERIFY(host.recalculating());
+    host.guard().set(true);
+    QVERIFY(host.guard().held());
     host.setSizeText(SizeBox::Width, QStringLiteral("32"));
     host.selectBaseFormat(Format::Bits8);
     host.setDetailEnabled(false); // no question while the guard is set
     QVERIFY(f.dialogs.messages.isEmpty());
     QCOMPARE(f.shownTotal(), 2936L); // nothing counted meanwhile
-    QVERIFY(host.recalculating());
-    host.setRecalculating(false);
+    QVERIFY(host.guard().held());
+    host.guard().set(false);
     host.recalculate();
     CoreState copy = f.window->coreState();
     QCOMPARE(f.shownTotal(), CalcTMEM(f.window->currentSettings(), copy).count.totalBytes);
@@ -117,7 +117,7 @@ void TestMainWindowLoad::wholeLoad() {
     // Confirm, keep the detail map as it is, the base file, generate tiles.
     f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Yes};
     f.dialogs.fileAnswers = {path};
-    f.window->setBrowseHandler([&] { LoadSettingsFromBmp(*f.window); });
+    f.window->setBrowseHandler([&] { LoadSettingsFromBmp(*f.window, f.dialogs); });
     f.drawn.clear();
     f.get<QPushButton>("cmdBrowse")->click();
 

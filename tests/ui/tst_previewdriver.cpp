@@ -32,10 +32,9 @@ TileLevel Level(int w, int h, int tag) {
 
 // The window's side of a pass: flags, level table, inputs, slider, surface.
 struct Window {
-    bool recalculating = false;
-    bool redrawPending = false;
-    bool bitmapLoaded = true;
-    TileTable tiles;
+    RecalcGuard guard;
+    CoreState core;
+    TileTable& tiles = core.tiles;
     int detailFlag = 0;
     QString shift = QStringLiteral("1");
     QString lodFrac = QStringLiteral("0.8");
@@ -48,6 +47,7 @@ struct Window {
 
     explicit Window(bool withDetail = false) {
         detailFlag = withDetail ? 1 : 0;
+        core.bitmapLoaded = true;
         int w = 64, h = 64;
         if (withDetail)
             tiles[0] = Level(16, 16, 200);
@@ -58,7 +58,7 @@ struct Window {
         // The window's zoom handler: a redraw unless a pass or a count runs.
         QObject::connect(&slider, &QScrollBar::valueChanged, [this] {
             ++zoomChanges;
-            if (!recalculating)
+            if (!guard.held())
                 driver->Drawbmp(0.0f);
         });
         PreviewSources sources;
@@ -66,8 +66,7 @@ struct Window {
         sources.shiftText = [this] { return shift; };
         sources.lodFracText = [this] { return lodFrac; };
         sources.viewportPixels = [this] { return viewport; };
-        driver = std::make_unique<PreviewDriver>(PreviewFlags{recalculating, redrawPending, bitmapLoaded},
-                                                 tiles, sources, &slider, &surface, dialogs);
+        driver = std::make_unique<PreviewDriver>(guard, core, sources, &slider, &surface, dialogs);
         int calls = 0;
         driver->setRandomSource([calls]() mutable { return (++calls % 1000) / 1000.0; });
     }
@@ -97,29 +96,29 @@ class TestPreviewDriver : public QObject {
         QCOMPARE(w.surface.image().size(), QSize(360, 260));
         QCOMPARE(w.shown(0, 0), TexelRgb(w.tiles, 0, 0, 0));
         QCOMPARE(w.shown(130, 3), TexelRgb(w.tiles, 0, 1, 1)); // second repeat at 128
-        QVERIFY(!w.recalculating);
-        QVERIFY(!w.redrawPending);
+        QVERIFY(!w.guard.held());
+        QVERIFY(!w.guard.redrawPending());
     }
 
     void nothingDrawnWithoutABitmap() {
         Window w;
-        w.bitmapLoaded = false;
+        w.core.bitmapLoaded = false;
         w.surface.setSurfaceSize(QSize(16, 16));
         w.driver->Drawbmp(0.0f);
         QCOMPARE(w.driver->passesStarted(), 0);
         QVERIFY(w.surface.isClear());
         QCOMPARE(w.surface.surfaceSize(), QSize(16, 16));
-        QVERIFY(!w.recalculating);
-        QVERIFY(!w.redrawPending);
+        QVERIFY(!w.guard.held());
+        QVERIFY(!w.guard.redrawPending());
     }
 
     void requestDuringACountIsOnlyNoted() {
         Window w;
-        w.recalculating = true;
+        w.guard.set(true);
         w.driver->Drawbmp(0.0f);
         QCOMPARE(w.driver->passesStarted(), 0);
-        QVERIFY(w.redrawPending);
-        QVERIFY(w.recalculating);
+        QVERIFY(w.guard.redrawPending());
+        QVERIFY(w.guard.held());
     }
 
     void requestDuringAPassStopsItAndDrawsTheNewPosition() {
@@ -128,7 +127,7 @@ class TestPreviewDriver : public QObject {
         QTimer::singleShot(0, [&] {
             QVERIFY(w.driver->isDrawing());
             w.driver->Drawbmp(2.5f);
-            pendingSeen = w.redrawPending; // only noted, no second pass inside the first
+            pendingSeen = w.guard.redrawPending(); // only noted, no second pass inside the first
             QCOMPARE(w.driver->passesStarted(), 1);
         });
         w.driver->Drawbmp(0.0f);
@@ -143,17 +142,17 @@ class TestPreviewDriver : public QObject {
         const std::uint8_t* n = w.tiles[3].Pixels.at(0, 0);
         QCOMPARE(qRed(w.shown(8, 0)), (p[0] + n[0]) / 2);
         QCOMPARE(qBlue(w.shown(8, 0)), 0); // (1 + 0) / 2 = 0.5 goes to the even 0
-        QVERIFY(!w.recalculating);
-        QVERIFY(!w.redrawPending);
+        QVERIFY(!w.guard.held());
+        QVERIFY(!w.guard.redrawPending());
     }
 
     void requestNotedBeforeAPassDoesNotStopIt() {
         // A load notes a request while it runs, then asks for its own pass.
         Window w;
-        w.recalculating = true;
+        w.guard.set(true);
         w.driver->Drawbmp(0.0f);
-        w.recalculating = false;
-        QVERIFY(w.redrawPending);
+        w.guard.set(false);
+        QVERIFY(w.guard.redrawPending());
         w.driver->Drawbmp(0.0f);
         QCOMPARE(w.driver->passesCompleted(), 1);
         QCOMPARE(w.driver->passesCancelled(), 0);
@@ -189,7 +188,7 @@ class TestPreviewDriver : public QObject {
         // The pass goes on and ends normally.
         QCOMPARE(w.driver->passesCompleted(), 1);
         QCOMPARE(w.slider.value(), 2);
-        QVERIFY(!w.recalculating);
+        QVERIFY(!w.guard.held());
     }
 
     void flagsClearAfterEveryPass_data() {
@@ -224,8 +223,8 @@ class TestPreviewDriver : public QObject {
         if (interrupt)
             QTimer::singleShot(0, [&] { w.driver->Drawbmp(tilePos); });
         w.driver->Drawbmp(tilePos);
-        QVERIFY(!w.recalculating);
-        QVERIFY(!w.redrawPending);
+        QVERIFY(!w.guard.held());
+        QVERIFY(!w.guard.redrawPending());
         QVERIFY(!w.driver->isDrawing());
         QCOMPARE(w.driver->passesCancelled(), interrupt ? 1 : 0);
         QCOMPARE(w.dialogs.messages.size(), boxes);

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/calc.h"
+#include "ui/loadhost.h"
+
+#include <QFrame>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace vellora {
+
+class PictureBox;
+
+// The calculator page: the size, format, level and detail-map controls, the
+// fill bar and the result. It reads its controls into the count's settings,
+// shows a count's result, and applies every box's input rule itself; what
+// follows an edit is the window's business.
+class CalculatorPage : public QFrame {
+    Q_OBJECT
+  public:
+    explicit CalculatorPage(QWidget* parent);
+
+    Settings settings() const;
+    void showResult(const CountResult& result);
+    // Captions and enabled states of the level controls (the stop rules too
+    // when the automatic levels box changed).
+    void applyLevelControls(bool includeStopRules);
+    void enableDetailOptions(bool baseIsCI);
+    // The design values InitDefaults writes.
+    void setDefaults();
+
+    void setSizeText(SizeBox box, const QString& text);
+    void setSizeEnabled(SizeBox box, bool enabled);
+    void selectBaseFormat(Format format);
+    bool detailEnabled() const;
+    void setDetailEnabled(bool on);
+    // Ticks or clears the detail box without its Click.
+    void setDetailQuietly(bool on);
+    QString levelsText() const;
+    QWidget* resultBox() const;
+    QColor themeText() const;
+
+  signals:
+    // An edit that counts: the plain count, or the one that asks the sizes.
+    void recalculateRequested(bool askTileSizes);
+    void detailToggled();
+    void themeClicked();
+    void helpRequested(const QString& text);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void build();
+    void connectRules();
+    QLineEdit* sizeBox(SizeBox box) const;
+
+    QWidget* fillBar_ = nullptr;
+    std::array<QLabel*, 2> lblPercent_{};
+    QLabel* lblExcede_ = nullptr;
+    std::array<QRadioButton*, kFormatCount> chkBitDepth_{};
+    QLineEdit* txtWidth_ = nullptr;
+    QLineEdit* txtHeight_ = nullptr;
+    QLineEdit* txtMaskW_ = nullptr;
+    QLineEdit* txtMaskH_ = nullptr;
+    QLineEdit* txtWrapW_ = nullptr;
+    QLineEdit* txtWrapH_ = nullptr;
+    QPushButton* cmdWidthHelp_ = nullptr;
+    QPushButton* cmdHeightHelp_ = nullptr;
+    QLineEdit* txtLevels_ = nullptr;
+    QLabel* lblLevels_ = nullptr;
+    QCheckBox* chkLevels_ = nullptr;
+    QRadioButton* chklevelsH_ = nullptr;
+    QRadioButton* chklevelsW_ = nullptr;
+    PictureBox* picture1_ = nullptr;
+    QPushButton* manMipMap_ = nullptr;
+    QCheckBox* chkDetailEnabled_ = nullptr;
+    QLineEdit* txtDWidth_ = nullptr;
+    QLineEdit* txtDHeight_ = nullptr;
+    std::array<QRadioButton*, kFormatCount> optDBit_{};
+};
+
+} // namespace vellora

@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: MIT
+#include "ui/previewpage.h"
+
+#include "core/inputrules.h"
+#include "ui/artwork.h"
+#include "ui/picturebox.h"
+#include "ui/previewdriver.h"
+#include "ui/previewsurface.h"
+#include "ui/twips.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace vellora {
+
+namespace {
+
+// Where every drawing pass puts picPreview inside the preview page, in twips.
+constexpr int kSurfaceLeftTwips = 180;
+constexpr int kSurfaceTopTwips = 600;
+
+} // namespace
+
+PreviewPage::PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& state, Dialogs& dialogs,
+                         std::function<int()> detailFlag)
+    : QFrame(parent), guard_(guard), state_(state), dialogs_(dialogs), detailFlag_(std::move(detailFlag)) {
+    setObjectName(QStringLiteral("TabContents(3)"));
+    setFrameShape(QFrame::NoFrame);
+    setProperty("themedFrame", true);
+    setGeometry(twipsRect(83, 380, 5934, 5600));
+    build();
+    bindDriver(qobject_cast<PreviewSurface*>(picPreview_));
+
+    connect(txtShift_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            return;
+        if (auto fixed = ApplyShiftRule(text.toStdString()))
+            txtShift_->setText(QString::fromStdString(*fixed));
+        drawAtSlider();
+    });
+    connect(txtLODFrac_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            return;
+        if (auto fixed = ApplyLODFracRule(text.toStdString()))
+            txtLODFrac_->setText(QString::fromStdString(*fixed));
+        drawAtSlider();
+    });
+    connect(chkUse2x2_, &QCheckBox::toggled, this, &PreviewPage::use2x2Toggled);
+    connect(sliderTile_, &QScrollBar::valueChanged, this, [this](int value) {
+        const double position = value / 10.0;
+        lblTSTile_->setText(QStringLiteral("Tile = ") +
+                            QLocale().toString(position, 'g', QLocale::FloatingPointShortest));
+        fitTileLabel();
+        draw(static_cast<float>(position));
+    });
+    connect(sliderZoom_, &QScrollBar::valueChanged, this, [this] {
+        if (!guard_.held())
+            drawAtSlider();
+    });
+}
+
+PreviewPage::~PreviewPage() = default;
+
+void PreviewPage::build() {
+    chkUse2x2_ = Button<QCheckBox>(this, "chkUse2x2", QStringLiteral("Generate Orrin style Mip-Maps?"),
+                                   twipsRect(180, 90, 5235, 195));
+    FitWidth(chkUse2x2_);
+
+    // The surface the passes draw on. Made before the bars and labels, so a
+    // surface larger than its viewport during a pass stays under them.
+    picPreview_ = new PreviewSurface(this);
+    picPreview_->setGeometry(twipsRect(2790, 2160, 240, 240));
+    PinPalette(picPreview_);
+
+    iconZoom_ = new PictureBox(this);
+    iconZoom_->setObjectName(QStringLiteral("IconZoom"));
+    iconZoom_->setGeometry(twipsRect(5580, 90, 240, 240));
+    iconZoom_->setPicture(artwork::MagnifierIcon());
+    PinPalette(iconZoom_);
+    lblneg_ = Label(this, "lblneg", QStringLiteral("-"), 5580, 360, 195, 195, Qt::AlignCenter);
+    lblpluss_ = Label(this, "lblpluss", QStringLiteral("+"), 5580, 4180, 165, 360, Qt::AlignCenter);
+
+    sliderZoom_ = new QScrollBar(Qt::Vertical, this);
+    sliderZoom_->setObjectName(QStringLiteral("sliderZoom"));
+    sliderZoom_->setGeometry(twipsRect(5580, 600, 195, 3560));
+    sliderZoom_->setRange(1, 32);
+    sliderZoom_->setSingleStep(1);
+    sliderZoom_->setPageStep(4);
+    sliderZoom_->setValue(2);
+    // Dragging the zoom thumb redraws only when it is released.
+    sliderZoom_->setTracking(false);
+    sliderZoom_->setEnabled(false);
+    PinPalette(sliderZoom_);
+
+    sliderTile_ = new QScrollBar(Qt::Horizontal, this);
+    sliderTile_->setObjectName(QStringLiteral("sliderTile"));
+    sliderTile_->setGeometry(twipsRect(180, 4500, 5595, 195));
+    sliderTile_->setRange(0, 70);
+    sliderTile_->setSingleStep(1);
+    sliderTile_->setPageStep(10);
+    sliderTile_->setValue(0);
+    sliderTile_->setEnabled(false);
+    PinPalette(sliderTile_);
+
+    lblTSMin_ = Label(this, "lblTSMin", QStringLiteral("MIN"), 180, 4680, 300, 195);
+    lblTSTile_ = Label(this, "lblTSTile", QStringLiteral("Tile = 0"), 2610, 4680, 525, 195);
+    lblTSMax_ = Label(this, "lblTSMax", QStringLiteral("MAX"), 5400, 4680, 345, 195);
+    // Wider fallback captions grow to the left so MAX stays at the bar's end.
+    lblTSMax_->move(twips(5400 + 345) - lblTSMax_->width(), lblTSMax_->y());
+
+    fraDetailProps_ = Group(this, "fraDetailProps", QStringLiteral("Detail Map Properties"),
+                            twipsRect(180, 4860, 5595, 645));
+    fraDetailProps_->hide();
+    txtLODFrac_ =
+        TextBox(fraDetailProps_, "txtLODFrac", QStringLiteral("0.8"), twipsRect(1890, 270, 465, 285));
+    txtShift_ = TextBox(fraDetailProps_, "txtShift", QStringLiteral("1"), twipsRect(3690, 270, 285, 285));
+    auto* lblLOD =
+        Label(fraDetailProps_, "lblLODFracClamp", QStringLiteral("LODFrac Clamp (0-0.99)"), 90, 270);
+    auto* lblShift = Label(fraDetailProps_, "lblShift", QStringLiteral("Shift (0-5)"), 2880, 270);
+    lblLOD->move(lblLOD->x(), txtLODFrac_->y() + (txtLODFrac_->height() - lblLOD->height()) / 2);
+    lblShift->move(lblShift->x(), txtShift_->y() + (txtShift_->height() - lblShift->height()) / 2);
+    for (QLineEdit* e : {txtLODFrac_, txtShift_})
+        PinPalette(e);
+}
+
+void PreviewPage::draw(float tilePos) {
+    if (drawer_)
+        drawer_(tilePos);
+    else if (driver_)
+        driver_->Drawbmp(tilePos);
+}
+
+void PreviewPage::drawAtSlider() {
+    draw(tilePosition());
+}
+
+float PreviewPage::tilePosition() const {
+    return static_cast<float>(sliderTile_->value() / 10.0);
+}
+
+void PreviewPage::clear() {
+    if (PreviewSurface* s = surface())
+        s->clearSurface();
+    if (clearer_)
+        clearer_();
+    picPreview_->update();
+}
+
+PreviewSurface* PreviewPage::surface() const {
+    return qobject_cast<PreviewSurface*>(picPreview_);
+}
+
+bool PreviewPage::isDrawing() const {
+    return driver_ && driver_->isDrawing();
+}
+
+QSize PreviewPage::viewport() const {
+    // Measured from where a pass puts the surface, not from where it is now:
+    // the first pass moves it there from its design place.
+    return QSize(std::max(0, sliderZoom_->x() - twips(kSurfaceLeftTwips)),
+                 std::max(0, sliderTile_->y() - twips(kSurfaceTopTwips)));
+}
+
+void PreviewPage::bindDriver(PreviewSurface* s) {
+    driver_.reset();
+    if (!s)
+        return;
+    PreviewSources sources;
+    sources.detailFlag = detailFlag_;
+    sources.shiftText = [this] { return txtShift_->text(); };
+    sources.lodFracText = [this] { return txtLODFrac_->text(); };
+    sources.viewportPixels = [this] { return viewport(); };
+    driver_ = std::make_unique<PreviewDriver>(guard_, state_, std::move(sources), sliderZoom_, s, dialogs_);
+    connect(s, &PreviewSurface::surfaceSizeChanged, this, &PreviewPage::onSurfaceSized);
+}
+
+void PreviewPage::onSurfaceSized(QSize size) {
+    // A pass places the surface before it draws; a resize only fits it.
+    if (isDrawing())
+        picPreview_->move(twips(kSurfaceLeftTwips), twips(kSurfaceTopTwips));
+    picPreview_->resize(size);
+}
+
+void PreviewPage::replaceSurface(QWidget* replacement) {
+    if (!replacement || replacement == picPreview_)
+        return;
+    // A pass on the stack still uses the surface and its driver.
+    if (isDrawing())
+        return;
+    QWidget* old = picPreview_;
+    replacement->setParent(old->parentWidget());
+    replacement->setGeometry(old->geometry());
+    replacement->setObjectName(QStringLiteral("picPreview"));
+    // Keep its place in the stacking order: under the scroll bars and labels.
+    replacement->stackUnder(old);
+    replacement->setVisible(!old->isHidden());
+    picPreview_ = replacement;
+    // The driver draws on the old surface: it goes with it.
+    bindDriver(qobject_cast<PreviewSurface*>(replacement));
+    delete old;
+}
+
+void PreviewPage::fitSurface() {
+    const QSize fitted(std::max(0, sliderZoom_->x() - picPreview_->x()),
+                       std::max(0, sliderTile_->y() - picPreview_->y()));
+    if (PreviewSurface* s = surface())
+        s->setSurfaceSize(fitted); // fitted without drawing
+    picPreview_->resize(fitted);
+}
+
+void PreviewPage::fitTileLabel() {
+    // The design box holds "Tile = 0"; a position such as 2.5 needs more,
+    // and there is room up to the MAX label.
+    const int wanted = lblTSTile_->sizeHint().width();
+    if (wanted > lblTSTile_->width())
+        lblTSTile_->resize(wanted, lblTSTile_->height());
+}
+
+bool PreviewPage::use2x2() const {
+    return chkUse2x2_->isChecked();
+}
+
+void PreviewPage::setDetailPropertiesVisible(bool on) {
+    fraDetailProps_->setVisible(on);
+}
+
+void PreviewPage::setTileBarEnabled(bool on) {
+    sliderTile_->setEnabled(on);
+}
+
+void PreviewPage::setTileBarValue(int value) {
+    sliderTile_->setValue(value);
+}
+
+void PreviewPage::setTileBarMaximum(int maximum) {
+    sliderTile_->setMaximum(maximum);
+}
+
+void PreviewPage::setZoomBarEnabled(bool on) {
+    sliderZoom_->setEnabled(on);
+}
+
+} // namespace vellora
