@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vellora {
@@ -148,10 +149,21 @@ void CalculatorPage::build() {
     picture1_->setToolTip(QStringLiteral("Change Theme"));
     picture1_->setCursor(Qt::PointingHandCursor);
     PinPalette(picture1_);
-    // The check box caption may be wider than its Tahoma design: keep the
-    // theme button clear of it.
-    if (chkLevels_->geometry().right() >= picture1_->x())
-        picture1_->move(chkLevels_->geometry().right() + 4, picture1_->y());
+    // Picture1 keeps its design place. The check box's design width reaches
+    // under it; the box ends just before it so a click on the picture
+    // changes the theme and nothing else.
+    const int room = picture1_->x() - chkLevels_->x() - 2;
+    // A fallback font wider than Tahoma is narrowed for this caption until
+    // it fits the room the design gives it.
+    for (int stretch : {QFont::SemiCondensed, QFont::Condensed, QFont::ExtraCondensed}) {
+        if (chkLevels_->sizeHint().width() <= room)
+            break;
+        QFont narrower = chkLevels_->font();
+        narrower.setStretch(stretch);
+        chkLevels_->setFont(narrower);
+    }
+    chkLevels_->resize(std::min(chkLevels_->width(), room), chkLevels_->height());
+    picture1_->raise();
     manMipMap_ = Button<WrapButton>(frmLevels, "ManMipMap", QStringLiteral("Manually &Define Mip-Map Tiles"),
                                     twipsRect(3600, 180, 1717, 612));
     manMipMap_->setEnabled(false);

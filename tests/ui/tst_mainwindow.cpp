@@ -43,6 +43,7 @@ class TestMainWindow : public QObject {
     void startUpState();
     void controls_data();
     void controls();
+    void themeButtonBesideTheLevelsBox();
     void controlsInsideTheirContainers();
     void dimensionTyping_data();
     void dimensionTyping();
@@ -169,6 +170,7 @@ void TestMainWindow::controls_data() {
     row("txtLevels", "QLineEdit", "7", false, {270, 270});
     row("lblLevels", "QLabel", "Automatic Levels Calculated", true, {720, -1});
     row("chkLevels", "QCheckBox", "Auto-Calculate &Levels", true, {180, 270});
+    row("Picture1", "vellora::PictureBox", "", true, {2160, 270});
     row("ChklevelsH", "QRadioButton", "Stop When Tile Height = 1 [Default]", true, {360, 540});
     row("ChklevelsW", "QRadioButton", "Stop When Tile Width = 64bit [Recommended]", true, {360, 810});
     row("ManMipMap", "QPushButton", "Manually &Define Mip-Map Tiles", false, {3600, 180});
@@ -217,6 +219,16 @@ void TestMainWindow::controls() {
         QCOMPARE(w->x(), twips(topLeftTwips.x()));
     if (topLeftTwips.y() >= 0)
         QCOMPARE(w->y(), twips(topLeftTwips.y()));
+}
+
+void TestMainWindow::themeButtonBesideTheLevelsBox() {
+    // Picture1 stands at its design place; the check box before it shows
+    // its whole caption and ends before the picture.
+    WindowFixture f;
+    auto* box = f.get<QCheckBox>("chkLevels");
+    auto* picture = f.get<QWidget>("Picture1");
+    QVERIFY(box->geometry().right() < picture->x());
+    QVERIFY(box->sizeHint().width() <= box->width());
 }
 
 void TestMainWindow::controlsInsideTheirContainers() {

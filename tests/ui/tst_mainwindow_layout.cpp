@@ -61,6 +61,7 @@ class TestMainWindowLayout : public QObject {
     void maximizeSwitches();
     void anchoredControlsFollowTheWindow();
     void themes();
+    void themesLeaveDisabledTextAlone();
     void exitButton();
     void splash();
 };
@@ -316,6 +317,34 @@ void TestMainWindowLayout::themes() {
     // Recolouring never recounts.
     QCOMPARE(f.shownTotal(), 2936L);
     QVERIFY(f.dialogs.messages.isEmpty());
+}
+
+void TestMainWindowLayout::themesLeaveDisabledTextAlone() {
+    WindowFixture f;
+    auto* picture = f.get<PictureBox>("Picture1");
+    auto* manual = f.get<QPushButton>("ManMipMap");
+    auto* ci = f.get<QRadioButton>("optDBit(0)");
+    QVERIFY(!manual->isEnabled());
+    QVERIFY(!ci->isEnabled());
+    const QColor disabledText = QApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+    struct Start {
+        QWidget* w;
+        QPalette palette;
+    };
+    std::vector<Start> start;
+    for (QWidget* w : f.window->findChildren<QWidget*>())
+        start.push_back({w, w->palette()});
+    const QPalette windowStart = f.window->palette();
+    for (int click = 1; click <= 7; ++click) {
+        QTest::mouseClick(picture, Qt::LeftButton);
+        QCOMPARE(ci->palette().color(QPalette::Disabled, QPalette::WindowText), disabledText);
+        QCOMPARE(ci->palette().color(QPalette::Disabled, QPalette::ButtonText),
+                 QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText));
+    }
+    // The seventh click gives every control back the look it started with.
+    QCOMPARE(f.window->palette(), windowStart);
+    for (const Start& s : start)
+        QVERIFY2(s.w->palette() == s.palette, qPrintable(s.w->objectName()));
 }
 
 void TestMainWindowLayout::exitButton() {
