@@ -547,9 +547,9 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
                           const PreviewCheckpoint& checkpoint, const PreviewFailureSink& failures) {
     if (!plan.zoomValid || !plan.tileValid || !plan.levelScaleValid)
         return PassOutcome::Completed; // already reported while planning
-    auto fail = [&failures](std::string text) {
+    auto fail = [&failures](std::string text, bool partial = false) {
         if (failures)
-            failures({std::move(text), PreviewStep::Texture});
+            failures({std::move(text), PreviewStep::Texture, partial});
     };
     const int index = plan.tileIndex;
     const TileLevel& level = tiles[static_cast<std::size_t>(index)];
@@ -561,7 +561,8 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
     Extent ext = Readable(level);
     if (ext.rows < level.Height || ext.cols < level.Width)
         fail("Subscript out of range: the pixels of level " + Text(index) + " are " + GridText(level.Pixels) +
-             ", the level is " + Text(level.Height) + " x " + Text(level.Width));
+                 ", the level is " + Text(level.Height) + " x " + Text(level.Width),
+             true);
 
     const bool blend = index < kLevelCount - 1 && tiles[static_cast<std::size_t>(index) + 1].BitDepth != 0 &&
                        plan.tileFrac != 0.0f;
@@ -575,8 +576,9 @@ PassOutcome DrawLevelPass(const PreviewPlan& plan, const TileTable& tiles, Previ
         std::int64_t needCols = (ext.cols + 1) / 2;
         if (nextExt.rows < needRows || nextExt.cols < needCols) {
             fail("Subscript out of range: the pixels of level " + Text(index + 1) + " are " +
-                 GridText(*next) + ", blending level " + Text(index) + " needs " + Text(needRows) + " x " +
-                 Text(needCols));
+                     GridText(*next) + ", blending level " + Text(index) + " needs " + Text(needRows) +
+                     " x " + Text(needCols),
+                 true);
             ext.rows = std::min(ext.rows, 2 * nextExt.rows);
             ext.cols = std::min(ext.cols, 2 * nextExt.cols);
         }
@@ -630,9 +632,9 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     if (!plan.useDetailPass || !plan.zoomValid || !plan.shiftValid || plan.shiftScale <= 0 ||
         plan.zoom % plan.shiftScale != 0)
         return PassOutcome::Completed; // the reason was reported while planning
-    auto fail = [&failures](std::string text) {
+    auto fail = [&failures](std::string text, bool partial = false) {
         if (failures)
-            failures({std::move(text), PreviewStep::Texture});
+            failures({std::move(text), PreviewStep::Texture, partial});
     };
     if (!plan.lodFracValid) {
         fail("Type mismatch: the LODFrac clamp is not a number");
@@ -656,7 +658,8 @@ PassOutcome DrawDetailPass(const PreviewPlan& plan, const TileTable& tiles, Prev
     Extent bext = Readable(base);
     if (bext.rows < base.Height || bext.cols < base.Width)
         fail("Subscript out of range: the pixels of the base texture are " + GridText(base.Pixels) +
-             ", the texture is " + Text(base.Height) + " x " + Text(base.Width));
+                 ", the texture is " + Text(base.Height) + " x " + Text(base.Width),
+             true);
     if (bext.rows <= 0 || bext.cols <= 0)
         return PassOutcome::Completed;
 

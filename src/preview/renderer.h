@@ -25,6 +25,10 @@ inline constexpr int Texture = 8;    // level pass or detail pass
 struct PreviewFailure {
     std::string description;
     int step = 0;
+    // A level whose pixels cover only part of it (a tile file that was not
+    // loaded): the covered part is drawn and the rest keeps the background,
+    // which shows the gap well enough without an error box.
+    bool partial = false;
 
     bool operator==(const PreviewFailure&) const = default;
 };

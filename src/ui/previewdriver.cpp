@@ -166,6 +166,10 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
 }
 
 void PreviewDriver::report(const PreviewFailure& failure) {
+    // A level drawn as far as its pixels reach needs no box, least of all
+    // one on every move of the tile bar.
+    if (failure.partial)
+        return;
     const QString prompt = QString::fromStdString(failure.description) + QStringLiteral("\r\n") +
                            QStringLiteral("in Vellora.Form1.Drawbmp ") + QStringLiteral("at line ") +
                            QString::number(failure.step);

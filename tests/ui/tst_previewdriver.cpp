@@ -174,6 +174,18 @@ class TestPreviewDriver : public QObject {
         QVERIFY(w.dialogs.messages.isEmpty());
     }
 
+    void missingTileDrawsWhatItHasWithoutABox() {
+        Window w;
+        // Level 2's tile file was not loaded: its grid is the reset 1 x 1.
+        w.tiles[2].Pixels = PixelGrid(1, 1);
+        for (int move = 0; move < 3; ++move)
+            w.driver->Drawbmp(2.0f);
+        QVERIFY(w.dialogs.messages.isEmpty());
+        QCOMPARE(w.driver->passesCompleted(), 3);
+        QCOMPARE(w.shown(0, 0), TexelRgb(w.tiles, 2, 0, 0));
+        QVERIFY(!w.guard.held());
+    }
+
     void failuresShowTheApplicationErrorBox() {
         Window w(true);
         w.shift = QString();
