@@ -71,23 +71,15 @@ void TmemMapView::buildLayout() {
     double points = labelFont.pointSizeF();
     if (points <= 0) // a pixel-sized font
         points = labelFont.pixelSize() * 72.0 / std::max(1, logicalDpiY());
-    const TmemLayout layout = ComputeTmemLayout(pageWidth, tx, ty, points);
-
-    const double labelWidth = pageWidth / 2.0;
+    layout_ = TmemLayoutInPixels(ComputeTmemLayout(pageWidth, tx, ty, points), pageWidth, pageHeight, tx, ty);
     for (int i = 0; i < 2; ++i) {
-        const int left = ToPixels(i * labelWidth, tx);
-        labels_[i]->setGeometry(left, ToPixels(layout.labelTop, ty),
-                                ToPixels((i + 1) * labelWidth, tx) - left, ToPixels(layout.labelHeight, ty));
+        const PixelRect& r = layout_.labels[static_cast<std::size_t>(i)];
+        labels_[i]->setGeometry(r.x, r.y, r.width, r.height);
         labels_[i]->show();
     }
-    const int dividerTop = ToPixels(layout.dividerTop, ty);
-    divider_->setGeometry(ToPixels(layout.dividerLeft, tx), dividerTop, ToPixels(layout.dividerWidth, tx),
-                          std::max(0, ToPixels(pageHeight, ty) - dividerTop));
+    const PixelRect& d = layout_.divider;
+    divider_->setGeometry(d.x, d.y, d.width, d.height);
     divider_->show();
-
-    cellPixels_ = std::max(1, ToPixels(kTmemCellTwips, tx));
-    for (int a = 0; a < kTmemBytes; ++a)
-        cellPos_[a] = QPoint(ToPixels(layout.cells[a].left, tx), ToPixels(layout.cells[a].top, ty));
 }
 
 QColor TmemMapView::cellColour(int address) const {
@@ -100,7 +92,8 @@ QColor TmemMapView::cellColour(int address) const {
 QRect TmemMapView::cellRect(int address) const {
     if (!built_ || address < 0 || address >= kTmemBytes)
         return {};
-    return QRect(cellPos_[address], QSize(cellPixels_, cellPixels_));
+    const PixelRect& c = layout_.cells[static_cast<std::size_t>(address)];
+    return QRect(c.x, c.y, c.width, c.height);
 }
 
 QRect TmemMapView::dividerRect() const {
@@ -117,24 +110,14 @@ QSize TmemMapView::sizeHint() const {
 // 4096 separate fills per paint cost more than the whole recalculation.
 void TmemMapView::rebuildCache() {
     cacheDirty_ = false;
-    int right = 0, bottom = 0;
-    for (const QPoint& p : cellPos_) {
-        right = std::max(right, p.x() + cellPixels_);
-        bottom = std::max(bottom, p.y() + cellPixels_);
-    }
+    const int right = layout_.cellsRight, bottom = layout_.cellsBottom;
     if (cache_.width() != right || cache_.height() != bottom)
         cache_ = QImage(right, bottom, QImage::Format_ARGB32_Premultiplied);
     cache_.fill(Qt::transparent);
-    for (int a = 0; a < kTmemBytes; ++a) {
-        const Rgb rgb = ByteColourRgb(map_[a]);
-        const QRgb colour = qRgb(rgb.r, rgb.g, rgb.b);
-        const int x0 = std::max(0, cellPos_[a].x());
-        const int x1 = cellPos_[a].x() + cellPixels_;
-        for (int y = std::max(0, cellPos_[a].y()); y < cellPos_[a].y() + cellPixels_; ++y) {
-            auto* line = reinterpret_cast<QRgb*>(cache_.scanLine(y));
-            std::fill(line + x0, line + std::max(x0, x1), colour);
-        }
-    }
+    // The same cell painting as the command line's map picture; opaque
+    // 0xFFRRGGBB is the image's own pixel format.
+    PaintTmemCells(map_, layout_, reinterpret_cast<std::uint32_t*>(cache_.bits()), cache_.width(), cache_.height(),
+                   static_cast<int>(cache_.bytesPerLine() / 4));
 }
 
 void TmemMapView::paintEvent(QPaintEvent* event) {

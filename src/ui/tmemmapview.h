@@ -56,8 +56,7 @@ class TmemMapView : public QWidget {
     bool cacheDirty_ = true;
     bool hasMap_ = false;
     bool built_ = false;
-    int cellPixels_ = 5;
-    std::array<QPoint, kTmemBytes> cellPos_{};
+    TmemPixelLayout layout_{};
     QLabel* labels_[2] = {nullptr, nullptr};
     QFrame* divider_ = nullptr;
 };
