@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -127,6 +128,29 @@ void BM_RedrawAtTilePosition(benchmark::State& state) {
     state.counters["tilePos"] = value / 10.0;
 }
 
+// The baseline for the redraw above: the renderer's own pass for the same
+// plan and viewport (background and level pass into a kept canvas), with no
+// window around it.
+void BM_RendererPassAlone(benchmark::State& state) {
+    Stage& s = TheStage();
+    const auto value = static_cast<int>(state.range(0));
+    s.window->drawPreview(static_cast<float>(value / 10.0));
+    const vellora::PreviewPlan plan = s.window->previewDriver()->lastPlan();
+    const vellora::TileTable& tiles = s.window->coreState().tiles;
+    std::mt19937_64 engine(7);
+    const vellora::PreviewRandom random = [&engine] {
+        return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
+    };
+    vellora::PreviewCanvas canvas;
+    for (auto _ : state) {
+        const vellora::PreviewResult r = vellora::RenderPlanned(plan, tiles, canvas, random, {});
+        benchmark::DoNotOptimize(canvas.rgb.data());
+        if (!r.completed)
+            state.SkipWithError("the pass did not complete");
+    }
+    state.counters["tilePos"] = value / 10.0;
+}
+
 // A click of "Load Settings from bmp" with scripted answers, to the drawn
 // preview: read, count, generated pyramid, one pass and its repaint.
 void BM_LoadToFinishedPreview(benchmark::State& state) {
@@ -146,6 +170,7 @@ void BM_LoadToFinishedPreview(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_RedrawAtTilePosition)->DenseRange(0, 70, 5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RendererPassAlone)->DenseRange(0, 70, 5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadToFinishedPreview)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

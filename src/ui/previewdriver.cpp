@@ -23,22 +23,17 @@ namespace {
 // Showing the picture so far costs a copy of the viewport, so a long pass
 // shows its progress a few times a second rather than at every checkpoint.
 constexpr int kShowProgressMs = 40;
+// Letting pending events run costs a trip to the event loop, and a pass has
+// a checkpoint every few pixel rows. The first checkpoint always lets them
+// run; after it, once every few milliseconds keeps a newer request well
+// within a frame without spending most of a short pass in the loop.
+constexpr int kEventSliceMs = 4;
 
 QSize ToSize(std::int64_t w, std::int64_t h) {
     auto fit = [](std::int64_t v) {
         return static_cast<int>(std::clamp<std::int64_t>(v, 0, QWIDGETSIZE_MAX));
     };
     return QSize(fit(w), fit(h));
-}
-
-QImage ToImage(const PreviewCanvas& canvas) {
-    if (canvas.width <= 0 || canvas.height <= 0 || canvas.rgb.empty())
-        return QImage();
-    QImage image(canvas.width, canvas.height, QImage::Format_RGB888);
-    const auto rowBytes = static_cast<std::size_t>(canvas.width) * 3u;
-    for (int y = 0; y < canvas.height; ++y)
-        std::memcpy(image.scanLine(y), canvas.pixel(0, y), rowBytes);
-    return image;
 }
 
 } // namespace
@@ -121,16 +116,20 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
     surface_->setSurfaceSize(ToSize(plan.surfaceW, plan.surfaceH));
     surface_->clearSurface();
 
-    PreviewCanvas canvas;
+    PreviewCanvas& canvas = canvas_;
     bool superseded = false;
     QElapsedTimer sinceShown;
     sinceShown.start();
+    QElapsedTimer sinceEvents;
     auto checkpoint = [&]() -> bool {
         if (sinceShown.elapsed() >= kShowProgressMs) {
-            surface_->setImage(ToImage(canvas));
+            surface_->showCanvas(canvas);
             sinceShown.restart();
         }
-        QCoreApplication::processEvents();
+        if (!sinceEvents.isValid() || sinceEvents.elapsed() >= kEventSliceMs) {
+            QCoreApplication::processEvents();
+            sinceEvents.start();
+        }
         if (generation_ != generation) {
             // Something dropped the guard and a newer pass already ran to
             // its end inside this checkpoint: its picture is the current one.
@@ -152,7 +151,7 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
 
     if (superseded)
         return Outcome::Superseded;
-    surface_->setImage(ToImage(canvas));
+    surface_->showCanvas(canvas);
     if (!result.completed) {
         // The surface keeps the size it was given for the pass.
         ++cancelled_;

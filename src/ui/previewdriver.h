@@ -68,6 +68,9 @@ class PreviewDriver {
     int completed_ = 0;
     int cancelled_ = 0;
     PreviewPlan lastPlan_;
+    // Kept from pass to pass: a viewport's worth of pixels is not worth
+    // allocating and faulting in again on every move of a bar.
+    PreviewCanvas canvas_;
 };
 
 } // namespace vellora

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "preview/renderer.h"
+
 #include <QImage>
 #include <QSize>
 #include <QWidget>
@@ -21,11 +23,14 @@ class PreviewSurface : public QWidget {
 
     // Nothing drawn: the widget shows only its own background.
     void clearSurface();
-    bool isClear() const { return image_.isNull(); }
+    bool isClear() const { return !shown_; }
 
-    // The pixels of the surface's top-left corner.
-    void setImage(const QImage& image);
-    const QImage& image() const { return image_; }
+    // Shows the pixels of the surface's top-left corner. They are kept in the
+    // format the window is painted in, in one buffer reused from pass to
+    // pass, so a redraw neither allocates nor converts when it is painted.
+    void showCanvas(const PreviewCanvas& canvas);
+    // What is shown; a null image while the surface is clear.
+    QImage image() const { return shown_ ? image_ : QImage(); }
 
   signals:
     void surfaceSizeChanged(QSize size);
@@ -36,6 +41,7 @@ class PreviewSurface : public QWidget {
   private:
     QSize surfaceSize_;
     QImage image_;
+    bool shown_ = false;
 };
 
 } // namespace vellora

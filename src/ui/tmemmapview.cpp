@@ -116,8 +116,8 @@ void TmemMapView::rebuildCache() {
     cache_.fill(Qt::transparent);
     // The same cell painting as the command line's map picture; opaque
     // 0xFFRRGGBB is the image's own pixel format.
-    PaintTmemCells(map_, layout_, reinterpret_cast<std::uint32_t*>(cache_.bits()), cache_.width(), cache_.height(),
-                   static_cast<int>(cache_.bytesPerLine() / 4));
+    PaintTmemCells(map_, layout_, reinterpret_cast<std::uint32_t*>(cache_.bits()), cache_.width(),
+                   cache_.height(), static_cast<int>(cache_.bytesPerLine() / 4));
 }
 
 void TmemMapView::paintEvent(QPaintEvent* event) {

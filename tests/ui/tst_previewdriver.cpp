@@ -246,9 +246,9 @@ class TestPreviewDriver : public QObject {
     void paintsOnlyInsideTheSurface() {
         PreviewSurface s;
         s.resize(40, 40);
-        QImage red(40, 40, QImage::Format_RGB888);
-        red.fill(Qt::red);
-        s.setImage(red);
+        PreviewCanvas red;
+        red.reset(40, 40, 40, 40, 0xFF0000);
+        s.showCanvas(red);
         s.setSurfaceSize(QSize(10, 20));
         QPalette pal = s.palette();
         pal.setColor(QPalette::Window, Qt::blue);
