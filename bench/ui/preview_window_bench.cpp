@@ -103,8 +103,10 @@ struct Stage {
 };
 
 Stage& TheStage() {
-    static Stage stage;
-    return stage;
+    // Made on first use and never destroyed: a window outliving the
+    // application object would be torn down after Qt itself at exit.
+    static Stage* stage = new Stage;
+    return *stage;
 }
 
 // One redraw at sliderTile value/10, through to the surface repainted.
