@@ -2,17 +2,10 @@
 #include "byteblend.h"
 
 #include "core/numeric.h"
-#include "widervectors.h"
+#include "rowkernels.h"
 
 #include <algorithm>
 #include <cmath>
-
-#if defined(__x86_64__) && !defined(VELLORA_NO_WIDER_VECTORS) && defined(__has_attribute)
-#if __has_attribute(target)
-#include <immintrin.h>
-#define VELLORA_WIDE_PARTS 1
-#endif
-#endif
 
 namespace vellora {
 
@@ -81,30 +74,6 @@ ByteBlend::ByteBlend(double weight) {
         step_[static_cast<std::size_t>(d + 255)] = static_cast<std::int16_t>(RoundedStep(take, d));
 }
 
-namespace {
-
-VELLORA_WIDER_VECTORS void MixWhole256(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out,
-                                       std::size_t n, std::uint16_t keep, std::uint16_t take) {
-    for (std::size_t k = 0; k < n; ++k) {
-        // At most 255 * 256: the sum fits 16 bits, and so does the rounding
-        // below. Adding half minus one, plus one more when the whole part is
-        // odd, carries exactly when half to even rounds up.
-        const auto sum = static_cast<std::uint16_t>(a[k] * keep + b[k] * take);
-        out[k] = static_cast<std::uint8_t>((sum + 127u + ((sum >> 8) & 1u)) >> 8);
-    }
-}
-
-VELLORA_WIDER_VECTORS void MixShort(const std::uint8_t* from, const std::uint8_t* to, std::uint8_t* out,
-                                    std::size_t n, std::int16_t y) {
-    for (std::size_t k = 0; k < n; ++k) {
-        const auto d = static_cast<std::int16_t>((to[k] - from[k]) * 128);
-        const auto high = static_cast<std::int16_t>((d * y) >> 16);
-        out[k] = static_cast<std::uint8_t>(from[k] + ((high + 32) >> 6));
-    }
-}
-
-} // namespace
-
 // The parts are floor(a * (65536 - q) / 256) and floor(b * q / 256) + 128
 // with q the weight in 65536ths; their sum over 256 is the mix. Against the
 // exact 256 * (mix + 1/2) the sum is off by less than 2.5 (two floors and
@@ -125,131 +94,23 @@ void ByteBlend::setSplit(std::int64_t take) {
     keepSplit_ = static_cast<std::uint16_t>(65536 - q);
 }
 
-namespace {
-
-VELLORA_WIDER_VECTORS void Part(const std::uint8_t* v, std::uint16_t* out, std::size_t n,
-                                std::uint16_t weight, std::uint16_t add) {
-    for (std::size_t k = 0; k < n; ++k) {
-        // The high half of (v * 256) * weight: floor(v * weight / 256).
-        const auto high = static_cast<std::uint16_t>((static_cast<std::uint32_t>(v[k] << 8) * weight) >> 16);
-        out[k] = static_cast<std::uint16_t>(high + add);
-    }
-}
-
-VELLORA_WIDER_VECTORS void Join(const std::uint16_t* keep, const std::uint16_t* take, std::uint8_t* out,
-                                std::size_t n) {
-    for (std::size_t k = 0; k < n; ++k) // at most 65280 + 128: no carry out
-        out[k] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(keep[k] + take[k]) >> 8);
-}
-
-#ifdef VELLORA_WIDE_PARTS
-// Whole 32-byte steps with 32-byte vectors; each returns how many bytes it
-// did. The compiler's code for the loops above widens the bytes in order
-// and must permute the packed bytes back in order in every join step.
-// Here each step's 32 parts are stored in the order that unpacking the
-// bytes against zero gives (bytes 0-7 and 16-23, then 8-15 and 24-31),
-// which also puts each byte in the high half of its 16-bit lane (v * 256)
-// with no shift; the pack in the join undoes exactly that order. The parts
-// of a whole step are so in an order of their own, which only the join
-// reads.
-__attribute__((target("avx2"))) std::size_t PartWide(const std::uint8_t* v, std::uint16_t* out, std::size_t n,
-                                                     std::uint16_t weight, std::uint16_t add) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i w = _mm256_set1_epi16(static_cast<short>(weight));
-    const __m256i plus = _mm256_set1_epi16(static_cast<short>(add));
-    std::size_t k = 0;
-    for (; k + 32 <= n; k += 32) {
-        const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + k));
-        const __m256i first = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, in), w), plus);
-        const __m256i second = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, in), w), plus);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), first);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k + 16), second);
-    }
-    // A last half step keeps plain order (one lane unpacks in order), as
-    // do the bytes after it; handled here, they cost less than a call.
-    if (k + 16 <= n) {
-        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + k));
-        const __m128i zero16 = _mm_setzero_si128();
-        const __m128i w16 = _mm_set1_epi16(static_cast<short>(weight));
-        const __m128i plus16 = _mm_set1_epi16(static_cast<short>(add));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
-                         _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(zero16, in), w16), plus16));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8),
-                         _mm_add_epi16(_mm_mulhi_epu16(_mm_unpackhi_epi8(zero16, in), w16), plus16));
-        k += 16;
-    }
-    for (; k < n; ++k) {
-        const auto high = static_cast<std::uint16_t>((static_cast<std::uint32_t>(v[k] << 8) * weight) >> 16);
-        out[k] = static_cast<std::uint16_t>(high + add);
-    }
-    return k;
-}
-
-__attribute__((target("avx2"))) std::size_t JoinWide(const std::uint16_t* keep, const std::uint16_t* take,
-                                                     std::uint8_t* out, std::size_t n) {
-    std::size_t k = 0;
-    for (; k + 32 <= n; k += 32) {
-        const __m256i first =
-            _mm256_add_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(keep + k)),
-                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(take + k)));
-        const __m256i second =
-            _mm256_add_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(keep + k + 16)),
-                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(take + k + 16)));
-        const __m256i joined = _mm256_packus_epi16(_mm256_srli_epi16(first, 8), _mm256_srli_epi16(second, 8));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), joined);
-    }
-    if (k + 16 <= n) {
-        const __m128i first = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(keep + k)),
-                                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(take + k)));
-        const __m128i second = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(keep + k + 8)),
-                                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(take + k + 8)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
-                         _mm_packus_epi16(_mm_srli_epi16(first, 8), _mm_srli_epi16(second, 8)));
-        k += 16;
-    }
-    for (; k < n; ++k)
-        out[k] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(keep[k] + take[k]) >> 8);
-    return k;
-}
-
-// Parts and join must agree on the order, so one flag picks both.
-const bool kHasWideParts = __builtin_cpu_supports("avx2");
-#endif
-
-void AnyPart(const std::uint8_t* v, std::uint16_t* out, std::size_t n, std::uint16_t weight,
-             std::uint16_t add) {
-    std::size_t done = 0;
-#ifdef VELLORA_WIDE_PARTS
-    if (kHasWideParts)
-        done = PartWide(v, out, n, weight, add);
-#endif
-    Part(v + done, out + done, n - done, weight, add);
-}
-
-} // namespace
-
 void ByteBlend::keepPart(const std::uint8_t* a, std::uint16_t* out, std::size_t n) const {
-    AnyPart(a, out, n, keepSplit_, 0);
+    MixPart(a, out, n, keepSplit_, 0);
 }
 
 void ByteBlend::takePart(const std::uint8_t* b, std::uint16_t* out, std::size_t n) const {
-    AnyPart(b, out, n, takeSplit_, 128);
+    MixPart(b, out, n, takeSplit_, 128);
 }
 
 void ByteBlend::JoinParts(const std::uint16_t* keep, const std::uint16_t* take, std::uint8_t* out,
                           std::size_t n) {
-    std::size_t done = 0;
-#ifdef VELLORA_WIDE_PARTS
-    if (kHasWideParts)
-        done = JoinWide(keep, take, out, n);
-#endif
-    Join(keep + done, take + done, out + done, n - done);
+    ::vellora::JoinParts(keep, take, out, n);
 }
 
 void ByteBlend::mix(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n) const {
     switch (method_) {
     case Method::Whole256:
-        MixWhole256(a, b, out, n, keep16_, take16_);
+        ::vellora::MixWhole256(a, b, out, n, keep16_, take16_);
         break;
     case Method::Short:
         if (swap_)
