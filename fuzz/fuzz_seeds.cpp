@@ -2,6 +2,8 @@
 // Writes the fuzzers' seed corpus into the folder named on the command line:
 // small valid BMP files of every bit depth and header size the reader knows,
 // bottom-up and top-down, plus a few cut short.
+#include "bmpbuilder.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -10,44 +12,19 @@
 
 namespace {
 
-void Put(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i)
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 std::vector<std::uint8_t> MakeBmp(int header, int bits, int width, int height, bool topDown) {
+    vellora::testbmp::BmpSpec spec;
+    spec.headerSize = static_cast<std::uint32_t>(header);
+    spec.bitCount = bits;
+    spec.width = width;
+    spec.height = topDown ? -height : height;
     const int entries = bits <= 8 ? (1 << bits) : 0;
-    const std::size_t entrySize = header == 12 ? 3 : 4;
-    const std::size_t table = 14 + static_cast<std::size_t>(header);
-    const std::size_t data = table + entrySize * static_cast<std::size_t>(entries);
-    const std::size_t rowBytes =
-        (static_cast<std::size_t>(bits) * static_cast<std::size_t>(width) + 31) / 32 * 4;
-    std::vector<std::uint8_t> b(data + rowBytes * static_cast<std::size_t>(height), 0);
-    b[0] = 'B';
-    b[1] = 'M';
-    Put(b, 2, static_cast<std::uint32_t>(b.size()), 4);
-    Put(b, 10, static_cast<std::uint32_t>(data), 4);
-    Put(b, 14, static_cast<std::uint32_t>(header), 4);
-    const int storedHeight = topDown ? -height : height;
-    if (header == 12) {
-        Put(b, 18, static_cast<std::uint16_t>(width), 2);
-        Put(b, 20, static_cast<std::uint16_t>(storedHeight), 2);
-        Put(b, 22, 1, 2);
-        Put(b, 24, static_cast<std::uint32_t>(bits), 2);
-    } else {
-        Put(b, 18, static_cast<std::uint32_t>(width), 4);
-        Put(b, 22, static_cast<std::uint32_t>(storedHeight), 4);
-        Put(b, 26, 1, 2);
-        Put(b, 28, static_cast<std::uint32_t>(bits), 2);
-        Put(b, 34, static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(height)), 4);
-    }
-    for (int i = 0; i < entries; ++i) {
-        const std::size_t at = table + static_cast<std::size_t>(i) * entrySize;
-        b[at] = static_cast<std::uint8_t>(i * 37);
-        b[at + 1] = static_cast<std::uint8_t>(i * 91);
-        b[at + 2] = static_cast<std::uint8_t>(255 - i * 13);
-    }
-    // A diagonal gradient, so neighbouring pixels differ.
+    for (int i = 0; i < entries; ++i)
+        spec.palette.push_back({static_cast<std::uint8_t>(255 - i * 13), static_cast<std::uint8_t>(i * 91),
+                                static_cast<std::uint8_t>(i * 37)});
+    std::vector<std::uint8_t> b = vellora::testbmp::BuildBmp(spec);
+    // A diagonal gradient over the pixel bytes, so neighbouring pixels differ.
+    const std::size_t data = b[10] | b[11] << 8 | b[12] << 16 | static_cast<std::size_t>(b[13]) << 24;
     for (std::size_t i = data; i < b.size(); ++i)
         b[i] = static_cast<std::uint8_t>((i * 7) ^ (i >> 5));
     return b;

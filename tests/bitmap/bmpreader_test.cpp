@@ -2,7 +2,7 @@
 #include "bitmap/bmpreader.h"
 #include "bitmap/bmpwriter.h"
 
-#include "bmpbuilder.h"
+#include "bmpdesc.h"
 
 #include <gtest/gtest.h>
 
@@ -177,7 +177,7 @@ struct RefuseCase {
 
 std::vector<std::uint8_t> WithField(std::vector<std::uint8_t> bytes, std::size_t at, std::uint64_t value,
                                     int size) {
-    test::PutLe(bytes, at, value, size);
+    testbmp::PutLe(bytes, at, value, size);
     return bytes;
 }
 

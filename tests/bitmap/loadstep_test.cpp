@@ -2,7 +2,7 @@
 // The one step every front end uses to take a file into the state.
 #include "bitmap/loadstep.h"
 
-#include "bmpbuilder.h"
+#include "bmpdesc.h"
 #include "namedrows.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 // Small BMP, PAM and PNG helpers for the load tests: files are built in
 // memory and written to a fresh temporary folder per test.
 
+#include "bmpbuilder.h"
 #include "pngdecode.h"
 
 #include <gtest/gtest.h>
@@ -21,15 +22,6 @@ namespace testfiles {
 // Pixel values: a palette index for 4 and 8 bits, the 16-bit word, or 0xAARRGGBB.
 using PixelFn = std::function<std::uint32_t(int x, int y)>;
 
-inline void Put16(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    v.push_back(static_cast<std::uint8_t>(x));
-    v.push_back(static_cast<std::uint8_t>(x >> 8));
-}
-inline void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
-
 // Palette entry i of the files built here.
 inline std::uint32_t PaletteRgb(int i) {
     return (static_cast<std::uint32_t>(i * 3 & 0xFF) << 16) |
@@ -38,68 +30,19 @@ inline std::uint32_t PaletteRgb(int i) {
 
 inline std::vector<std::uint8_t> MakeBmp(int width, int height, int bits, std::uint32_t headerSize,
                                          const PixelFn& pixel, bool topDown = false) {
-    const int paletteEntries = bits == 4 ? 16 : bits == 8 ? 256 : 0;
-    const int entrySize = headerSize == 12 ? 3 : 4;
-    const std::uint32_t offBits = 14 + headerSize + static_cast<std::uint32_t>(paletteEntries * entrySize);
-    const int rowBytes = (bits * width + 31) / 32 * 4;
-    std::vector<std::uint8_t> v = {'B', 'M'};
-    Put32(v, offBits + static_cast<std::uint32_t>(rowBytes * height));
-    Put32(v, 0);
-    Put32(v, offBits);
-    Put32(v, headerSize);
-    const int storedHeight = topDown ? -height : height;
-    if (headerSize == 12) {
-        Put16(v, static_cast<std::uint32_t>(width));
-        Put16(v, static_cast<std::uint32_t>(storedHeight) & 0xFFFF);
-        Put16(v, 1);
-        Put16(v, static_cast<std::uint32_t>(bits));
-    } else {
-        Put32(v, static_cast<std::uint32_t>(width));
-        Put32(v, static_cast<std::uint32_t>(storedHeight));
-        Put16(v, 1);
-        Put16(v, static_cast<std::uint32_t>(bits));
-        for (int i = 0; i < 6; ++i)
-            Put32(v, i == 2 || i == 3 ? 2835 : 0);
-        v.resize(14 + headerSize, 0);
-    }
-    for (int i = 0; i < paletteEntries; ++i) {
+    vellora::testbmp::BmpSpec spec;
+    spec.width = width;
+    spec.height = topDown ? -height : height;
+    spec.bitCount = bits;
+    spec.headerSize = headerSize;
+    const int entries = bits == 4 ? 16 : bits == 8 ? 256 : 0;
+    for (int i = 0; i < entries; ++i) {
         const std::uint32_t rgb = PaletteRgb(i);
-        v.push_back(static_cast<std::uint8_t>(rgb));
-        v.push_back(static_cast<std::uint8_t>(rgb >> 8));
-        v.push_back(static_cast<std::uint8_t>(rgb >> 16));
-        if (entrySize == 4)
-            v.push_back(0);
+        spec.palette.push_back({static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                                static_cast<std::uint8_t>(rgb)});
     }
-    for (int stored = 0; stored < height; ++stored) {
-        const int y = topDown ? stored : height - 1 - stored;
-        std::vector<std::uint8_t> row;
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t p = pixel(x, y);
-            switch (bits) {
-            case 4:
-                if (x % 2 == 0)
-                    row.push_back(static_cast<std::uint8_t>((p & 15) << 4));
-                else
-                    row.back() = static_cast<std::uint8_t>(row.back() | (p & 15));
-                break;
-            case 8:
-                row.push_back(static_cast<std::uint8_t>(p));
-                break;
-            case 16:
-                Put16(row, p);
-                break;
-            case 24:
-                row.insert(row.end(), {static_cast<std::uint8_t>(p), static_cast<std::uint8_t>(p >> 8),
-                                       static_cast<std::uint8_t>(p >> 16)});
-                break;
-            default:
-                Put32(row, p);
-            }
-        }
-        row.resize(static_cast<std::size_t>(rowBytes), 0);
-        v.insert(v.end(), row.begin(), row.end());
-    }
-    return v;
+    spec.pixel = [pixel](int row, int col) { return pixel(col, row); };
+    return vellora::testbmp::BuildBmp(spec);
 }
 
 // A folder of its own for each test, removed afterwards.

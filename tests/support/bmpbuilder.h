@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vellora::testbmp {
 
+// The one BMP builder of the tests and the fuzzer's seeds.
+//
 // Describes a BMP to build in memory. Pixel values depend on the bit count:
 // a colour-table index for 4 and 8 bits, the raw word for 16 bits, 0xRRGGBB
 // for 24 bits and 0xAARRGGBB for 32 bits. Row 0 is the top of the picture.
+// Hostile files give their stored rows as raw bytes and may place the pixel
+// data anywhere.
 struct BmpSpec {
     std::int32_t width = 1;
     std::int32_t height = 1; // written as given: negative means top-down
@@ -21,6 +27,8 @@ struct BmpSpec {
     std::vector<std::array<std::uint8_t, 3>> palette; // R, G, B entries
     std::uint32_t clrUsed = 0;                        // written into the header (not for size 12)
     std::function<std::uint32_t(int row, int col)> pixel = [](int, int) { return 0u; };
+    std::optional<std::vector<std::vector<std::uint8_t>>> storedRows; // in file order, instead of pixel
+    std::optional<std::uint32_t> offBits; // defaults to just after the colour table
 };
 
 namespace detail {
@@ -43,11 +51,18 @@ inline std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
     const std::size_t entrySize = small ? 3 : 4;
     const std::size_t tableBytes = spec.palette.size() * entrySize;
     const std::size_t infoBytes = spec.headerSize < 4 ? 4 : spec.headerSize;
-    const std::size_t offBits = 14 + infoBytes + tableBytes;
-    const std::int32_t rows = spec.height < 0 ? -spec.height : spec.height;
-    const std::size_t rowBytes =
+    const std::size_t tableEnd = 14 + infoBytes + tableBytes;
+    const std::size_t offBits = spec.offBits.value_or(static_cast<std::uint32_t>(tableEnd));
+    std::int32_t rows = spec.height < 0 ? -spec.height : spec.height;
+    std::size_t rowBytes =
         (static_cast<std::size_t>(spec.bitCount) * static_cast<std::size_t>(spec.width) + 31) / 32 * 4;
-    const std::size_t size = offBits + rowBytes * static_cast<std::size_t>(rows);
+    if (spec.storedRows) {
+        rows = static_cast<std::int32_t>(spec.storedRows->size());
+        rowBytes = 0;
+        for (const auto& r : *spec.storedRows)
+            rowBytes = std::max(rowBytes, (r.size() + 3) / 4 * 4);
+    }
+    const std::size_t size = std::max(offBits, tableEnd) + rowBytes * static_cast<std::size_t>(rows);
 
     std::vector<std::uint8_t> out(size, 0);
     out[0] = 'B';
@@ -73,6 +88,12 @@ inline std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
         out[at] = spec.palette[i][2];
         out[at + 1] = spec.palette[i][1];
         out[at + 2] = spec.palette[i][0];
+    }
+    if (spec.storedRows) {
+        for (std::size_t r = 0; r < spec.storedRows->size(); ++r)
+            std::copy((*spec.storedRows)[r].begin(), (*spec.storedRows)[r].end(),
+                      out.begin() + static_cast<std::ptrdiff_t>(offBits + r * rowBytes));
+        return out;
     }
     for (std::int32_t r = 0; r < rows; ++r) {
         // Bottom-up files store the last picture row first.
@@ -118,6 +139,12 @@ inline std::vector<std::array<std::uint8_t, 3>> GreyPalette(int entries) {
         p.push_back({v, v, v});
     }
     return p;
+}
+
+// Writes a little-endian field of the given size into a built file.
+inline void PutLe(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint64_t value, int size) {
+    for (int i = 0; i < size; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 // Overwrites a little-endian 32-bit field of a built file, for hostile headers.
