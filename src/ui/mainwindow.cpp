@@ -23,6 +23,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -305,18 +306,15 @@ QColor MainWindow::themeText() const {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    layouts_->onResize();
+    layouts_->onResize(event->size());
 }
 
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // The window system reports maximizing as a state change that may come
     // without a size change; handle it once the state change has settled.
-    if (event->type() == QEvent::WindowStateChange && isMaximized())
-        QTimer::singleShot(0, this, [this] {
-            if (isMaximized())
-                layouts_->onResize();
-        });
+    if (event->type() == QEvent::WindowStateChange)
+        QTimer::singleShot(0, this, [this] { layouts_->onStateChange(); });
 }
 
 } // namespace vellora

@@ -59,6 +59,7 @@ class TestMainWindowLayout : public QObject {
     void widthSnapping();
     void untaggedReturnToNarrow();
     void maximizeSwitches();
+    void strayWidthsEndSnapped();
     void anchoredControlsFollowTheWindow();
     void themes();
     void themesLeaveDisabledTextAlone();
@@ -208,15 +209,35 @@ void TestMainWindowLayout::untaggedReturnToNarrow() {
 void TestMainWindowLayout::maximizeSwitches() {
     WindowFixture f;
     QVERIFY(!f.window->wideToggle());
+    const int height = f.window->height();
     f.window->showMaximized();
     QTRY_VERIFY(f.window->isWideLayout() && !f.window->isMaximized());
     QVERIFY(f.window->wideToggle());
     QTRY_COMPARE(f.window->width(), twips(13000 - MainWindow::kFrameTwips));
+    // The switch gives back the height the window had, not the maximized one.
+    QTRY_COMPARE(f.window->height(), height);
 
     f.window->showMaximized();
     QTRY_VERIFY(!f.window->isWideLayout() && !f.window->isMaximized());
     QVERIFY(!f.window->wideToggle());
     QTRY_COMPARE(f.window->width(), twips(6500 - MainWindow::kFrameTwips));
+    QTRY_COMPARE(f.window->height(), height);
+    QVERIFY(!f.window->isMaximized());
+}
+
+void TestMainWindowLayout::strayWidthsEndSnapped() {
+    // Sizes a window manager answers with (a drag's last step) end at one of
+    // the two widths, with the layout that belongs to it.
+    WindowFixture f;
+    for (const int px : {530, 529, 523, 800, 300, 450}) {
+        f.window->resize(px, f.window->height());
+        QTest::qWait(200);
+        const bool wide = px * 15 + MainWindow::kFrameTwips > 6500;
+        QCOMPARE(f.window->width(), twips((wide ? 13000 : 6500) - MainWindow::kFrameTwips));
+        QCOMPARE(f.window->isWideLayout(), wide);
+        QCOMPARE(Page(f, 2)->x(), twips(wide ? 6500 : 75));
+        QCOMPARE(Tab(f, 2)->isEnabled(), !wide);
+    }
 }
 
 void TestMainWindowLayout::anchoredControlsFollowTheWindow() {
