@@ -465,4 +465,44 @@ void PutRun(std::uint8_t* dst, std::int64_t n, std::uint8_t r, std::uint8_t g, s
     last[2] = b;
 }
 
+namespace plain {
+
+void RgbToXrgb(const std::uint8_t* rgb, std::uint32_t* out, std::int64_t n) {
+    for (std::int64_t k = 0; k < n; ++k, rgb += 3)
+        out[k] = 0xFF000000u | (std::uint32_t{rgb[0]} << 16) | (std::uint32_t{rgb[1]} << 8) | rgb[2];
+}
+
+} // namespace plain
+
+#ifdef VELLORA_VECTOR_KERNELS
+namespace {
+
+// Four pixels a shuffle: twelve bytes in, sixteen out with the opaque alpha
+// ORed in. Reads sixteen bytes, so the last four pixels are left to the
+// plain loop.
+__attribute__((target("ssse3"))) std::int64_t RgbToXrgbShuffled(const std::uint8_t* rgb, std::uint32_t* out,
+                                                                std::int64_t n) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    std::int64_t k = 0;
+    for (; k + 6 <= n; k += 4) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgb + 3 * k));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
+                         _mm_or_si128(_mm_shuffle_epi8(in, order), alpha));
+    }
+    return k;
+}
+
+} // namespace
+#endif
+
+void RgbToXrgb(const std::uint8_t* rgb, std::uint32_t* out, std::int64_t n) {
+    std::int64_t done = 0;
+#ifdef VELLORA_VECTOR_KERNELS
+    if (kCpu.ssse3)
+        done = RgbToXrgbShuffled(rgb, out, n);
+#endif
+    plain::RgbToXrgb(rgb + 3 * done, out + done, n - done);
+}
+
 } // namespace vellora

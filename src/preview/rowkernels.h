@@ -36,6 +36,10 @@ void RepeatPeriod(const std::uint8_t* src, std::int64_t period, std::uint8_t* ds
 void SpreadTexels(const std::uint8_t* src, std::int64_t stride, std::int64_t n, std::int64_t block,
                   std::int64_t width, std::uint8_t* out);
 
+// Pixel k of out is 0xFFRRGGBB of the RGB bytes 3k of rgb, for k < n: a
+// row of the canvas in the 32-bit format windows are painted in.
+void RgbToXrgb(const std::uint8_t* rgb, std::uint32_t* out, std::int64_t n);
+
 // Byte mixing with 16-bit arithmetic (see ByteBlend for when each is exact).
 // out[k] = (a[k] * keep + b[k] * take) / 256, rounded half to even.
 void MixWhole256(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n,
@@ -51,6 +55,7 @@ void JoinParts(const std::uint16_t* keep, const std::uint16_t* take, std::uint8_
 
 // The plain loops on their own.
 namespace plain {
+void RgbToXrgb(const std::uint8_t* rgb, std::uint32_t* out, std::int64_t n);
 void DropAlphaTwice(const std::uint8_t* src, std::uint8_t* dst, std::int64_t n);
 void MixWhole256(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n,
                  std::uint16_t keep, std::uint16_t take);

@@ -100,6 +100,15 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
 
     const PreviewPlan plan = PlanPreview(state_.tiles, input);
     lastPlan_ = plan;
+    // The surface is resized, cleared and drawn within the pass; painting
+    // each of those steps at a checkpoint would cost more than the pass. It
+    // is painted once its picture is shown, or with the progress of a pass
+    // that takes long.
+    struct Quiet {
+        QWidget* w;
+        ~Quiet() { w->setUpdatesEnabled(true); }
+    } quiet{surface_};
+    surface_->setUpdatesEnabled(false);
     surface_->setSurfaceSize(ToSize(plan.sizedW, plan.sizedH));
     for (const PreviewFailure& f : plan.failures)
         if (f.step < PreviewStep::ZoomAlign)
@@ -123,6 +132,7 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
     QElapsedTimer sinceEvents;
     auto checkpoint = [&]() -> bool {
         if (sinceShown.elapsed() >= kShowProgressMs) {
+            surface_->setUpdatesEnabled(true);
             surface_->showCanvas(canvas);
             sinceShown.restart();
         }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "previewsurface.h"
 
+#include "preview/rowkernels.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
@@ -35,12 +37,8 @@ void PreviewSurface::showCanvas(const PreviewCanvas& canvas) {
     }
     if (image_.width() != canvas.width || image_.height() != canvas.height)
         image_ = QImage(canvas.width, canvas.height, QImage::Format_RGB32);
-    for (int y = 0; y < canvas.height; ++y) {
-        const std::uint8_t* in = canvas.pixel(0, y);
-        auto* out = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        for (int x = 0; x < canvas.width; ++x, in += 3)
-            out[x] = 0xFF000000u | (QRgb{in[0]} << 16) | (QRgb{in[1]} << 8) | in[2];
-    }
+    for (int y = 0; y < canvas.height; ++y)
+        RgbToXrgb(canvas.pixel(0, y), reinterpret_cast<std::uint32_t*>(image_.scanLine(y)), canvas.width);
     shown_ = true;
     update();
 }
