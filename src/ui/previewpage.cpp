@@ -185,7 +185,11 @@ void PreviewPage::onSurfaceSized(QSize size) {
     // A pass places the surface before it draws; a resize only fits it.
     if (isDrawing())
         picPreview_->move(twips(kSurfaceLeftTwips), twips(kSurfaceTopTwips));
-    picPreview_->resize(size);
+    // Only the viewport of the surface is ever drawn (the canvas is the
+    // viewport), so the widget never needs to reach past it: a surface of
+    // 3 x pitch x zoom can be thousands of pixels wide, and resizing the
+    // widget that far makes the page repaint everything it uncovers.
+    picPreview_->resize(isDrawing() ? size.boundedTo(viewport()) : size);
 }
 
 void PreviewPage::replaceSurface(QWidget* replacement) {
