@@ -47,7 +47,7 @@ void BM_DecodeBmp24(benchmark::State& state) {
     for (auto _ : state) {
         const BmpReadResult r = ReadBmp(bytes, level);
         benchmark::DoNotOptimize(r.ok);
-        benchmark::DoNotOptimize(level.Pixels.rgba.data());
+        benchmark::DoNotOptimize(level.Pixels.rgba().data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
@@ -72,7 +72,7 @@ TileTable Pyramid() {
     t[0].Width = kWidth;
     t[0].Height = kHeight;
     t[0].Pixels = PixelGrid(kHeight, kWidth);
-    for (auto& b : t[0].Pixels.rgba)
+    for (auto& b : t[0].Pixels.bytes())
         b = static_cast<std::uint8_t>(random());
     for (int i = 1; i < kLevelCount; ++i) {
         t[i].Width = t[i - 1].Width / 2;
@@ -92,7 +92,7 @@ void BM_Pyramid(benchmark::State& state, MipFilter filter) {
     TileTable t = Pyramid();
     for (auto _ : state) {
         GeneratebmpMipMap(t, kLevelCount - 1, 0, filter);
-        benchmark::DoNotOptimize(t[kLevelCount - 1].Pixels.rgba.data());
+        benchmark::DoNotOptimize(t[kLevelCount - 1].Pixels.rgba().data());
     }
     state.counters["pixels"] = static_cast<double>(OutputPixels(t));
 }
@@ -106,10 +106,10 @@ void BM_PyramidBaselineFill(benchmark::State& state) {
     for (auto _ : state) {
         for (int i = 1; i < kLevelCount; ++i) {
             PixelGrid g(t[i].Height + 1, t[i].Width + 1);
-            std::memset(g.rgba.data(), 0x55, g.rgba.size());
+            std::memset(g.bytes().data(), 0x55, g.bytes().size());
             t[i].Pixels = std::move(g);
         }
-        benchmark::DoNotOptimize(t[kLevelCount - 1].Pixels.rgba.data());
+        benchmark::DoNotOptimize(t[kLevelCount - 1].Pixels.rgba().data());
     }
     state.counters["pixels"] = static_cast<double>(OutputPixels(t));
 }

@@ -4,8 +4,8 @@
 namespace vellora {
 
 std::vector<std::uint8_t> EncodeBmp24(const PixelGrid& grid) {
-    const std::size_t width = grid.cols > 0 ? static_cast<std::size_t>(grid.cols) : 0;
-    const std::size_t height = grid.rows > 0 ? static_cast<std::size_t>(grid.rows) : 0;
+    const std::size_t width = grid.cols() > 0 ? static_cast<std::size_t>(grid.cols()) : 0;
+    const std::size_t height = grid.rows() > 0 ? static_cast<std::size_t>(grid.rows()) : 0;
     const std::size_t rowBytes = (width * 3 + 3) / 4 * 4;
     constexpr std::size_t kOffBits = 14 + 40;
     const std::size_t size = kOffBits + rowBytes * height;

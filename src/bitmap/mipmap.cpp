@@ -33,23 +33,18 @@ struct SourceView {
 
     SourceView(const TileLevel& s, int width, int height) {
         const PixelGrid& g = s.Pixels;
-        if (g.rows >= height && g.cols >= width &&
-            g.rgba.size() >= static_cast<std::size_t>(g.rows) * static_cast<std::size_t>(g.cols) * 4u) {
-            data = g.rgba.data();
-            stride = static_cast<std::size_t>(g.cols) * 4u;
+        if (g.rows() >= height && g.cols() >= width) {
+            data = g.rgba().data();
+            stride = static_cast<std::size_t>(g.cols()) * 4u;
             return;
         }
         stride = static_cast<std::size_t>(width) * 4u;
         padded.assign(stride * static_cast<std::size_t>(height), 0);
-        const int rows = std::min(height, g.rows);
-        const int cols = std::min(width, g.cols);
-        const bool consistent = g.rgba.size() >= static_cast<std::size_t>(std::max(g.rows, 0)) *
-                                                     static_cast<std::size_t>(std::max(g.cols, 0)) * 4u;
-        if (consistent) {
-            for (int r = 0; r < rows; ++r)
-                std::copy_n(g.at(r, 0), static_cast<std::size_t>(cols) * 4u,
-                            padded.data() + static_cast<std::size_t>(r) * stride);
-        }
+        const int rows = std::min(height, g.rows());
+        const int cols = std::min(width, g.cols());
+        for (int r = 0; r < rows; ++r)
+            std::copy_n(g.at(r, 0), static_cast<std::size_t>(cols) * 4u,
+                        padded.data() + static_cast<std::size_t>(r) * stride);
         data = padded.data();
     }
 };
@@ -78,7 +73,7 @@ void Filter3x3(const SourceView& src, const Taps& rows, const Taps& cols, PixelG
         mid[c] = static_cast<std::size_t>(cols.centre[c]) * 4u;
         right[c] = static_cast<std::size_t>(cols.after[c]) * 4u;
     }
-    for (int r = 0; r < out.rows; ++r) {
+    for (int r = 0; r < out.rows(); ++r) {
         const std::uint8_t* above = src.data + static_cast<std::size_t>(rows.before[r]) * src.stride;
         const std::uint8_t* same = src.data + static_cast<std::size_t>(rows.centre[r]) * src.stride;
         const std::uint8_t* below = src.data + static_cast<std::size_t>(rows.after[r]) * src.stride;
@@ -105,7 +100,7 @@ void Filter2x2(const SourceView& src, const Taps& rows, const Taps& cols, PixelG
         mid[c] = static_cast<std::size_t>(cols.centre[c]) * 4u;
         right[c] = static_cast<std::size_t>(cols.after[c]) * 4u;
     }
-    for (int r = 0; r < out.rows; ++r) {
+    for (int r = 0; r < out.rows(); ++r) {
         const std::uint8_t* same = src.data + static_cast<std::size_t>(rows.centre[r]) * src.stride;
         const std::uint8_t* below = src.data + static_cast<std::size_t>(rows.after[r]) * src.stride;
         std::uint8_t* o = out.at(r, 0);
@@ -140,8 +135,8 @@ void GeneratebmpMipMap(TileTable& tiles, int lastLevel, int detailFlag, MipFilte
         const int sh = source.Height;
         if (sw > 0 && sh > 0) {
             const SourceView view(source, sw, sh);
-            const Taps rows(out.rows, sh);
-            const Taps cols(out.cols, sw);
+            const Taps rows(out.rows(), sh);
+            const Taps cols(out.cols(), sw);
             if (filter == MipFilter::Box2x2)
                 Filter2x2(view, rows, cols, out);
             else

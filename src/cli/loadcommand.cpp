@@ -205,7 +205,7 @@ void WritePam(const std::string& path, const TileLevel& level) {
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c, at += 4) {
             // A tile file smaller than its level leaves the rest black and clear.
-            if (r < g.rows && c < g.cols && g.rgba.size() >= static_cast<std::size_t>(g.rows) * g.cols * 4u) {
+            if (r < g.rows() && c < g.cols()) {
                 const std::uint8_t* p = g.at(r, c);
                 data.replace(at, 4, reinterpret_cast<const char*>(p), 4);
             }

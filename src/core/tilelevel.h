@@ -1,36 +1,48 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace vellora {
 
 // A picture in the common pixel format: rows top first, each pixel four bytes
 // R, G, B, A. The grid may be larger than the level it belongs to (generated
-// levels carry one extra row and column), so readers must check its size.
-struct PixelGrid {
-    int rows = 0;
-    int cols = 0;
-    std::vector<std::uint8_t> rgba; // rows * cols * 4 bytes
-
+// levels carry one extra row and column), so readers must check its size
+// against the level; its own size always matches its bytes.
+class PixelGrid {
+  public:
     PixelGrid() = default;
     PixelGrid(int rowCount, int colCount)
-        : rows(rowCount), cols(colCount),
-          rgba(static_cast<std::size_t>(rowCount) * static_cast<std::size_t>(colCount) * 4u, 0) {}
+        : rows_(std::max(rowCount, 0)), cols_(std::max(colCount, 0)),
+          rgba_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_) * 4u, 0) {}
 
-    bool empty() const { return rows <= 0 || cols <= 0; }
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
+    bool empty() const { return rows_ <= 0 || cols_ <= 0; }
+    // Every byte, row after row: rows() * cols() * 4 of them; written
+    // through bytes(), which cannot change how many there are.
+    const std::vector<std::uint8_t>& rgba() const { return rgba_; }
+    std::span<std::uint8_t> bytes() { return rgba_; }
+    friend bool operator==(const PixelGrid&, const PixelGrid&) = default;
     std::uint8_t* at(int row, int col) {
-        return rgba.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
-                              static_cast<std::size_t>(col)) *
-                                 4u;
+        return rgba_.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) +
+                               static_cast<std::size_t>(col)) *
+                                  4u;
     }
     const std::uint8_t* at(int row, int col) const {
-        return rgba.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
-                              static_cast<std::size_t>(col)) *
-                                 4u;
+        return rgba_.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) +
+                               static_cast<std::size_t>(col)) *
+                                  4u;
     }
+
+  private:
+    int rows_ = 0;
+    int cols_ = 0;
+    std::vector<std::uint8_t> rgba_;
 };
 
 // One level of the pyramid. BitDepth 0 marks a record that is not in use.

@@ -88,14 +88,11 @@ struct Extent {
     std::int64_t cols = 0;
 };
 
-// The rows and columns a grid can supply. A grid whose buffer is shorter
-// than its stated size is read as empty rather than trusted.
+// The rows and columns a grid can supply.
 Extent GridExtent(const PixelGrid& g) {
     if (g.empty())
         return {};
-    if (static_cast<std::uint64_t>(g.rows) * static_cast<std::uint64_t>(g.cols) * 4u > g.rgba.size())
-        return {};
-    return {g.rows, g.cols};
+    return {g.rows(), g.cols()};
 }
 
 // The part of a level's texels its grid can supply.
@@ -105,7 +102,7 @@ Extent Readable(const TileLevel& level) {
 }
 
 std::string GridText(const PixelGrid& g) {
-    return Text(g.empty() ? 0 : g.rows) + " x " + Text(g.empty() ? 0 : g.cols);
+    return Text(g.empty() ? 0 : g.rows()) + " x " + Text(g.empty() ? 0 : g.cols());
 }
 
 } // namespace

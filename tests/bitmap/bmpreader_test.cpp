@@ -160,8 +160,8 @@ TEST(BmpReaderTest, DecodesEachPixelLayout) {
         EXPECT_EQ(level.Height, c.height);
         EXPECT_EQ(level.BitDepth, c.desc.bitCount);
         EXPECT_EQ(level.LineWidth, 77) << "the reader leaves LineWidth to the count";
-        ASSERT_EQ(level.Pixels.rows, c.height);
-        ASSERT_EQ(level.Pixels.cols, c.width);
+        ASSERT_EQ(level.Pixels.rows(), c.height);
+        ASSERT_EQ(level.Pixels.cols(), c.width);
         EXPECT_EQ(r.info.topDown, c.desc.height < 0);
         for (const Expect& e : c.pixels)
             EXPECT_EQ(Px(level, e.row, e.col), e.rgba) << "at " << e.row << "," << e.col;
@@ -231,8 +231,8 @@ TEST(BmpReaderTest, RefusesBadHeadersAndSizes) {
         EXPECT_EQ(level.LineWidth, 16);
         EXPECT_EQ(level.Height, 6);
         EXPECT_EQ(level.BitDepth, 8);
-        ASSERT_EQ(level.Pixels.rows, 2);
-        ASSERT_EQ(level.Pixels.cols, 3);
+        ASSERT_EQ(level.Pixels.rows(), 2);
+        ASSERT_EQ(level.Pixels.cols(), 3);
         EXPECT_EQ(level.Pixels.at(1, 2)[0], 42);
     }
 }
@@ -293,7 +293,7 @@ TEST(BmpReaderTest, ShortFilesReadAsZerosWithoutOverrun) {
         TileLevel level;
         const BmpReadResult r = ReadBmp(exact, level);
         ASSERT_TRUE(r.ok) << r.error;
-        ASSERT_EQ(level.Pixels.rows, 3);
+        ASSERT_EQ(level.Pixels.rows(), 3);
         for (const Expect& e : c.pixels)
             EXPECT_EQ(Px(level, e.row, e.col), e.rgba) << "at " << e.row << "," << e.col;
     }
@@ -312,8 +312,8 @@ TEST(BmpReaderTest, UndecodableBitCountGivesBlackGridWithoutMessage) {
         EXPECT_EQ(level.BitDepth, bits);
         EXPECT_EQ(level.Width, 7);
         EXPECT_EQ(level.Height, 3);
-        ASSERT_EQ(level.Pixels.rgba.size(), 7u * 3u * 4u);
-        for (std::uint8_t v : level.Pixels.rgba)
+        ASSERT_EQ(level.Pixels.rgba().size(), 7u * 3u * 4u);
+        for (std::uint8_t v : level.Pixels.rgba())
             ASSERT_EQ(v, 0);
     }
 }
@@ -382,8 +382,8 @@ TEST(BmpWriterTest, WrittenPicturesReadBackPixelForPixel) {
     for (int width = 1; width <= 5; ++width) {
         SCOPED_TRACE(width);
         PixelGrid grid(3, width);
-        for (int y = 0; y < grid.rows; ++y)
-            for (int x = 0; x < grid.cols; ++x) {
+        for (int y = 0; y < grid.rows(); ++y)
+            for (int x = 0; x < grid.cols(); ++x) {
                 std::uint8_t* p = grid.at(y, x);
                 p[0] = static_cast<std::uint8_t>(10 * y + x);
                 p[1] = static_cast<std::uint8_t>(100 + x);
@@ -396,8 +396,8 @@ TEST(BmpWriterTest, WrittenPicturesReadBackPixelForPixel) {
         EXPECT_EQ(r.info.bitCount, 24);
         ASSERT_EQ(level.Width, width);
         ASSERT_EQ(level.Height, 3);
-        for (int y = 0; y < grid.rows; ++y)
-            for (int x = 0; x < grid.cols; ++x)
+        for (int y = 0; y < grid.rows(); ++y)
+            for (int x = 0; x < grid.cols(); ++x)
                 for (int ch = 0; ch < 3; ++ch)
                     EXPECT_EQ(level.Pixels.at(y, x)[ch], grid.at(y, x)[ch]) << y << "," << x << " ch " << ch;
     }

@@ -173,10 +173,10 @@ TEST(BmpSuiteTest, OutOfScopeGoodFilesReadWithoutColours) {
         EXPECT_EQ(level.Width, 127);
         EXPECT_EQ(level.Height, 64);
         EXPECT_EQ(level.BitDepth, c.bits);
-        ASSERT_EQ(level.Pixels.rgba.size(), 127u * 64u * 4u);
+        ASSERT_EQ(level.Pixels.rgba().size(), 127u * 64u * 4u);
         if (c.blank) {
-            EXPECT_EQ(std::count(level.Pixels.rgba.begin(), level.Pixels.rgba.end(), 0),
-                      static_cast<std::ptrdiff_t>(level.Pixels.rgba.size()));
+            EXPECT_EQ(std::count(level.Pixels.rgba().begin(), level.Pixels.rgba().end(), 0),
+                      static_cast<std::ptrdiff_t>(level.Pixels.rgba().size()));
         }
     }
 }
@@ -210,8 +210,8 @@ TEST(BmpSuiteTest, QuestionableAndBadFilesAreRefusedOrReadInBounds) {
             }
             EXPECT_GT(level.Width, 0);
             EXPECT_GT(level.Height, 0);
-            EXPECT_EQ(level.Pixels.rows, level.Height);
-            EXPECT_EQ(level.Pixels.cols, level.Width);
+            EXPECT_EQ(level.Pixels.rows(), level.Height);
+            EXPECT_EQ(level.Pixels.cols(), level.Width);
         }
     }
     EXPECT_EQ(files, 60);

@@ -40,7 +40,7 @@ TileLevel Level(int width, int height, Rgba fill = {0, 0, 0, 0}) {
 // samples with weights by sample number, modulo wrapping, floating-point
 // sums and rounding half to even. A pixel outside the source grid reads 0.
 int ModelSample(const TileLevel& s, int row, int col, int ch) {
-    if (row >= s.Pixels.rows || col >= s.Pixels.cols)
+    if (row >= s.Pixels.rows() || col >= s.Pixels.cols())
         return 0;
     return s.Pixels.at(row, col)[ch];
 }
@@ -84,8 +84,8 @@ TEST(MipMapTest, WorkedExamples) {
         SetPx(t[0], 1, 1, {255, 255, 255, 9});
         t[1].Width = t[1].Height = 1;
         GeneratebmpMipMap(t, 1, 0, MipFilter::Box2x2);
-        ASSERT_EQ(t[1].Pixels.rows, 2);
-        ASSERT_EQ(t[1].Pixels.cols, 2);
+        ASSERT_EQ(t[1].Pixels.rows(), 2);
+        ASSERT_EQ(t[1].Pixels.cols(), 2);
         EXPECT_EQ(Px(t[1], 0, 0), (Rgba{128, 128, 128, 0}));
     }
     {
@@ -104,7 +104,7 @@ TEST(MipMapTest, WorkedExamples) {
         SetPx(t[0], 0, 0, {255, 255, 255, 255});
         t[1].Width = t[1].Height = 2;
         GeneratebmpMipMap(t, 1, 0, MipFilter::Weighted3x3);
-        ASSERT_EQ(t[1].Pixels.rows, 3);
+        ASSERT_EQ(t[1].Pixels.rows(), 3);
         EXPECT_EQ(Px(t[1], 0, 0), (Rgba{64, 64, 64, 0}));
         EXPECT_EQ(Px(t[1], 0, 1), (Rgba{0, 0, 0, 0}));
         EXPECT_EQ(Px(t[1], 1, 0), (Rgba{0, 0, 0, 0}));
@@ -148,8 +148,8 @@ TEST(MipMapTest, EdgesWrapAndClamp) {
     t[1].Width = 3;
     t[1].Height = 0;
     GeneratebmpMipMap(t, 1, 0, MipFilter::Weighted3x3);
-    ASSERT_EQ(t[1].Pixels.cols, 4);
-    ASSERT_EQ(t[1].Pixels.rows, 1);
+    ASSERT_EQ(t[1].Pixels.cols(), 4);
+    ASSERT_EQ(t[1].Pixels.rows(), 1);
     // One row high: above and below are the row itself, so column 0 is the
     // right neighbour three times (weights 1 + 1 + 1).
     EXPECT_EQ(Px(t[1], 0, 2)[0], 3);
@@ -183,7 +183,7 @@ TEST(MipMapTest, MatchesPlainModelOnRandomPictures) {
             base.Width = c.width;
             base.Height = c.height;
             base.Pixels = PixelGrid(c.gridRows, c.gridCols);
-            for (auto& b : base.Pixels.rgba)
+            for (auto& b : base.Pixels.bytes())
                 b = static_cast<std::uint8_t>(random());
             int w = c.width, h = c.height;
             for (int i = c.detailFlag + 1; i < kLevelCount; ++i) {
@@ -194,12 +194,12 @@ TEST(MipMapTest, MatchesPlainModelOnRandomPictures) {
             }
             TileTable before = t;
             GeneratebmpMipMap(t, kLevelCount - 1, c.detailFlag, filter);
-            EXPECT_EQ(t[c.detailFlag].Pixels.rgba, before[c.detailFlag].Pixels.rgba);
+            EXPECT_EQ(t[c.detailFlag].Pixels.rgba(), before[c.detailFlag].Pixels.rgba());
             for (int i = c.detailFlag + 1; i < kLevelCount; ++i) {
                 // Each level is computed from the freshly generated level above.
                 const TileLevel& above = t[i - 1];
-                ASSERT_EQ(t[i].Pixels.rows, t[i].Height + 1);
-                ASSERT_EQ(t[i].Pixels.cols, t[i].Width + 1);
+                ASSERT_EQ(t[i].Pixels.rows(), t[i].Height + 1);
+                ASSERT_EQ(t[i].Pixels.cols(), t[i].Width + 1);
                 int bad = 0;
                 for (int r = 0; r <= t[i].Height && bad < 3; ++r)
                     for (int col = 0; col <= t[i].Width && bad < 3; ++col)
@@ -233,7 +233,7 @@ TEST(MipMapTest, LevelRangeAndZeroSizes) {
         GeneratebmpMipMap(t, c.lastLevel, c.detailFlag, MipFilter::Weighted3x3);
         for (int i = 0; i < kLevelCount; ++i) {
             const bool changed = c.firstChanged >= 0 && i >= c.firstChanged && i <= c.lastChanged;
-            EXPECT_EQ(t[i].Pixels.rgba != before[i].Pixels.rgba, changed) << "record " << i;
+            EXPECT_EQ(t[i].Pixels.rgba() != before[i].Pixels.rgba(), changed) << "record " << i;
             EXPECT_EQ(t[i].Width, before[i].Width);
         }
     }
@@ -245,10 +245,10 @@ TEST(MipMapTest, LevelRangeAndZeroSizes) {
     t[1].Pixels = PixelGrid(1, 1); // a reset leaves 1 x 1 grids behind
     t[2].Pixels = PixelGrid(5, 5);
     GeneratebmpMipMap(t, 3, 0, MipFilter::Box2x2);
-    ASSERT_EQ(t[1].Pixels.rows, 1);
-    ASSERT_EQ(t[1].Pixels.cols, 1);
+    ASSERT_EQ(t[1].Pixels.rows(), 1);
+    ASSERT_EQ(t[1].Pixels.cols(), 1);
     EXPECT_EQ(Px(t[1], 0, 0), (Rgba{40, 80, 120, 0}));
-    ASSERT_EQ(t[2].Pixels.rgba.size(), 4u);
+    ASSERT_EQ(t[2].Pixels.rgba().size(), 4u);
     EXPECT_EQ(Px(t[2], 0, 0), (Rgba{0, 0, 0, 0}));
 }
 

@@ -16,8 +16,8 @@ TEST(StartupTest, DetailMapIsRandomBlackAndWhiteAndReproducible) {
     EXPECT_EQ(d.Width, 16);
     EXPECT_EQ(d.Height, 16);
     EXPECT_EQ(d.BitDepth, 4);
-    ASSERT_EQ(d.Pixels.rows, 17);
-    ASSERT_EQ(d.Pixels.cols, 17);
+    ASSERT_EQ(d.Pixels.rows(), 17);
+    ASSERT_EQ(d.Pixels.cols(), 17);
     int white = 0;
     for (int r = 0; r <= 16; ++r)
         for (int col = 0; col <= 16; ++col) {
@@ -31,8 +31,8 @@ TEST(StartupTest, DetailMapIsRandomBlackAndWhiteAndReproducible) {
     // 289 fair coin flips: both colours must be well represented.
     EXPECT_GT(white, 60);
     EXPECT_LT(white, 229);
-    EXPECT_EQ(a[0].Pixels.rgba, b[0].Pixels.rgba);
-    EXPECT_NE(a[0].Pixels.rgba, c[0].Pixels.rgba);
+    EXPECT_EQ(a[0].Pixels.rgba(), b[0].Pixels.rgba());
+    EXPECT_NE(a[0].Pixels.rgba(), c[0].Pixels.rgba());
 }
 
 TEST(StartupTest, BaseIsWhiteWithGreyCross) {
@@ -43,8 +43,8 @@ TEST(StartupTest, BaseIsWhiteWithGreyCross) {
     EXPECT_EQ(base.Width, 64);
     EXPECT_EQ(base.Height, 64);
     EXPECT_EQ(base.BitDepth, 4);
-    ASSERT_EQ(base.Pixels.rows, 65);
-    ASSERT_EQ(base.Pixels.cols, 65);
+    ASSERT_EQ(base.Pixels.rows(), 65);
+    ASSERT_EQ(base.Pixels.cols(), 65);
     struct Case {
         int row, col, value;
     };
@@ -58,8 +58,8 @@ TEST(StartupTest, BaseIsWhiteWithGreyCross) {
         EXPECT_EQ(p[3], 0);
     }
     int grey = 0;
-    for (std::size_t i = 0; i < base.Pixels.rgba.size(); i += 4)
-        grey += base.Pixels.rgba[i] == 90;
+    for (std::size_t i = 0; i < base.Pixels.rgba().size(); i += 4)
+        grey += base.Pixels.rgba()[i] == 90;
     EXPECT_EQ(grey, 65 + 65 - 1); // the two diagonals share the centre
     EXPECT_EQ(t[2].Width, 9);
 }

@@ -594,8 +594,8 @@ TEST(Detail, ResetPicturesForgetsEveryLevel) {
     ResetPictures(tiles);
     for (const TileLevel& t : tiles) {
         EXPECT_EQ(t.Width + t.LineWidth + t.Height + t.BitDepth, 0);
-        EXPECT_EQ(t.Pixels.rows, 1);
-        EXPECT_EQ(t.Pixels.cols, 1);
+        EXPECT_EQ(t.Pixels.rows(), 1);
+        EXPECT_EQ(t.Pixels.cols(), 1);
     }
 }
 

@@ -152,7 +152,7 @@ Scene RandomScene(std::mt19937& rng) {
         lv.BitDepth = 16;
         lv.Pixels = PixelGrid(std::max(minRows, h + pick(0, 1) * pick(0, 2)),
                               std::max(minCols, w + pick(0, 1) * pick(0, 3)));
-        for (auto& byte : lv.Pixels.rgba)
+        for (auto& byte : lv.Pixels.bytes())
             byte = static_cast<std::uint8_t>(pick(0, 255));
         return lv;
     };
@@ -203,7 +203,7 @@ TileLevel RandomLevel(std::mt19937& rng, int w, int h) {
     lv.Height = h;
     lv.BitDepth = 16;
     lv.Pixels = PixelGrid(h, w);
-    for (auto& byte : lv.Pixels.rgba)
+    for (auto& byte : lv.Pixels.bytes())
         byte = static_cast<std::uint8_t>(rng());
     return lv;
 }

@@ -29,8 +29,8 @@ TileLevel MakeLevel(int w, int h, const Paint& paint, int gridRows = -1, int gri
     level.Height = h;
     level.BitDepth = 4;
     level.Pixels = PixelGrid(gridRows < 0 ? h : gridRows, gridCols < 0 ? w : gridCols);
-    for (int r = 0; r < level.Pixels.rows; ++r)
-        for (int c = 0; c < level.Pixels.cols; ++c) {
+    for (int r = 0; r < level.Pixels.rows(); ++r)
+        for (int c = 0; c < level.Pixels.cols(); ++c) {
             Rgb v = paint(r, c);
             std::uint8_t* p = level.Pixels.at(r, c);
             p[0] = static_cast<std::uint8_t>(v[0]);
@@ -467,140 +467,114 @@ void NoDetail(TileTable& t, PreviewInput& in) {
     t[1] = TileLevel{};
 }
 
-INSTANTIATE_TEST_SUITE_P(Preview, Failures,
-                         ::testing::Values(FailureRow{"EmptyShiftWithoutDetailStillDraws",
-                                                      [](TileTable& tiles, PreviewInput& in) {
-                                                          NoDetail(tiles, in);
-                                                          in.shiftText = "";
-                                                      },
-                                                      {1},
-                                                      Origin::Textured},
-                                           FailureRow{
-                                               "WordShiftSkipsDetailPass",
-                                               [](TileTable&, PreviewInput& in) { in.shiftText = "abc"; },
-                                               {1},
-                                               Origin::Untextured},
-                                           FailureRow{
-                                               "HugeShiftOverflows",
-                                               [](TileTable&, PreviewInput& in) { in.shiftText = "20"; },
-                                               {1},
-                                               Origin::Untextured},
-                                           FailureRow{
-                                               "NegativeShiftRoundsToZero",
-                                               [](TileTable&, PreviewInput& in) { in.shiftText = "-3"; },
-                                               {4},
-                                               Origin::Untextured},
-                                           FailureRow{"ScaleWithoutMultipleUpTo32",
-                                                      [](TileTable&, PreviewInput& in) {
-                                                          in.shiftText = "4.6"; // 2^4.6 rounds to 24
-                                                          in.zoom = 25;
-                                                      },
-                                                      {4},
-                                                      Origin::Untextured},
-                                           FailureRow{
-                                               "EmptyLodFracSkipsDetailPass",
-                                               [](TileTable&, PreviewInput& in) { in.lodFracText = " "; },
-                                               {8},
-                                               Origin::Untextured},
-                                           FailureRow{"EmptyLodFracUnreadByLevelPass",
-                                                      [](TileTable& tiles, PreviewInput& in) {
-                                                          NoDetail(tiles, in);
-                                                          in.lodFracText = "";
-                                                      },
-                                                      {},
-                                                      Origin::Textured},
-                                           FailureRow{"ZoomZero",
-                                                      [](TileTable&, PreviewInput& in) { in.zoom = 0; },
-                                                      {3},
-                                                      Origin::Untextured},
-                                           FailureRow{"Zoom33",
-                                                      [](TileTable&, PreviewInput& in) { in.zoom = 33; },
-                                                      {3},
-                                                      Origin::Untextured},
-                                           FailureRow{"Shift5Zoom32TilePos7",
-                                                      [](TileTable&, PreviewInput& in) {
-                                                          in.shiftText = "5";
-                                                          in.zoom = 32;
-                                                          in.tilePos = 7.0f;
-                                                      },
-                                                      {3},
-                                                      Origin::Untextured},
-                                           FailureRow{
-                                               "NegativeTilePos",
-                                               [](TileTable&, PreviewInput& in) { in.tilePos = -0.5f; },
-                                               {3},
-                                               Origin::Untextured},
-                                           FailureRow{"NanTilePos",
-                                                      [](TileTable&, PreviewInput& in) {
-                                                          in.tilePos =
-                                                              std::numeric_limits<float>::quiet_NaN();
-                                                      },
-                                                      {3},
-                                                      Origin::Untextured},
-                                           FailureRow{"DetailFlagTwo",
-                                                      [](TileTable&, PreviewInput& in) { in.detailFlag = 2; },
-                                                      {3},
-                                                      Origin::Untextured},
-                                           FailureRow{
-                                               "AllRecordsEmpty",
-                                               [](TileTable& tiles, PreviewInput&) { tiles = TileTable{}; },
-                                               {3, 3, 8},
-                                               Origin::Untextured},
-                                           FailureRow{"DetailGridSmallerThanMap",
-                                                      [](TileTable& tiles, PreviewInput&) {
-                                                          tiles[0].Pixels = PixelGrid(8, 8);
-                                                      },
-                                                      {8},
-                                                      Origin::Untextured},
-                                           FailureRow{
-                                               "DetailWithoutSize",
-                                               [](TileTable& tiles, PreviewInput&) { tiles[0].Width = 0; },
-                                               {8},
-                                               Origin::Untextured},
-                                           FailureRow{"BaseGridShorterThanBase",
-                                                      [](TileTable& tiles, PreviewInput&) {
-                                                          tiles[1].Pixels = PixelGrid(3, 64);
-                                                      },
-                                                      {8},
-                                                      Origin::Textured},
-                                           FailureRow{"GridBufferShorterThanItsSize",
-                                                      [](TileTable& tiles, PreviewInput& in) {
-                                                          NoDetail(tiles, in);
-                                                          tiles[0].Pixels.rgba.resize(10);
-                                                      },
-                                                      {8},
-                                                      Origin::Untextured},
-                                           FailureRow{"LevelGridSmallerDrawsWhatItHas",
-                                                      [](TileTable& tiles, PreviewInput& in) {
-                                                          NoDetail(tiles, in);
-                                                          tiles[0].Pixels = StartupTable()[1].Pixels;
-                                                          tiles[0].Width = tiles[0].Height = 100;
-                                                      },
-                                                      {8},
-                                                      Origin::Textured},
-                                           FailureRow{"NextGridTooSmallToBlend",
-                                                      [](TileTable& tiles, PreviewInput& in) {
-                                                          NoDetail(tiles, in);
-                                                          tiles[1] = MakeLevel(
-                                                              32, 32,
-                                                              [](int, int) {
-                                                                  return Rgb{1, 1, 1};
-                                                              },
-                                                              4, 4);
-                                                          in.tilePos = 0.5f;
-                                                      },
-                                                      {8},
-                                                      Origin::Textured},
-                                           FailureRow{"HugeLevelRecords",
-                                                      [](TileTable& tiles, PreviewInput& in) {
-                                                          NoDetail(tiles, in);
-                                                          tiles[0].Width = tiles[0].Height =
-                                                              std::numeric_limits<std::int32_t>::max();
-                                                          in.zoom = 32;
-                                                      },
-                                                      {8},
-                                                      Origin::Textured}),
-                         vellora::test::RowName());
+INSTANTIATE_TEST_SUITE_P(
+    Preview, Failures,
+    ::testing::Values(
+        FailureRow{"EmptyShiftWithoutDetailStillDraws",
+                   [](TileTable& tiles, PreviewInput& in) {
+                       NoDetail(tiles, in);
+                       in.shiftText = "";
+                   },
+                   {1},
+                   Origin::Textured},
+        FailureRow{"WordShiftSkipsDetailPass",
+                   [](TileTable&, PreviewInput& in) { in.shiftText = "abc"; },
+                   {1},
+                   Origin::Untextured},
+        FailureRow{"HugeShiftOverflows",
+                   [](TileTable&, PreviewInput& in) { in.shiftText = "20"; },
+                   {1},
+                   Origin::Untextured},
+        FailureRow{"NegativeShiftRoundsToZero",
+                   [](TileTable&, PreviewInput& in) { in.shiftText = "-3"; },
+                   {4},
+                   Origin::Untextured},
+        FailureRow{"ScaleWithoutMultipleUpTo32",
+                   [](TileTable&, PreviewInput& in) {
+                       in.shiftText = "4.6"; // 2^4.6 rounds to 24
+                       in.zoom = 25;
+                   },
+                   {4},
+                   Origin::Untextured},
+        FailureRow{"EmptyLodFracSkipsDetailPass",
+                   [](TileTable&, PreviewInput& in) { in.lodFracText = " "; },
+                   {8},
+                   Origin::Untextured},
+        FailureRow{"EmptyLodFracUnreadByLevelPass",
+                   [](TileTable& tiles, PreviewInput& in) {
+                       NoDetail(tiles, in);
+                       in.lodFracText = "";
+                   },
+                   {},
+                   Origin::Textured},
+        FailureRow{"ZoomZero", [](TileTable&, PreviewInput& in) { in.zoom = 0; }, {3}, Origin::Untextured},
+        FailureRow{"Zoom33", [](TileTable&, PreviewInput& in) { in.zoom = 33; }, {3}, Origin::Untextured},
+        FailureRow{"Shift5Zoom32TilePos7",
+                   [](TileTable&, PreviewInput& in) {
+                       in.shiftText = "5";
+                       in.zoom = 32;
+                       in.tilePos = 7.0f;
+                   },
+                   {3},
+                   Origin::Untextured},
+        FailureRow{"NegativeTilePos",
+                   [](TileTable&, PreviewInput& in) { in.tilePos = -0.5f; },
+                   {3},
+                   Origin::Untextured},
+        FailureRow{"NanTilePos",
+                   [](TileTable&, PreviewInput& in) { in.tilePos = std::numeric_limits<float>::quiet_NaN(); },
+                   {3},
+                   Origin::Untextured},
+        FailureRow{"DetailFlagTwo",
+                   [](TileTable&, PreviewInput& in) { in.detailFlag = 2; },
+                   {3},
+                   Origin::Untextured},
+        FailureRow{"AllRecordsEmpty",
+                   [](TileTable& tiles, PreviewInput&) { tiles = TileTable{}; },
+                   {3, 3, 8},
+                   Origin::Untextured},
+        FailureRow{"DetailGridSmallerThanMap",
+                   [](TileTable& tiles, PreviewInput&) { tiles[0].Pixels = PixelGrid(8, 8); },
+                   {8},
+                   Origin::Untextured},
+        FailureRow{"DetailWithoutSize",
+                   [](TileTable& tiles, PreviewInput&) { tiles[0].Width = 0; },
+                   {8},
+                   Origin::Untextured},
+        FailureRow{"BaseGridShorterThanBase",
+                   [](TileTable& tiles, PreviewInput&) { tiles[1].Pixels = PixelGrid(3, 64); },
+                   {8},
+                   Origin::Textured},
+        FailureRow{"LevelGridSmallerDrawsWhatItHas",
+                   [](TileTable& tiles, PreviewInput& in) {
+                       NoDetail(tiles, in);
+                       tiles[0].Pixels = StartupTable()[1].Pixels;
+                       tiles[0].Width = tiles[0].Height = 100;
+                   },
+                   {8},
+                   Origin::Textured},
+        FailureRow{"NextGridTooSmallToBlend",
+                   [](TileTable& tiles, PreviewInput& in) {
+                       NoDetail(tiles, in);
+                       tiles[1] = MakeLevel(
+                           32, 32,
+                           [](int, int) {
+                               return Rgb{1, 1, 1};
+                           },
+                           4, 4);
+                       in.tilePos = 0.5f;
+                   },
+                   {8},
+                   Origin::Textured},
+        FailureRow{"HugeLevelRecords",
+                   [](TileTable& tiles, PreviewInput& in) {
+                       NoDetail(tiles, in);
+                       tiles[0].Width = tiles[0].Height = std::numeric_limits<std::int32_t>::max();
+                       in.zoom = 32;
+                   },
+                   {8},
+                   Origin::Textured}),
+    vellora::test::RowName());
 
 TEST(Failures, SmallGridLeavesUnreadTexelsToTheBackground) {
     TileTable t;

@@ -60,7 +60,7 @@ class FakeHost : public LoadHost {
     FakeHost() {
         state.tiles[0].Pixels = PixelGrid(16, 16);
         state.tiles[1].Pixels = PixelGrid(64, 64);
-        for (auto& byte : state.tiles[1].Pixels.rgba)
+        for (auto& byte : state.tiles[1].Pixels.bytes())
             byte = 255;
         state.bitmapLoaded = true;
         recalculate();
@@ -193,13 +193,14 @@ BmpSpec Picture(int width, int height, int bitCount = 32) {
 
 // Red channel of a grid pixel, or -1 outside the grid.
 int RedAt(const TileLevel& t, int row, int col) {
-    if (row >= t.Pixels.rows || col >= t.Pixels.cols)
+    if (row >= t.Pixels.rows() || col >= t.Pixels.cols())
         return -1;
     return t.Pixels.at(row, col)[0];
 }
 
 bool IsReset(const TileLevel& t) {
-    return t.Pixels.rows == 1 && t.Pixels.cols == 1 && t.Pixels.at(0, 0)[0] == 0 && t.Pixels.at(0, 0)[1] == 0;
+    return t.Pixels.rows() == 1 && t.Pixels.cols() == 1 && t.Pixels.at(0, 0)[0] == 0 &&
+           t.Pixels.at(0, 0)[1] == 0;
 }
 
 } // namespace
@@ -258,7 +259,7 @@ class TestLoadSequence : public QObject {
         QVERIFY(host.scripted.fileRequests.isEmpty());
         for (int i = 0; i < kLevelCount; ++i) {
             QCOMPARE(host.state.tiles[i].Width, before[i].Width);
-            QVERIFY(host.state.tiles[i].Pixels.rgba == before[i].Pixels.rgba);
+            QVERIFY(host.state.tiles[i].Pixels.rgba() == before[i].Pixels.rgba());
         }
         QCOMPARE(host.settings.width, settingsBefore.width);
         QVERIFY(host.state.bitmapLoaded);
@@ -290,8 +291,8 @@ class TestLoadSequence : public QObject {
         QVERIFY(host.settings.detailEnabled);
 
         const TileLevel& d = host.state.tiles[0];
-        QCOMPARE(d.Pixels.rows, 16);
-        QCOMPARE(d.Pixels.cols, 16);
+        QCOMPARE(d.Pixels.rows(), 16);
+        QCOMPARE(d.Pixels.cols(), 16);
         QCOMPARE(RedAt(d, 15, 15), 0xC8);
         QCOMPARE(host.settings.detailWidth, std::string("16"));
         QCOMPARE(host.settings.detailHeight, std::string("16"));
@@ -299,7 +300,7 @@ class TestLoadSequence : public QObject {
         QVERIFY(!host.sizeEnabled[SizeBox::DetailHeight]);
 
         const TileLevel& b = host.state.tiles[1];
-        QCOMPARE(b.Pixels.rows, 64);
+        QCOMPARE(b.Pixels.rows(), 64);
         QCOMPARE(RedAt(b, 63, 0), 63); // the base, not the detail map
         QCOMPARE(host.sliderTile, 10);
         // Control changes during the load only queued work; one count and
@@ -320,7 +321,7 @@ class TestLoadSequence : public QObject {
         QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
 
         QCOMPARE(host.fileTitles(), QStringList({kBaseTitle}));
-        QCOMPARE(host.state.tiles[1].Pixels.rows, 32);
+        QCOMPARE(host.state.tiles[1].Pixels.rows(), 32);
         QCOMPARE(RedAt(host.state.tiles[1], 31, 0), 31);
         QVERIFY(IsReset(host.state.tiles[0]));   // the start-up detail picture is gone
         QCOMPARE(host.state.tiles[0].Width, 16); // but its size still comes from the boxes
@@ -387,8 +388,8 @@ class TestLoadSequence : public QObject {
         host.scripted.fileAnswers = {write("b24.bmp", Picture(64, 32, 24))};
         QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
         const TileLevel& b = host.state.tiles[0];
-        QCOMPARE(b.Pixels.rows, 32);
-        QCOMPARE(b.Pixels.cols, 64);
+        QCOMPARE(b.Pixels.rows(), 32);
+        QCOMPARE(b.Pixels.cols(), 64);
         const std::uint8_t* px = b.Pixels.at(31, 5);
         QCOMPARE(int(px[0]), 31);
         QCOMPARE(int(px[1]), 5);
@@ -495,7 +496,7 @@ class TestLoadSequence : public QObject {
         // A cancel must not take the detail file again as the base.
         QCOMPARE(host.scripted.fileRequests.size(), withDetail ? 2 : 1);
         QVERIFY(IsReset(host.state.tiles[1]));
-        QCOMPARE(host.state.tiles[0].Pixels.rows, withDetail ? 8 : 1);
+        QCOMPARE(host.state.tiles[0].Pixels.rows(), withDetail ? 8 : 1);
         QVERIFY(!host.state.bitmapLoaded);
         QVERIFY(host.previewCleared);
         QVERIFY(host.sizeEnabled[SizeBox::Width]);
@@ -521,8 +522,8 @@ class TestLoadSequence : public QObject {
         QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
         QVERIFY(!host.state.noAutoTiles);
         QCOMPARE(host.generatedWithNoAutoTiles, std::vector<bool>({false}));
-        QVERIFY(host.state.tiles[2].Pixels.rows >= 32);
-        QVERIFY(host.state.tiles[2].Pixels.cols >= 32);
+        QVERIFY(host.state.tiles[2].Pixels.rows() >= 32);
+        QVERIFY(host.state.tiles[2].Pixels.cols() >= 32);
     }
 
     void brokenBaseIsRefused_data() {
@@ -602,7 +603,7 @@ class TestLoadSequence : public QObject {
         QVERIFY(IsReset(host.state.tiles[0]));
         QCOMPARE(host.settings.detailWidth, std::string("16"));
         QVERIFY(host.sizeEnabled[SizeBox::DetailWidth]); // untouched: no detail file was read
-        QCOMPARE(host.state.tiles[1].Pixels.rows, 16);
+        QCOMPARE(host.state.tiles[1].Pixels.rows(), 16);
         QCOMPARE(host.settings.width, std::string("32"));
     }
 

@@ -434,7 +434,7 @@ void TestMainWindow::detailToggleYesThenNoQuestion() {
     QCOMPARE(f.shownTotal(), 2808L);
     QCOMPARE(f.get<QLineEdit>("txtLevels")->text(), QStringLiteral("6"));
     for (const TileLevel& t : f.window->coreState().tiles)
-        QVERIFY(t.Pixels.rows <= 1 && t.Pixels.cols <= 1);
+        QVERIFY(t.Pixels.rows() <= 1 && t.Pixels.cols() <= 1);
 
     // The pictures are gone: ticking it again asks nothing.
     detail->click();
@@ -448,7 +448,7 @@ void TestMainWindow::detailToggleYesThenNoQuestion() {
 
 void TestMainWindow::detailToggleNoRestores() {
     WindowFixture f;
-    const std::vector<std::uint8_t> before = f.window->coreState().tiles[1].Pixels.rgba;
+    const std::vector<std::uint8_t> before = f.window->coreState().tiles[1].Pixels.rgba();
     QVERIFY(!before.empty());
     auto* detail = f.get<QCheckBox>("chkDetailEnabled");
     f.dialogs.messageAnswers = {MsgResult::No};
@@ -457,7 +457,7 @@ void TestMainWindow::detailToggleNoRestores() {
     QVERIFY(detail->isChecked());
     QVERIFY(!f.get<QGroupBox>("fraDetailProps")->isHidden());
     QVERIFY(f.window->coreState().bitmapLoaded);
-    QCOMPARE(f.window->coreState().tiles[1].Pixels.rgba, before);
+    QCOMPARE(f.window->coreState().tiles[1].Pixels.rgba(), before);
     QCOMPARE(f.shownTotal(), 2936L);
     QVERIFY(!f.get<QLineEdit>("txtDWidth")->isEnabled());
     QVERIFY(!f.window->isRecalculating());

@@ -228,7 +228,7 @@ void TestMainWindowLoad::refusedBaseFile() {
     QVERIFY(!f.window->coreState().bitmapLoaded);
     QVERIFY(f.surface()->isClear());
     QVERIFY(f.get<QLineEdit>("txtWidth")->isEnabled());
-    QCOMPARE(f.tiles()[1].Pixels.rows, 1);
+    QCOMPARE(f.tiles()[1].Pixels.rows(), 1);
 
     f.get<QLineEdit>("txtHeight")->setText(QStringLiteral("16"));
     QVERIFY(f.countsLikeTheCore());
@@ -245,7 +245,7 @@ void TestMainWindowLoad::tileQuestionLeftAloneGenerates() {
     f.dialogs.fileAnswers = {path};
     f.get<QPushButton>("cmdBrowse")->click();
     QVERIFY(f.window->coreState().noAutoTiles);
-    QCOMPARE(f.tiles()[2].Pixels.rows, 1);
+    QCOMPARE(f.tiles()[2].Pixels.rows(), 1);
 
     // ... then one where the question is left to time out. The box answers
     // with its default button, Yes, after its 4 seconds.
@@ -268,8 +268,8 @@ void TestMainWindowLoad::tileQuestionLeftAloneGenerates() {
     QVERIFY(f.window->lastResult().count.maxIndex >= 3);
     for (int level = 2; level <= f.window->lastResult().count.maxIndex; ++level) {
         const auto i = static_cast<std::size_t>(level);
-        QVERIFY(f.tiles()[i].Pixels.rows > 1);
-        QCOMPARE(f.tiles()[i].Pixels.rgba, expected[i].Pixels.rgba);
+        QVERIFY(f.tiles()[i].Pixels.rows() > 1);
+        QCOMPARE(f.tiles()[i].Pixels.rgba(), expected[i].Pixels.rgba());
     }
 }
 
@@ -309,8 +309,8 @@ void TestMainWindowLoad::detailToggleAfterLoad() {
         QVERIFY(!detail->isChecked());
         QVERIFY(!f.window->coreState().bitmapLoaded);
         for (const TileLevel& level : f.tiles()) {
-            QCOMPARE(level.Pixels.rows, 1);
-            QCOMPARE(level.Pixels.cols, 1);
+            QCOMPARE(level.Pixels.rows(), 1);
+            QCOMPARE(level.Pixels.cols(), 1);
         }
         QVERIFY(!tile->isEnabled());
         QVERIFY(!zoom->isEnabled());
@@ -322,7 +322,7 @@ void TestMainWindowLoad::detailToggleAfterLoad() {
         QVERIFY(f.window->coreState().bitmapLoaded);
         for (std::size_t i = 0; i < before.size(); ++i) {
             QCOMPARE(f.tiles()[i].Width, before[i].Width);
-            QCOMPARE(f.tiles()[i].Pixels.rgba, before[i].Pixels.rgba);
+            QCOMPARE(f.tiles()[i].Pixels.rgba(), before[i].Pixels.rgba());
         }
         QVERIFY(tile->isEnabled());
         QVERIFY(zoom->isEnabled());

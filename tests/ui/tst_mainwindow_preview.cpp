@@ -308,15 +308,15 @@ void TestMainWindowPreview::clickThatReplacesPicturesWaitsForThePass() {
     // pass, it stops the pass and runs after it.
     int generatedDuringPass = -1;
     QTimer::singleShot(0, w.window.get(), [&] {
-        const std::vector<std::uint8_t> before = w.tiles()[2].Pixels.rgba;
+        const std::vector<std::uint8_t> before = w.tiles()[2].Pixels.rgba();
         w.get<QCheckBox>("chkUse2x2")->click();
-        generatedDuringPass = before != w.tiles()[2].Pixels.rgba ? 1 : 0;
+        generatedDuringPass = before != w.tiles()[2].Pixels.rgba() ? 1 : 0;
     });
-    const std::vector<std::uint8_t> weighted = w.tiles()[2].Pixels.rgba;
+    const std::vector<std::uint8_t> weighted = w.tiles()[2].Pixels.rgba();
     w.get<QScrollBar>("sliderTile")->setValue(15);
     QCOMPARE(generatedDuringPass, 0);
     QCOMPARE(w.driver()->passesCancelled(), 1);
-    QTRY_VERIFY(w.tiles()[2].Pixels.rgba != weighted);
+    QTRY_VERIFY(w.tiles()[2].Pixels.rgba() != weighted);
     QVERIFY(!w.window->isRecalculating());
     // The redraw that follows the regeneration shows the same position.
     QTRY_COMPARE(w.driver()->lastPlan().tileIndex, 1);
