@@ -5,6 +5,7 @@
 #include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
 #include "core/calc.h"
+#include "core/detailmap.h"
 #include "preview/renderer.h"
 
 #include <cstdlib>
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int detailFlag = settings.detailEnabled ? 1 : 0;
 
     CoreState state;
-    ResetForLoad(state);
+    ResetPictures(state.tiles);
     const LoadStepResult r = LoadBytesInto({data, size}, LoadRole::Base, state, detailFlag);
     if (!r.ok)
         return 0;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "loadstep.h"
 
-#include "core/detailmap.h"
 #include "core/inputrules.h"
 #include "core/numeric.h"
 
@@ -82,10 +81,6 @@ void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings) 
     case LoadRole::Tile:
         break;
     }
-}
-
-void ResetForLoad(CoreState& state) {
-    ResetPictures(state.tiles);
 }
 
 } // namespace vellora

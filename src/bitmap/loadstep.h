@@ -43,7 +43,4 @@ LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role,
 // boxes and format options of the window take it.
 void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings);
 
-// A freshly started window right before a load: every level record empty.
-void ResetForLoad(CoreState& state);
-
 } // namespace vellora

@@ -11,6 +11,7 @@
 #include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
 #include "core/calc.h"
+#include "core/detailmap.h"
 #include "core/numeric.h"
 #include "core/tmemmap.h"
 #include "preview/renderer.h"
@@ -298,7 +299,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     Settings s;
     s.detailEnabled = o.detail.has_value();
     CoreState state;
-    ResetForLoad(state);
+    ResetPictures(state.tiles);
     const int detailFlag = s.detailEnabled ? 1 : 0;
     std::vector<std::string> messages;
 

@@ -7,8 +7,6 @@
 #include "rowkernels.h"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The one step every front end uses to take a file into the state.
 #include "bitmap/loadstep.h"
+#include "core/detailmap.h"
 
 #include "bmpdesc.h"
 #include "namedrows.h"
@@ -40,7 +41,7 @@ class LoadStep : public ::testing::TestWithParam<StepRow> {};
 TEST_P(LoadStep, WhatAFileBringsToTheSettings) {
     const StepRow& row = GetParam();
     CoreState state;
-    ResetForLoad(state);
+    ResetPictures(state.tiles);
     const LoadStepResult r = LoadBytesInto(Picture(row.width, row.height, row.bits), row.role, state, 1);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(state.bitmapLoaded);
@@ -76,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LoadStep, ARefusedFileLeavesTheLevelAsItWas) {
     CoreState state;
-    ResetForLoad(state);
+    ResetPictures(state.tiles);
     state.tiles[0].Width = 12;
     const std::vector<std::uint8_t> junk = {'B', 'M', 1, 2, 3};
     const LoadStepResult r = LoadBytesInto(junk, LoadRole::Base, state, 0);
