@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace vellora;
     TileLevel level;
     level.Width = -7;
-    const BmpReadResult r = ReadBmp({data, size}, level);
+    const PictureReadResult r = ReadBmp({data, size}, level);
     if (!r.ok) {
         if (r.error.empty() || level.Width != -7 || !level.Pixels.rgba().empty())
             std::abort();

@@ -45,7 +45,7 @@ void BM_DecodeBmp24(benchmark::State& state) {
     const auto bytes = Bmp24();
     TileLevel level;
     for (auto _ : state) {
-        const BmpReadResult r = ReadBmp(bytes, level);
+        const PictureReadResult r = ReadBmp(bytes, level);
         benchmark::DoNotOptimize(r.ok);
         benchmark::DoNotOptimize(level.Pixels.rgba().data());
     }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "bmpreader.h"
 
+#include "picturefile.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -51,7 +51,7 @@ class ByteSource {
 };
 
 constexpr std::uint64_t kFileHeaderSize = 14;
-constexpr std::int32_t kMaxSide = 16384;
+constexpr std::int32_t kMaxSide = kMaxPictureSide;
 
 struct Header {
     std::uint32_t offBits = 0;
@@ -166,7 +166,7 @@ void ConvertRow(const std::uint8_t* raw, int bitCount, int width, const Palette&
     }
 }
 
-BmpReadResult Refuse(BmpReadResult r, std::string message) {
+PictureReadResult Refuse(PictureReadResult r, std::string message) {
     r.ok = false;
     r.error = std::move(message);
     return r;
@@ -174,9 +174,9 @@ BmpReadResult Refuse(BmpReadResult r, std::string message) {
 
 } // namespace
 
-BmpReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level) {
+PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level) {
     const ByteSource in(bytes);
-    BmpReadResult result;
+    PictureReadResult result;
     Header h;
     if (!ReadHeader(in, h))
         return Refuse(result, kUnknownBmpType);
@@ -186,12 +186,16 @@ BmpReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level) {
     // are refused before negating, so the negation cannot overflow.
     const bool topDown = h.height < 0;
     const std::int32_t height = topDown ? (h.height < -kMaxSide ? kMaxSide + 1 : -h.height) : h.height;
-    result.info = BmpInfo{h.width, height, h.bitCount, h.size, topDown};
+    result.info = PictureInfo{FileType::Bmp, h.width, height, h.bitCount, h.size, topDown};
 
     if (h.width <= 0 || height == 0)
         return Refuse(result, "Invalid bmp size: width and height must be above 0");
     if (h.width > kMaxSide || height > kMaxSide)
         return Refuse(result, "Bmp too large: at most 16384 x 16384 pixels are supported");
+    const std::int64_t pixels = static_cast<std::int64_t>(h.width) * height;
+    if (pixels > kMaxPicturePixels)
+        return Refuse(result, "Bmp too large: at most 16777216 pixels are supported, the file claims " +
+                                  std::to_string(pixels));
 
     // A damaged header can claim far more rows than the file holds. Short
     // files are still read (the missing rows come out black), but a claim
@@ -246,39 +250,14 @@ BmpReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level) {
     return result;
 }
 
-BmpReadResult ReadBmpFile(const std::string& path, TileLevel& level) {
-    auto cannot = [&](const char* what) {
-        BmpReadResult r;
-        r.error = std::string(what) + path;
+PictureReadResult ReadBmpFile(const std::string& path, TileLevel& level) {
+    const FileBytes file = ReadWholeFile(path);
+    if (!file.ok) {
+        PictureReadResult r;
+        r.error = file.error;
         return r;
-    };
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        // A missing file counts as empty, which no header fits.
-        return ReadBmp({}, level);
     }
-    // Folders and devices report no usable length; only plain files are read.
-    if (ec || !std::filesystem::is_regular_file(status))
-        return cannot("Cannot read the file ");
-    const std::uintmax_t length = std::filesystem::file_size(path, ec);
-    // The largest picture the reader accepts needs 1 GiB of rows; anything
-    // far beyond that is not a picture it could use.
-    constexpr std::uintmax_t kMaxFile = std::uintmax_t{3} << 29;
-    if (ec || length > kMaxFile)
-        return cannot("File too large to be read: ");
-
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-    {
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
-            return cannot("Cannot open the file ");
-        file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        // A file that shrank meanwhile keeps zeros where its data ended.
-        if (file.bad())
-            return cannot("Cannot read the file ");
-    } // closed here, before any decoding
-    return ReadBmp(bytes, level);
+    return ReadBmp(file.bytes, level);
 }
 
 std::optional<Format> BaseFormatForBitCount(int bitCount) {

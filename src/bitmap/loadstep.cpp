@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "loadstep.h"
 
+#include "bmpreader.h"
+#include "picturefile.h"
+#include "pngreader.h"
+
 #include "core/inputrules.h"
 #include "core/numeric.h"
 
@@ -18,14 +22,15 @@ std::string BoxText(std::int32_t size, DimensionRule rule) {
 
 // Reads with read (a file or bytes) into the level, then works out what the
 // file brings to the settings.
-template <class Read> LoadStepResult LoadInto(Read read, LoadRole role, CoreState& state, int level) {
+template <class Read>
+LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, CoreState& state, int level) {
     LoadStepResult result;
     if (level < 0 || level >= kLevelCount) {
         result.error = "No level record " + DecimalText(level);
         return result;
     }
     TileLevel& target = state.tiles[static_cast<std::size_t>(level)];
-    const BmpReadResult r = read(target);
+    const PictureReadResult r = read(target);
     if (!r.ok) {
         result.error = r.error.empty() ? kUnknownBmpType : r.error;
         return result;
@@ -37,10 +42,23 @@ template <class Read> LoadStepResult LoadInto(Read read, LoadRole role, CoreStat
     const bool detail = role == LoadRole::Detail;
     file.widthText = BoxText(target.Width, detail ? kDetailWidthRule : kWidthRule);
     file.heightText = BoxText(target.Height, detail ? kDetailHeightRule : kHeightRule);
+    file.kind = kind;
     if (role == LoadRole::Base) {
-        file.format = BaseFormatForBitCount(r.info.bitCount);
-        if (r.info.bitCount == 24)
-            file.messages.emplace_back(kGreyscaleMessage);
+        state.baseKind = kind;
+        // The name states what the game stores, so it needs no question.
+        if (kind) {
+            file.format = RowOf(*kind);
+        } else if (r.info.fileType == FileType::Png) {
+            file.format = BaseFormatForPng(r.info.colourType, r.info.bitDepth);
+            if (PngAsksGreyscale(r.info.colourType))
+                file.messages.emplace_back(kGreyscaleMessage);
+        } else {
+            file.format = BaseFormatForBitCount(r.info.bitCount);
+            if (r.info.bitCount == 24)
+                file.messages.emplace_back(kGreyscaleMessage);
+        }
+    } else if (role == LoadRole::Detail) {
+        state.detailKind = kind;
     }
     return result;
 }
@@ -51,19 +69,20 @@ LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& s
     return LoadInto(
         [&path](TileLevel& target) {
             try {
-                return ReadBmpFile(path, target);
+                return ReadPictureFile(path, target);
             } catch (const std::bad_alloc&) {
-                BmpReadResult r;
+                PictureReadResult r;
                 r.error = "Not enough memory to load the bitmap " + path;
                 return r;
             }
         },
-        role, state, level);
+        KindFromFileName(path), role, state, level);
 }
 
 LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role, CoreState& state,
                              int level) {
-    return LoadInto([bytes](TileLevel& target) { return ReadBmp(bytes, target); }, role, state, level);
+    return LoadInto([bytes](TileLevel& target) { return ReadPicture(bytes, false, target); }, std::nullopt,
+                    role, state, level);
 }
 
 void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings) {

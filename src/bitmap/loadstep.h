@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "bmpreader.h"
+#include "picture.h"
 
 #include "core/calc.h"
 #include "core/formats.h"
@@ -18,8 +18,9 @@ namespace vellora {
 // the window writes these into its controls, the command line and the
 // fuzzer into a Settings value.
 struct LoadedFile {
-    BmpInfo info;
+    PictureInfo info;
     std::optional<Format> format;      // the base format it selects; none keeps the format
+    std::optional<Kind> kind;          // the exact kind its name gives
     std::vector<std::string> messages; // shown once it is read, in order
     std::string widthText;             // the size boxes' texts after their rule
     std::string heightText;

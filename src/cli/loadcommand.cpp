@@ -10,6 +10,8 @@
 #include "bitmap/bmpreader.h"
 #include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
+#include "bitmap/outputfiles.h"
+#include "bitmap/pngwriter.h"
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
@@ -17,7 +19,6 @@
 #include "preview/renderer.h"
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <random>
 
@@ -37,6 +38,8 @@ struct LoadOptions {
     std::optional<Format> format;
     bool json = false;
     std::optional<std::string> dumpDir;
+    bool dumpPng = false;
+    std::string firstDumpOption; // --dump-format given without --dump-levels
     std::optional<std::string> mapPng;
     std::optional<std::string> previewPng;
     PreviewInput preview;
@@ -52,7 +55,7 @@ std::vector<std::string> SplitList(std::string_view option, const std::string& t
         const std::size_t comma = text.find(',', start);
         std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         if (item.empty())
-            Reject(option, text, "a comma-separated list of BMP files, none empty");
+            Reject(option, text, "a comma-separated list of BMP or PNG files, none empty");
         items.push_back(std::move(item));
         if (comma == std::string::npos)
             return items;
@@ -74,19 +77,20 @@ std::uint32_t RequireSeed(std::string_view option, const std::string& v) {
 
 LoadOptions ParseLoad(const std::vector<std::string>& args) {
     LoadOptions o;
-    std::optional<std::string> base, detail, detailFormat, tiles, filter, levels, format, dump, map, preview,
-        tilePos, zoom, shift, lodfrac, view, seed;
-    CommandLine cl("load",
-                   "BASE.bmp, --detail, --detail-format, --tiles, --filter, --levels, --format, --json, "
-                   "--dump-levels, --map, --preview, --tile-pos, --zoom, --shift, --lodfrac, --view, --seed");
+    std::optional<std::string> base, detail, detailFormat, tiles, filter, levels, format, dump, dumpFormat,
+        map, preview, tilePos, zoom, shift, lodfrac, view, seed;
+    CommandLine cl("load", "BASE, --detail, --detail-format, --tiles, --filter, --levels, --format, --json, "
+                           "--dump-levels, --dump-format, --map, --preview, --tile-pos, --zoom, --shift, "
+                           "--lodfrac, --view, --seed");
     cl.positional(base);
-    cl.value("--detail", detail, "a BMP file");
+    cl.value("--detail", detail, "a BMP or PNG file");
     cl.value("--detail-format", detailFormat, std::string(kFormatsAllowed));
-    cl.value("--tiles", tiles, "A.bmp,B.bmp,...");
+    cl.value("--tiles", tiles, "A.png,B.bmp,...");
     cl.value("--filter", filter, "3x3 or 2x2");
     cl.value("--levels", levels, std::string(kLevelsAllowed));
     cl.value("--format", format, std::string(kFormatsAllowed));
     cl.value("--dump-levels", dump, "a directory");
+    cl.value("--dump-format", dumpFormat, "pam or png");
     cl.value("--map", map, "a PNG file to write");
     cl.value("--preview", preview, "a PNG file to write");
     cl.value("--tile-pos", tilePos, "0 to 7");
@@ -125,6 +129,11 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
             o.format = RequireFormat(opt, *format);
         } else if (opt == "--dump-levels") {
             o.dumpDir = *dump;
+        } else if (opt == "--dump-format") {
+            if (*dumpFormat != "pam" && *dumpFormat != "png")
+                Reject(opt, *dumpFormat, "pam or png");
+            o.dumpPng = *dumpFormat == "png";
+            o.firstDumpOption = opt;
         } else if (opt == "--map") {
             o.mapPng = *map;
         } else if (opt == "--preview") {
@@ -159,10 +168,12 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     }
     if (!base)
         throw UsageError(
-            "vellora-cli load: missing BASE.bmp (allowed: one BMP file before or among the options)");
+            "vellora-cli load: missing BASE (allowed: one BMP or PNG file before or among the options)");
     o.base = *base;
     if (o.detailFormat && !o.detail)
-        Reject("--detail-format", "without --detail", "only together with --detail FILE.bmp");
+        Reject("--detail-format", "without --detail", "only together with --detail FILE");
+    if (!o.dumpDir && !o.firstDumpOption.empty())
+        Reject(o.firstDumpOption, "without --dump-levels", "only together with --dump-levels DIR");
     if (!o.previewPng && !o.firstPreviewOption.empty())
         Reject(o.firstPreviewOption, "without --preview", "only together with --preview OUT.png");
     const std::size_t maxTiles = o.detail ? 6 : 7;
@@ -195,25 +206,21 @@ LoadedFile LoadInto(const std::string& path, LoadRole role, CoreState& state, in
     return r.file;
 }
 
-void WritePam(const std::string& path, const TileLevel& level) {
+std::vector<std::uint8_t> PamBytes(const TileLevel& level) {
     const int w = std::max(level.Width, 0), h = std::max(level.Height, 0);
-    std::string data = "P7\nWIDTH " + std::to_string(w) + "\nHEIGHT " + std::to_string(h) +
-                       "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
-    const std::size_t headerSize = data.size();
-    data.resize(headerSize + static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4u, '\0');
+    const std::string header = "P7\nWIDTH " + std::to_string(w) + "\nHEIGHT " + std::to_string(h) +
+                               "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    std::vector<std::uint8_t> data(header.begin(), header.end());
+    data.resize(header.size() + static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4u, 0);
     const PixelGrid& g = level.Pixels;
-    std::size_t at = headerSize;
-    for (int r = 0; r < h; ++r) {
-        for (int c = 0; c < w; ++c, at += 4) {
-            // A tile file smaller than its level leaves the rest black and clear.
-            if (r < g.rows() && c < g.cols()) {
-                const std::uint8_t* p = g.at(r, c);
-                data.replace(at, 4, reinterpret_cast<const char*>(p), 4);
-            }
-        }
-    }
-    if (!WriteBinaryFile(path, std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size())))
-        throw UsageError("vellora-cli load: " + path + ": cannot write the file");
+    // A tile file smaller than its level leaves the rest black and clear.
+    const int cols = std::min(w, g.cols());
+    for (int r = 0; r < std::min(h, g.rows()); ++r)
+        std::copy_n(g.at(r, 0), static_cast<std::size_t>(cols) * 4u,
+                    data.begin() +
+                        static_cast<std::ptrdiff_t>(header.size() + static_cast<std::size_t>(r) *
+                                                                        static_cast<std::size_t>(w) * 4u));
+    return data;
 }
 
 int Px(double twips) {
@@ -281,11 +288,6 @@ RgbImage DrawTmemMap(const TmemMap& map) {
     return img;
 }
 
-void WritePng(const std::string& path, const RgbImage& img) {
-    if (!WriteBinaryFile(path, EncodePng(img)))
-        throw UsageError("vellora-cli load: " + path + ": cannot write the file");
-}
-
 } // namespace
 
 int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -332,21 +334,25 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         };
     }
     CountReport rep = RunCount(spec, {}, state.tiles, regenerate, std::move(messages));
-    rep.bitmap = BitmapFacts{base.info.width, base.info.height, base.info.bitCount, base.info.headerSize};
+    rep.bitmap = BitmapFacts{base.info};
 
+    // Everything is drawn first and written at the end, all or nothing.
+    OutputFiles outputs;
     if (o.dumpDir) {
-        std::error_code ec;
-        std::filesystem::create_directories(*o.dumpDir, ec);
-        if (ec)
-            throw UsageError("vellora-cli load: " + *o.dumpDir + ": cannot create the directory (" +
-                             ec.message() + ")");
-        for (int i = 0; i <= rep.count.maxIndex; ++i)
-            WritePam((std::filesystem::path(*o.dumpDir) / ("level-" + std::to_string(i) + ".pam")).string(),
-                     state.tiles[i]);
+        outputs.addFolder(*o.dumpDir);
+        const char* extension = o.dumpPng ? ".png" : ".pam";
+        for (int i = 0; i <= rep.count.maxIndex; ++i) {
+            const std::string path =
+                (std::filesystem::path(*o.dumpDir) / ("level-" + std::to_string(i) + extension)).string();
+            outputs.add(path, o.dumpPng ? EncodeLevelPng(state.tiles[i]) : PamBytes(state.tiles[i]));
+        }
     }
     if (o.mapPng)
-        WritePng(*o.mapPng, DrawTmemMap(rep.count.tmemMap));
+        outputs.add(*o.mapPng, EncodePng(DrawTmemMap(rep.count.tmemMap)));
     if (o.previewPng) {
+        // Checked before the picture is drawn, which can take a while.
+        if (auto problem = outputs.check())
+            throw UsageError("vellora-cli load: " + *problem);
         std::mt19937 engine(o.seed);
         PreviewRandom random = [&engine] { return static_cast<double>(engine()) / 4294967296.0; };
         PreviewInput input = o.preview;
@@ -359,8 +365,10 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         img.height = pr.viewH;
         img.rgb = pr.rgb;
         img.rgb.resize(static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height) * 3u, 0);
-        WritePng(*o.previewPng, img);
+        outputs.add(*o.previewPng, EncodePng(img));
     }
+    if (auto problem = outputs.write())
+        throw UsageError("vellora-cli load: " + *problem);
 
     if (o.json)
         WriteJson(ReportJson(rep), out);

@@ -10,8 +10,9 @@ namespace vellora::cli {
 int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 inline constexpr const char* kLoadUsage =
-    "vellora-cli load BASE.bmp [--detail FILE.bmp [--detail-format F]] [--tiles A.bmp,B.bmp,...] "
-    "[--filter 3x3|2x2] [--levels L] [--format F] [--json] [--dump-levels DIR] [--map OUT.png] "
+    "vellora-cli load BASE [--detail FILE [--detail-format F]] [--tiles A.png,B.bmp,...] "
+    "[--filter 3x3|2x2] [--levels L] [--format F] [--json] [--dump-levels DIR [--dump-format pam|png]] "
+    "[--map OUT.png] "
     "[--preview OUT.png [--tile-pos X] [--zoom Z] [--shift S] [--lodfrac F] [--view WxH] [--seed N]]\n";
 
 } // namespace vellora::cli

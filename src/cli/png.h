@@ -23,7 +23,4 @@ struct RgbImage {
 // A complete PNG file of the picture; empty when it cannot be encoded.
 std::vector<std::uint8_t> EncodePng(const RgbImage& image);
 
-// Writes bytes to path; false when the file cannot be written.
-bool WriteBinaryFile(const std::string& path, std::span<const std::uint8_t> bytes);
-
 } // namespace vellora::cli

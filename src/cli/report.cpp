@@ -93,11 +93,18 @@ nlohmann::ordered_json ReportJson(const CountReport& rep) {
     j["messages"] = rep.messages;
     j["tmem_map"] = MapString(c.tmemMap);
     if (rep.bitmap) {
-        const BitmapFacts& b = *rep.bitmap;
-        j["bitmap"] = {{"width", b.width},
-                       {"height", b.height},
-                       {"bit_count", b.bitCount},
-                       {"header_size", b.headerSize}};
+        const PictureInfo& b = rep.bitmap->info;
+        nlohmann::ordered_json bitmap = {{"file_type", b.fileType == FileType::Png ? "png" : "bmp"},
+                                         {"width", b.width},
+                                         {"height", b.height},
+                                         {"bit_count", b.bitCount}};
+        if (b.fileType == FileType::Png) {
+            bitmap["colour_type"] = b.colourType;
+            bitmap["bit_depth"] = b.bitDepth;
+        } else {
+            bitmap["header_size"] = b.headerSize;
+        }
+        j["bitmap"] = std::move(bitmap);
     }
     return j;
 }
@@ -126,9 +133,13 @@ void WriteJson(const nlohmann::ordered_json& doc, std::ostream& out) {
 void WriteText(const CountReport& rep, std::ostream& out) {
     const Count& c = rep.count;
     if (rep.bitmap) {
-        const BitmapFacts& b = *rep.bitmap;
-        out << "Bitmap: " << b.width << "x" << b.height << ", " << b.bitCount << " bits, " << b.headerSize
-            << "-byte header\n";
+        const PictureInfo& b = rep.bitmap->info;
+        if (b.fileType == FileType::Png)
+            out << "PNG: " << b.width << "x" << b.height << ", colour type " << b.colourType << ", "
+                << b.bitDepth << "-bit samples" << (b.alpha ? ", alpha" : "") << "\n";
+        else
+            out << "Bitmap: " << b.width << "x" << b.height << ", " << b.bitCount << " bits, " << b.headerSize
+                << "-byte header\n";
     }
     for (const std::string& m : rep.messages)
         out << "Message: " << OneLine(m) << "\n";

@@ -3,6 +3,8 @@
 
 #include "core/count.h"
 
+#include "bitmap/picture.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -15,10 +17,7 @@ namespace vellora::cli {
 
 // Header facts of a loaded base file.
 struct BitmapFacts {
-    int width = 0;
-    int height = 0;
-    int bitCount = 0;
-    std::uint32_t headerSize = 0;
+    PictureInfo info;
 };
 
 // Everything one count shows, gathered right after it ran.

@@ -36,6 +36,10 @@ struct CoreState {
     bool levelWarned = false;
     bool bitmapLoaded = false;
     bool noAutoTiles = false;
+    // The exact kinds the loaded files' names gave ("brick.ia16.png"); none
+    // leaves the row's own kind.
+    std::optional<Kind> baseKind;
+    std::optional<Kind> detailKind;
 };
 
 // Colours the count gives to boxes and labels. System colours are named so

@@ -3,6 +3,8 @@
 
 #include "numeric.h"
 
+#include <array>
+
 namespace vellora {
 
 int BitDepth(Format format) {
@@ -29,6 +31,57 @@ std::optional<Format> FormatAt(int index) {
     if (index < 0 || index >= kFormatCount)
         return std::nullopt;
     return kAllFormats[index];
+}
+
+namespace {
+
+struct KindRow {
+    Kind kind;
+    std::string_view name;
+    Format row;
+};
+
+constexpr std::array<KindRow, kKindCount> kKinds = {{
+    {Kind::RGBA32, "RGBA32", Format::Bits32},
+    {Kind::RGBA16, "RGBA16", Format::Bits16},
+    {Kind::IA16, "IA16", Format::Bits16},
+    {Kind::IA8, "IA8", Format::Bits8},
+    {Kind::IA4, "IA4", Format::Bits4},
+    {Kind::I8, "I8", Format::Bits8},
+    {Kind::I4, "I4", Format::Bits4},
+    {Kind::CI8, "CI8", Format::CI8},
+    {Kind::CI4, "CI4", Format::CI4},
+}};
+
+const KindRow& RowFor(Kind kind) {
+    return kKinds[static_cast<std::size_t>(kind)];
+}
+
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+Format RowOf(Kind kind) {
+    return RowFor(kind).row;
+}
+
+std::string_view KindName(Kind kind) {
+    return RowFor(kind).name;
+}
+
+std::optional<Kind> KindFromName(std::string_view name) {
+    for (const KindRow& k : kKinds) {
+        if (k.name.size() != name.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < name.size() && same; ++i)
+            same = Upper(name[i]) == k.name[i];
+        if (same)
+            return k.kind;
+    }
+    return std::nullopt;
 }
 
 bool IsAligned(std::int32_t width, std::int32_t bitDepth) {

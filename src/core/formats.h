@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace vellora {
 
@@ -29,6 +30,18 @@ inline int BitDepth(std::optional<Format> format) {
 inline bool IsCI(std::optional<Format> format) {
     return format && IsCI(*format);
 }
+
+// The exact kind a texture is stored in. Each belongs to one row of the
+// format table; the count only needs the row, but files and the hardware
+// keep the kind (an IA16 texture is not an RGBA16 one).
+enum class Kind : std::uint8_t { RGBA32, RGBA16, IA16, IA8, IA4, I8, I4, CI8, CI4 };
+inline constexpr int kKindCount = 9;
+
+Format RowOf(Kind kind);
+// "RGBA16", "CI4", ...
+std::string_view KindName(Kind kind);
+// A kind from its name in any case ("rgba16", "IA8"); none for anything else.
+std::optional<Kind> KindFromName(std::string_view name);
 
 // A width is aligned when it fills whole 64-bit words at that bit depth.
 bool IsAligned(std::int32_t width, std::int32_t bitDepth);

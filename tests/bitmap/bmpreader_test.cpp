@@ -153,7 +153,7 @@ TEST(BmpReaderTest, DecodesEachPixelLayout) {
         TileLevel level;
         level.LineWidth = 77;
         const auto bytes = BuildBmp(c.desc);
-        const BmpReadResult r = ReadBmp(bytes, level);
+        const PictureReadResult r = ReadBmp(bytes, level);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_TRUE(r.error.empty());
         EXPECT_EQ(level.Width, c.width);
@@ -184,8 +184,8 @@ std::vector<std::uint8_t> WithField(std::vector<std::uint8_t> bytes, std::size_t
 // A 1-bit 16384 x 16384 header padded with zeros to the given file size.
 std::vector<std::uint8_t> OneBitClaim(std::size_t fileSize) {
     auto bytes = BuildBmp(BmpDesc{.width = 2, .height = 2, .bitCount = 24, .rows = {{1, 2, 3}, {4, 5, 6}}});
-    bytes = WithField(bytes, 18, 16384, 4);
-    bytes = WithField(bytes, 22, 16384, 4);
+    bytes = WithField(bytes, 18, 4096, 4);
+    bytes = WithField(bytes, 22, 4096, 4);
     bytes = WithField(bytes, 28, 1, 2);
     bytes.resize(fileSize, 0);
     return bytes;
@@ -194,7 +194,7 @@ std::vector<std::uint8_t> OneBitClaim(std::size_t fileSize) {
 TEST(BmpReaderTest, RefusesBadHeadersAndSizes) {
     const auto base =
         BuildBmp(BmpDesc{.width = 2, .height = 2, .bitCount = 24, .rows = {{1, 2, 3}, {4, 5, 6}}});
-    const auto bigClaim = BuildBmp(BmpDesc{.width = 16384, .height = 16384, .bitCount = 24, .rows = {{1}}});
+    const auto bigClaim = BuildBmp(BmpDesc{.width = 4096, .height = 4096, .bitCount = 24, .rows = {{1}}});
     const std::vector<RefuseCase> cases = {
         {"EmptyFile", {}, "Unknown bmp type"},
         {"HeaderSize56", WithField(base, 14, 56, 4), "Unknown bmp type"},
@@ -212,8 +212,13 @@ TEST(BmpReaderTest, RefusesBadHeadersAndSizes) {
          "Bmp too large"},
         {"ClaimFarBeyondFile", bigClaim, "Bmp too large for its file"},
         {"UnknownDepthFarBeyondFile", WithField(bigClaim, 28, 1, 2), "Bmp too large for its file"},
-        // 3 MiB is plenty for 16384 x 16384 one-bit rows, but the grid would take 1 GiB.
-        {"OneBitGridFarBeyondFile", OneBitClaim(3u << 20), "Bmp too large for its file"},
+        // 256 KiB is plenty for 4096 x 4096 one-bit rows, but the grid would take 64 MiB.
+        {"OneBitGridFarBeyondFile", OneBitClaim(256u << 10), "Bmp too large for its file"},
+        // More pixels than any reader takes, refused whatever the file holds.
+        {"OnePixelRowAboveTheBound", WithField(bigClaim, 18, 4097, 4),
+         "Bmp too large: at most 16777216 pixels"},
+        {"ClaimOf16384Squared", WithField(WithField(bigClaim, 18, 16384, 4), 22, 16384, 4),
+         "Bmp too large: at most 16777216 pixels"},
     };
     for (const RefuseCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,7 +229,7 @@ TEST(BmpReaderTest, RefusesBadHeadersAndSizes) {
         level.BitDepth = 8;
         level.Pixels = PixelGrid(2, 3);
         level.Pixels.at(1, 2)[0] = 42;
-        const BmpReadResult r = ReadBmp(c.bytes, level);
+        const PictureReadResult r = ReadBmp(c.bytes, level);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.error.rfind(c.message, 0), 0u) << r.error;
         EXPECT_EQ(level.Width, 5);
@@ -242,7 +247,7 @@ TEST(BmpReaderTest, BoundaryOfTheSizeLimitsIsAccepted) {
     BmpDesc d{.width = 16384, .height = 1, .bitCount = 8, .palette = {kRed, kGreen}};
     d.rows = {std::vector<std::uint8_t>(16384, 1)};
     TileLevel level;
-    const BmpReadResult r = ReadBmp(BuildBmp(d), level);
+    const PictureReadResult r = ReadBmp(BuildBmp(d), level);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(Px(level, 0, 16383), (Rgba{0, 255, 0, 0}));
 
@@ -291,7 +296,7 @@ TEST(BmpReaderTest, ShortFilesReadAsZerosWithoutOverrun) {
         // A copy of exactly the cut size, so ASan sees any read past it.
         const std::vector<std::uint8_t> exact(c.bytes);
         TileLevel level;
-        const BmpReadResult r = ReadBmp(exact, level);
+        const PictureReadResult r = ReadBmp(exact, level);
         ASSERT_TRUE(r.ok) << r.error;
         ASSERT_EQ(level.Pixels.rows(), 3);
         for (const Expect& e : c.pixels)
@@ -306,7 +311,7 @@ TEST(BmpReaderTest, UndecodableBitCountGivesBlackGridWithoutMessage) {
         d.rows = {std::vector<std::uint8_t>(8, 0xFF), std::vector<std::uint8_t>(8, 0xFF),
                   std::vector<std::uint8_t>(8, 0xFF)};
         TileLevel level;
-        const BmpReadResult r = ReadBmp(BuildBmp(d), level);
+        const PictureReadResult r = ReadBmp(BuildBmp(d), level);
         ASSERT_TRUE(r.ok);
         EXPECT_TRUE(r.error.empty());
         EXPECT_EQ(level.BitDepth, bits);
@@ -358,7 +363,7 @@ TEST(BmpReaderTest, FileReaderOpensReadsAndRefusesMissingFiles) {
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     TileLevel level;
-    BmpReadResult r = ReadBmpFile(path, level);
+    PictureReadResult r = ReadBmpFile(path, level);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(Px(level, 0, 0), (Rgba{3, 2, 1, 0}));
     // The file was closed within the call: removing it works and a second read fails cleanly.
@@ -391,7 +396,7 @@ TEST(BmpWriterTest, WrittenPicturesReadBackPixelForPixel) {
                 p[3] = 77; // not written: 24-bit files carry no alpha
             }
         TileLevel level;
-        const BmpReadResult r = ReadBmp(EncodeBmp24(grid), level);
+        const PictureReadResult r = ReadBmp(EncodeBmp24(grid), level);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.info.bitCount, 24);
         ASSERT_EQ(level.Width, width);

@@ -88,7 +88,7 @@ TEST(BmpSuiteTest, GoodFilesMatchTheirReferenceRenderings) {
         ASSERT_TRUE(test::DecodePng(Slurp(kSuite + "html/" + c.reference + ".png"), ref, why)) << why;
 
         TileLevel level;
-        const BmpReadResult r = ReadBmp(bytes, level);
+        const PictureReadResult r = ReadBmp(bytes, level);
         ASSERT_TRUE(r.ok) << r.error;
         ASSERT_EQ(level.Width, ref.width);
         ASSERT_EQ(level.Height, ref.height);
@@ -168,7 +168,7 @@ TEST(BmpSuiteTest, OutOfScopeGoodFilesReadWithoutColours) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         TileLevel level;
-        const BmpReadResult r = ReadBmp(Slurp(kSuite + "g/" + c.file + ".bmp"), level);
+        const PictureReadResult r = ReadBmp(Slurp(kSuite + "g/" + c.file + ".bmp"), level);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(level.Width, 127);
         EXPECT_EQ(level.Height, 64);
@@ -199,7 +199,7 @@ TEST(BmpSuiteTest, QuestionableAndBadFilesAreRefusedOrReadInBounds) {
             const std::vector<std::uint8_t> bytes = Slurp(entry.path().string());
             TileLevel level;
             level.Width = -1;
-            const BmpReadResult r = ReadBmp(bytes, level);
+            const PictureReadResult r = ReadBmp(bytes, level);
             if (kMustRefuse.count(name) != 0) {
                 EXPECT_FALSE(r.ok);
             }

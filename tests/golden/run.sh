@@ -22,6 +22,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     rm -rf "$work"
     mkdir -p "$work"
     ln -s "$data/bmpsuite" "$work/bmpsuite"
+    ln -s "$data/pngsuite" "$work/pngsuite"
     line=${line//@OUT@/out}
     read -r -a args <<<"$line"
     set +e

@@ -203,9 +203,13 @@ void TestMainWindowLoad::refusedBaseFile_data() {
     testbmp::Patch32(huge, 18, 0x7FFFFFFF);
     QTest::newRow("absurd width") << bytes(huge) << QStringLiteral("Bmp too large");
     std::vector<std::uint8_t> tall = testbmp::BuildBmp(Colourful(8, 8));
-    testbmp::Patch32(tall, 22, 16000);
-    testbmp::Patch32(tall, 18, 16000);
+    testbmp::Patch32(tall, 22, 4000);
+    testbmp::Patch32(tall, 18, 4000);
     QTest::newRow("rows far beyond the file") << bytes(tall) << QStringLiteral("Bmp too large for its file");
+    std::vector<std::uint8_t> manyPixels = tall;
+    testbmp::Patch32(manyPixels, 18, 16000);
+    QTest::newRow("more pixels than any picture may have")
+        << bytes(manyPixels) << QStringLiteral("Bmp too large: at most 16777216 pixels");
     QTest::newRow("empty file") << QByteArray() << QString::fromLatin1(kUnknownBmpType);
 }
 
