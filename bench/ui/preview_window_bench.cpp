@@ -42,6 +42,8 @@ class QueueDialogs : public vellora::Dialogs {
     }
     QString inputBox(const QString&, const QString&) override { return QString(); }
     QString chooseFile(const vellora::FileRequest&) override { return file; }
+    QString chooseSaveFile(const vellora::FileRequest&) override { return QString(); }
+    QString chooseFolder(const vellora::FileRequest&) override { return QString(); }
 };
 
 // A colourful 24-bit picture, bottom row first, rows padded to 4 bytes.

@@ -22,6 +22,8 @@ class SilentDialogs : public vellora::Dialogs {
     int messageBox(const QString&, int, const QString&, int) override { return vellora::MsgResult::Ok; }
     QString inputBox(const QString&, const QString&) override { return QStringLiteral("16"); }
     QString chooseFile(const vellora::FileRequest&) override { return QString(); }
+    QString chooseSaveFile(const vellora::FileRequest&) override { return QString(); }
+    QString chooseFolder(const vellora::FileRequest&) override { return QString(); }
 };
 
 // One edit of txtWidth through to a repainted map: the Change rule, the

@@ -161,9 +161,13 @@ QStringList ConvertFilter(const QString& filter) {
         const QString joined = patterns.join(QLatin1Char(' '));
         const QString bracketed = QLatin1Char('(') + joined + QLatin1Char(')');
         // Qt takes the patterns from the last brackets of the entry, so a
-        // description that already ends with them can stand alone.
+        // description that already ends with them can stand alone; one that
+        // ends with them in the ';' spelling gets Qt's spelling instead.
+        const QString listed = QLatin1Char('(') + patterns.join(QLatin1Char(';')) + QLatin1Char(')');
         if (description.endsWith(bracketed))
             result.append(description);
+        else if (description.endsWith(listed))
+            result.append(description.left(description.size() - listed.size()) + bracketed);
         else if (description.isEmpty())
             result.append(bracketed);
         else

@@ -51,6 +51,11 @@ class Dialogs {
     virtual QString inputBox(const QString& prompt, const QString& title) = 0;
     // One existing file, or an empty string when the user cancelled.
     virtual QString chooseFile(const FileRequest& request) = 0;
+    // A file name to write (the chooser asks before replacing a file), or
+    // an empty string when the user cancelled.
+    virtual QString chooseSaveFile(const FileRequest& request) = 0;
+    // An existing folder, or an empty string when the user cancelled.
+    virtual QString chooseFolder(const FileRequest& request) = 0;
 };
 
 } // namespace vellora

@@ -7,7 +7,9 @@
 #include "core/formats.h"
 #include "ui/commondialog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 #include <string>
@@ -25,7 +27,6 @@ const QString kTileQuestionTitle = QStringLiteral("Tile Generation");
 // The only timed question: left alone, it takes its default button (Yes).
 constexpr int kTileQuestionTimeout = 4;
 
-const QString kBmpFilter = QStringLiteral("(*.bmp)|*.bmp");
 const QString kDetailDialogTitle = QStringLiteral("Open Bitmap as \"Detail Tile\" ");
 const QString kBaseDialogTitle = QStringLiteral("Open Bitmap as \"Base Tile\" ");
 
@@ -41,7 +42,8 @@ QString ReturningText(int tile) {
 // previous choice, which must not be taken again.
 bool ChooseBmp(CommonDialog& dialog, const QString& title, QString& path) {
     dialog.DialogTitle = title;
-    dialog.Filter = kBmpFilter;
+    dialog.Filter = QString::fromLatin1(kPictureFilter);
+    dialog.InitDir = LastChosenFolder();
     try {
         if (!dialog.ShowOpen() || dialog.FileName.isEmpty())
             return false;
@@ -49,7 +51,13 @@ bool ChooseBmp(CommonDialog& dialog, const QString& title, QString& path) {
         return false;
     }
     path = dialog.FileName;
+    RememberChosenFile(path);
     return true;
+}
+
+QString& ChosenFolder() {
+    static QString folder;
+    return folder;
 }
 
 // Reads one file into a level through the load step every front end shares.
@@ -79,7 +87,22 @@ QWidget* OwnerFor(LoadHost& host) {
 
 } // namespace
 
-LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs) {
+bool IsLoadablePictureName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
+}
+
+QString LastChosenFolder() {
+    return ChosenFolder().isEmpty() ? QDir::currentPath() : ChosenFolder();
+}
+
+void RememberChosenFile(const QString& path) {
+    if (!path.isEmpty())
+        ChosenFolder() = QFileInfo(path).absolutePath();
+}
+
+LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString& droppedBase) {
     if (dialogs.messageBox(kConfirmText, MsgStyle::OkCancel, kConfirmTitle, 0) != MsgResult::Ok)
         return LoadOutcome::Declined;
 
@@ -109,7 +132,10 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs) {
         }
     }
 
-    if (!ChooseBmp(dialog, kBaseDialogTitle, path)) {
+    if (!droppedBase.isEmpty()) {
+        path = droppedBase;
+        RememberChosenFile(path);
+    } else if (!ChooseBmp(dialog, kBaseDialogTitle, path)) {
         core.bitmapLoaded = false;
         host.clearPreview();
         return LoadOutcome::NoBase;

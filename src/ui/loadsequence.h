@@ -4,6 +4,8 @@
 #include "ui/dialogs.h"
 #include "ui/loadhost.h"
 
+#include <QString>
+
 namespace vellora {
 
 // How a click of "Load Settings from bmp" ended.
@@ -18,6 +20,18 @@ enum class LoadOutcome {
 // generated mip-map tiles or one file per tile; ends with one recalculation
 // and one preview drawing. Every way out leaves the host's recalculation
 // guard clear.
-LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs);
+// A droppedBase answers the base texture's dialog (a file dropped on the
+// window); every other question is asked as usual.
+LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString& droppedBase = QString());
+
+// The files a load offers: every dialog's filter, and what a drop may bring.
+inline constexpr const char* kPictureFilter =
+    "Bitmaps and PNG (*.bmp;*.png)|*.bmp;*.png|(*.bmp)|*.bmp|(*.png)|*.png";
+bool IsLoadablePictureName(const QString& path);
+
+// The folder of the last file chosen or dropped in this run; the current
+// folder before the first. Every file dialog opens there.
+QString LastChosenFolder();
+void RememberChosenFile(const QString& path);
 
 } // namespace vellora

@@ -10,6 +10,7 @@
 #include "ui/artwork.h"
 #include "ui/calculatorpage.h"
 #include "ui/dialogs.h"
+#include "ui/imageexport.h"
 #include "ui/loadsequence.h"
 #include "ui/previewpage.h"
 #include "ui/splash.h"
@@ -19,16 +20,22 @@
 #include "ui/twips.h"
 #include "ui/widgets.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vellora {
 
@@ -64,6 +71,8 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     // Design look: the calculator page in front with its button raised, but
     // no tab marked as chosen until the user clicks one.
     tabs_->showTab(0);
+    attachImageActions();
+    setAcceptDrops(true);
 
     connect(cmdBrowse_, &QPushButton::clicked, this, &MainWindow::browse);
     connect(btnExit_, &QPushButton::clicked, this, [this] {
@@ -212,6 +221,96 @@ void MainWindow::browse() {
         browseHandler_();
 }
 
+void MainWindow::attachImageActions() {
+    savePreviewAction_ = new QAction(QStringLiteral("Save Image As\u2026"), this);
+    savePreviewAction_->setObjectName(QStringLiteral("actSavePreviewImage"));
+    connect(savePreviewAction_, &QAction::triggered, this, &MainWindow::savePreviewImage);
+    exportLevelsAction_ = new QAction(QStringLiteral("Export Levels\u2026"), this);
+    exportLevelsAction_->setObjectName(QStringLiteral("actExportLevels"));
+    connect(exportLevelsAction_, &QAction::triggered, this, &MainWindow::exportLevels);
+    QWidget* box = preview_->surfaceBox();
+    box->addAction(savePreviewAction_);
+    box->addAction(exportLevelsAction_);
+    box->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    auto* saveMap = new QAction(QStringLiteral("Save Image As\u2026"), this);
+    saveMap->setObjectName(QStringLiteral("actSaveMapImage"));
+    connect(saveMap, &QAction::triggered, this, &MainWindow::saveMapImage);
+    tmemMap_->addAction(saveMap);
+    tmemMap_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void MainWindow::saveImage(const QImage& image, const QString& title, const QString& suggestedName) {
+    FileRequest request;
+    request.title = title;
+    request.initialDir = LastChosenFolder();
+    request.fileName = suggestedName;
+    request.filters = {QStringLiteral("PNG images (*.png)")};
+    request.owner = this;
+    const QString path = dialogs_.chooseSaveFile(request);
+    if (path.isEmpty())
+        return;
+    RememberChosenFile(path);
+    if (auto problem = WriteImagePng(image, path))
+        dialogs_.messageBox(*problem, MsgStyle::Exclamation, QString(), 0);
+}
+
+void MainWindow::savePreviewImage() {
+    // What is shown: the part of the surface inside the page's viewport.
+    QWidget* box = preview_->surfaceBox();
+    const QSize shown = preview_->viewport().boundedTo(box->size());
+    saveImage(box->grab(QRect(QPoint(0, 0), shown)).toImage(), QStringLiteral("Save Preview Image"),
+              QStringLiteral("preview.png"));
+}
+
+void MainWindow::saveMapImage() {
+    saveImage(tmemMap_->grab().toImage(), QStringLiteral("Save TMEM Map Image"),
+              QStringLiteral("tmem-map.png"));
+}
+
+void MainWindow::exportLevels() {
+    FileRequest request;
+    request.title = QStringLiteral("Export Levels to Folder");
+    request.initialDir = LastChosenFolder();
+    request.owner = this;
+    const QString folder = dialogs_.chooseFolder(request);
+    if (folder.isEmpty())
+        return;
+    if (auto problem = WriteLevelPngs(state_.tiles, last_.count.maxIndex, folder))
+        dialogs_.messageBox(*problem, MsgStyle::Exclamation, QString(), 0);
+}
+
+void MainWindow::dropFiles(const QList<QUrl>& urls) {
+    const QString path =
+        urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+    if (path.isEmpty() || !IsLoadablePictureName(path)) {
+        dialogs_.messageBox(QStringLiteral("Drop one BMP or PNG file here to load it as the base texture."),
+                            MsgStyle::Information, QString(), 0);
+        return;
+    }
+    droppedFile_ = path;
+    // The load asks its questions in modal dialogs, which must not run
+    // inside the drop itself.
+    QTimer::singleShot(0, this, &MainWindow::loadDropped);
+}
+
+void MainWindow::loadDropped() {
+    if (droppedFile_.isEmpty() || deferWhileDrawing(&MainWindow::loadDropped))
+        return;
+    const QString path = std::exchange(droppedFile_, QString());
+    LoadSettingsFromBmp(*this, dialogs_, path);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    dropFiles(event->mimeData()->urls());
+}
+
 void MainWindow::drawPreview(float tilePos) {
     preview_->draw(tilePos);
 }
@@ -246,6 +345,10 @@ QSize MainWindow::previewViewport() const {
 
 void MainWindow::replacePreviewBox(QWidget* surface) {
     preview_->replaceSurface(surface);
+    QWidget* box = preview_->surfaceBox();
+    box->addAction(savePreviewAction_);
+    box->addAction(exportLevelsAction_);
+    box->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void MainWindow::setSizeText(SizeBox box, const QString& text) {

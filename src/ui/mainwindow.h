@@ -13,7 +13,12 @@
 #include <functional>
 #include <memory>
 
+class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QImage;
 class QPushButton;
+class QUrl;
 
 namespace vellora {
 
@@ -89,6 +94,15 @@ class MainWindow : public QWidget, public LoadHost {
     // btnExit: ends the program; tests replace it.
     void setExitHandler(std::function<void()> handler) { exitHandler_ = std::move(handler); }
 
+    // The pictures' context menus: the preview viewport or the TMEM map as
+    // shown to a PNG file, and every counted level to level-N.png files.
+    void savePreviewImage();
+    void saveMapImage();
+    void exportLevels();
+    // What a drop brings: one BMP or PNG file runs the load with it as the
+    // base texture (once the drop has ended); anything else is explained.
+    void dropFiles(const QList<QUrl>& urls);
+
     void selectTab(int index);
     void nextTheme();
     int themeIndex() const;
@@ -107,8 +121,13 @@ class MainWindow : public QWidget, public LoadHost {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    void attachImageActions();
+    void saveImage(const QImage& image, const QString& title, const QString& suggestedName);
+    void loadDropped();
     void initDefaults(std::uint32_t pictureSeed);
     void onDetailToggled();
     void onUse2x2Toggled();
@@ -121,6 +140,9 @@ class MainWindow : public QWidget, public LoadHost {
 
     std::function<void()> browseHandler_;
     std::function<void()> exitHandler_;
+    QString droppedFile_;
+    QAction* savePreviewAction_ = nullptr;
+    QAction* exportLevelsAction_ = nullptr;
 
     QPushButton* cmdBrowse_ = nullptr;
     QPushButton* btnExit_ = nullptr;

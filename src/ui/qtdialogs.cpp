@@ -156,13 +156,11 @@ QString QtDialogs::inputBox(const QString& prompt, const QString& title) {
     return dialog.textValue();
 }
 
-QString QtDialogs::chooseFile(const FileRequest& request) {
-    const QString dir = request.initialDir.isEmpty() ? QDir::currentPath() : request.initialDir;
-    QFileDialog dialog(ownerFor(request.owner), request.title, dir);
-    // Qt's own dialog behaves the same on every platform and under test.
+namespace {
+
+// Qt's own dialog behaves the same on every platform and under test.
+void Prepare(QFileDialog& dialog, const FileRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
     if (!request.filters.isEmpty()) {
         dialog.setNameFilters(request.filters);
         const int index = request.selectedFilter >= 0 && request.selectedFilter < request.filters.size()
@@ -172,12 +170,49 @@ QString QtDialogs::chooseFile(const FileRequest& request) {
     }
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+}
+
+QString FirstSelected(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty() || !QFileInfo(files.front()).isFile())
+    return files.isEmpty() ? QString() : files.front();
+}
+
+} // namespace
+
+QString QtDialogs::chooseFile(const FileRequest& request) {
+    const QString dir = request.initialDir.isEmpty() ? QDir::currentPath() : request.initialDir;
+    QFileDialog dialog(ownerFor(request.owner), request.title, dir);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    Prepare(dialog, request);
+    const QString file = FirstSelected(dialog);
+    // A FIFO or a device is handed on as well: the reader then says why it
+    // cannot be read, where dropping it here would close the dialog silently.
+    if (file.isEmpty() || !QFileInfo::exists(file) || QFileInfo(file).isDir())
         return QString();
-    return files.front();
+    return file;
+}
+
+QString QtDialogs::chooseSaveFile(const FileRequest& request) {
+    const QString dir = request.initialDir.isEmpty() ? QDir::currentPath() : request.initialDir;
+    QFileDialog dialog(ownerFor(request.owner), request.title, dir);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    Prepare(dialog, request);
+    return FirstSelected(dialog);
+}
+
+QString QtDialogs::chooseFolder(const FileRequest& request) {
+    const QString dir = request.initialDir.isEmpty() ? QDir::currentPath() : request.initialDir;
+    QFileDialog dialog(ownerFor(request.owner), request.title, dir);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    Prepare(dialog, request);
+    return FirstSelected(dialog);
 }
 
 } // namespace vellora

@@ -37,6 +37,8 @@ class QtDialogs : public Dialogs {
     int messageBox(const QString& prompt, int style, const QString& title, int timeoutSeconds) override;
     QString inputBox(const QString& prompt, const QString& title) override;
     QString chooseFile(const FileRequest& request) override;
+    QString chooseSaveFile(const FileRequest& request) override;
+    QString chooseFolder(const FileRequest& request) override;
 
     // Length of one "second" of a message-box timeout. Only tests change it,
     // so a timed box can answer itself in milliseconds.

@@ -37,6 +37,8 @@ class AnsweringDialogs : public Dialogs {
     }
     QString inputBox(const QString&, const QString&) override { return QString(); }
     QString chooseFile(const FileRequest&) override { return file_; }
+    QString chooseSaveFile(const FileRequest&) override { return QString(); }
+    QString chooseFolder(const FileRequest&) override { return QString(); }
 
   private:
     QString file_;

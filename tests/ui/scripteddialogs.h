@@ -29,11 +29,15 @@ class ScriptedDialogs : public Dialogs {
     QList<int> messageAnswers;
     QStringList inputAnswers;
     QStringList fileAnswers;
+    QStringList saveAnswers;
+    QStringList folderAnswers;
     int defaultMessageAnswer = 0;
 
     QList<Message> messages;
     QList<Input> inputs;
     QList<FileRequest> fileRequests;
+    QList<FileRequest> saveRequests;
+    QList<FileRequest> folderRequests;
 
     int messageBox(const QString& prompt, int style, const QString& title, int timeoutSeconds) override {
         messages.append({prompt, style, title.isEmpty() ? QString(kAppTitle) : title, timeoutSeconds});
@@ -46,6 +50,14 @@ class ScriptedDialogs : public Dialogs {
     QString chooseFile(const FileRequest& request) override {
         fileRequests.append(request);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QString chooseSaveFile(const FileRequest& request) override {
+        saveRequests.append(request);
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    QString chooseFolder(const FileRequest& request) override {
+        folderRequests.append(request);
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
 };
 

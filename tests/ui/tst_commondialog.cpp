@@ -143,6 +143,9 @@ void TestCommonDialog::convertFilter_data() {
     QTest::newRow("other brackets in the description")
         << "Bitmaps (Windows)|*.bmp" << QStringList{"Bitmaps (Windows) (*.bmp)"};
     QTest::newRow("empty description") << "|*.bmp" << QStringList{"(*.bmp)"};
+    QTest::newRow("patterns in the description spelt with ';'")
+        << "Bitmaps and PNG (*.bmp;*.png)|*.bmp;*.png|(*.png)|*.png"
+        << QStringList{"Bitmaps and PNG (*.bmp *.png)", "(*.png)"};
     QTest::newRow("empty filter") << "" << QStringList{};
     QTest::newRow("description without a pattern") << "Bitmaps|*.bmp|Other" << QStringList{"Bitmaps (*.bmp)"};
     QTest::newRow("empty pattern") << "Nothing||Bitmaps|*.bmp" << QStringList{"Bitmaps (*.bmp)"};

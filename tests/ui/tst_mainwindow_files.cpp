@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: MIT
+// The files the window reads and writes: PNG and BMP through the load's
+// dialogs or a drop, the pictures' context menus and the level export.
+#include "mainwindowfixture.h"
+
+#include "bitmap/bmpreader.h"
+#include "bitmap/pngreader.h"
+#include "testdata.h"
+#include "ui/loadsequence.h"
+#include "ui/tmemmapview.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+using namespace vellora;
+
+namespace {
+
+const QString kSuite = QStringLiteral(VELLORA_TEST_DATA_DIR "/pngsuite/");
+
+QString CopySuiteFile(const QTemporaryDir& dir, const char* file, const char* as) {
+    const QString target = dir.filePath(QString::fromLatin1(as));
+    return QFile::copy(kSuite + QString::fromLatin1(file), target) ? target : QString();
+}
+
+TileLevel ReadBack(const QString& path) {
+    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    TileLevel level;
+    ReadPng(bytes, level);
+    return level;
+}
+
+QStringList Prompts(const ScriptedDialogs& dialogs) {
+    QStringList prompts;
+    for (const auto& m : dialogs.messages)
+        prompts << m.prompt;
+    return prompts;
+}
+
+} // namespace
+
+class TestMainWindowFiles : public QObject {
+    Q_OBJECT
+  private slots:
+    void loadDialogsOfferBmpAndPngFromTheLastFolder();
+    void pngBaseSelectsItsFormat_data();
+    void pngBaseSelectsItsFormat();
+    void dropOnePictureLoadsItAsTheBase();
+    void dropAnythingElseExplains_data();
+    void dropAnythingElseExplains();
+    void aFifoIsRefusedWithItsReason();
+    void contextMenusSaveWhatIsShown();
+    void exportLevelsWritesEveryCountedLevel();
+    void aFailedExportSaysWhyAndWritesNothing();
+};
+
+void TestMainWindowFiles::loadDialogsOfferBmpAndPngFromTheLastFolder() {
+    QTemporaryDir dir;
+    const QString path = CopySuiteFile(dir, "basn3p04.png", "first.png");
+    QVERIFY(!path.isEmpty());
+    RealWindow f;
+    // Confirm, load a detail map (its file), the base (the same file), generate tiles.
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::Yes, MsgResult::Yes};
+    f.dialogs.fileAnswers = {path, path};
+    LoadSettingsFromBmp(*f.window, f.dialogs);
+    QCOMPARE(f.dialogs.fileRequests.size(), 2);
+    const FileRequest& first = f.dialogs.fileRequests[0];
+    QCOMPARE(first.filters, (QStringList{QStringLiteral("Bitmaps and PNG (*.bmp *.png)"),
+                                         QStringLiteral("(*.bmp)"), QStringLiteral("(*.png)")}));
+    QCOMPARE(first.selectedFilter, 0);
+    // The second dialog opens where the first file was chosen.
+    QCOMPARE(QDir(f.dialogs.fileRequests[1].initialDir), QDir(dir.path()));
+    QCOMPARE(QDir(LastChosenFolder()), QDir(dir.path()));
+}
+
+void TestMainWindowFiles::pngBaseSelectsItsFormat_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("saveAs");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<bool>("asksAboutGrey");
+    QTest::newRow("grey 4-bit") << "basn0g04.png"
+                                << "a.png"
+                                << "ChkBitDepth(1)" << false;
+    QTest::newRow("grey + alpha") << "basn4a08.png"
+                                  << "a.png"
+                                  << "ChkBitDepth(4)" << false;
+    QTest::newRow("RGB asks") << "basn2c08.png"
+                              << "a.png"
+                              << "ChkBitDepth(5)" << true;
+    QTest::newRow("name wins, no question") << "basn2c08.png"
+                                            << "brick.ia16.png"
+                                            << "ChkBitDepth(4)" << false;
+    QTest::newRow("CI8 by name") << "basn6a08.png"
+                                 << "wall.CI8.png"
+                                 << "ChkBitDepth(2)" << false;
+}
+
+void TestMainWindowFiles::pngBaseSelectsItsFormat() {
+    QFETCH(QString, file);
+    QFETCH(QString, saveAs);
+    QFETCH(QString, option);
+    QFETCH(bool, asksAboutGrey);
+    QTemporaryDir dir;
+    const QString path = CopySuiteFile(dir, file.toLatin1().constData(), saveAs.toLatin1().constData());
+    QVERIFY(!path.isEmpty());
+    RealWindow f;
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
+    f.dialogs.defaultMessageAnswer = MsgResult::Ok;
+    f.dialogs.fileAnswers = {path};
+    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::Loaded);
+    QVERIFY(f.get<QRadioButton>(option.toLatin1().constData())->isChecked());
+    QCOMPARE(Prompts(f.dialogs).contains(QString::fromLatin1(kGreyscaleMessage)), asksAboutGrey);
+    QCOMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("32"));
+}
+
+void TestMainWindowFiles::dropOnePictureLoadsItAsTheBase() {
+    QTemporaryDir dir;
+    const QString path = CopySuiteFile(dir, "basn0g08.png", "dropped.I8.PNG");
+    QVERIFY(!path.isEmpty());
+    RealWindow f;
+    // Confirm, no detail map, generate tiles: no file dialog at all.
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Yes};
+    f.window->dropFiles({QUrl::fromLocalFile(path)});
+    QTRY_VERIFY(f.window->coreState().bitmapLoaded && f.dialogs.messages.size() >= 3);
+    QTRY_COMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("32"));
+    QVERIFY(f.dialogs.fileRequests.isEmpty());
+    QVERIFY(f.get<QRadioButton>("ChkBitDepth(3)")->isChecked());
+    QCOMPARE(f.window->coreState().baseKind, std::optional<Kind>(Kind::I8));
+}
+
+void TestMainWindowFiles::dropAnythingElseExplains_data() {
+    QTest::addColumn<QList<QUrl>>("urls");
+    const QUrl png = QUrl::fromLocalFile(QStringLiteral("/tmp/a.png"));
+    QTest::newRow("two pictures") << QList<QUrl>{png, png};
+    QTest::newRow("a text file") << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/notes.txt"))};
+    QTest::newRow("a web address") << QList<QUrl>{QUrl(QStringLiteral("https://example.com/a.png"))};
+    QTest::newRow("nothing") << QList<QUrl>{};
+}
+
+void TestMainWindowFiles::dropAnythingElseExplains() {
+    QFETCH(QList<QUrl>, urls);
+    RealWindow f;
+    const int total = static_cast<int>(f.shownTotal());
+    const QString width = f.get<QLineEdit>("txtWidth")->text();
+    f.window->dropFiles(urls);
+    QCoreApplication::processEvents();
+    // One explanation, and no load begun: no confirmation, nothing changed.
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.dialogs.messages[0].prompt.contains(QStringLiteral("one BMP or PNG file")));
+    QVERIFY(f.dialogs.fileRequests.isEmpty());
+    QCOMPARE(f.get<QLineEdit>("txtWidth")->text(), width);
+    QCOMPARE(static_cast<int>(f.shownTotal()), total);
+}
+
+void TestMainWindowFiles::aFifoIsRefusedWithItsReason() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.png"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    RealWindow f;
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
+    f.dialogs.fileAnswers = {fifo};
+    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::NoBase);
+    QVERIFY(Prompts(f.dialogs).last().contains(QStringLiteral("Cannot read a FIFO")));
+    QVERIFY(!f.window->isRecalculating());
+}
+
+void TestMainWindowFiles::contextMenusSaveWhatIsShown() {
+    QTemporaryDir dir;
+    RealWindow f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    auto* mapAction = f.window->findChild<QAction*>(QStringLiteral("actSaveMapImage"));
+    auto* previewAction = f.window->findChild<QAction*>(QStringLiteral("actSavePreviewImage"));
+    QVERIFY(mapAction && previewAction);
+    QVERIFY(f.window->tmemMapView()->actions().contains(mapAction));
+    QVERIFY(f.window->previewBox()->actions().contains(previewAction));
+    QCOMPARE(f.window->previewBox()->contextMenuPolicy(), Qt::ActionsContextMenu);
+
+    const QString mapPath = dir.filePath(QStringLiteral("map.png"));
+    const QString previewPath = dir.filePath(QStringLiteral("preview.png"));
+    f.dialogs.saveAnswers = {mapPath, previewPath};
+    mapAction->trigger();
+    previewAction->trigger();
+    QCOMPARE(f.dialogs.saveRequests.size(), 2);
+    const TileLevel map = ReadBack(mapPath);
+    QCOMPARE(map.Width, f.window->tmemMapView()->width());
+    QCOMPARE(map.Height, f.window->tmemMapView()->height());
+    const TileLevel preview = ReadBack(previewPath);
+    const QSize shown = f.window->previewViewport().boundedTo(f.window->previewBox()->size());
+    QCOMPARE(QSize(preview.Width, preview.Height), shown);
+    QVERIFY(f.dialogs.messages.isEmpty());
+}
+
+void TestMainWindowFiles::exportLevelsWritesEveryCountedLevel() {
+    QTemporaryDir dir;
+    RealWindow f;
+    f.dialogs.folderAnswers = {dir.path()};
+    f.window->findChild<QAction*>(QStringLiteral("actExportLevels"))->trigger();
+    const int last = f.window->lastResult().count.maxIndex;
+    QVERIFY(last >= 1);
+    for (int i = 0; i <= last; ++i) {
+        const TileLevel& held = f.window->coreState().tiles[static_cast<std::size_t>(i)];
+        const TileLevel back = ReadBack(dir.filePath(QStringLiteral("level-%1.png").arg(i)));
+        QCOMPARE(back.Width, held.Width);
+        QCOMPARE(back.Height, held.Height);
+        for (int row = 0; row < held.Height && row < held.Pixels.rows(); ++row)
+            QVERIFY(std::equal(held.Pixels.at(row, 0), held.Pixels.at(row, 0) + 4 * held.Width,
+                               back.Pixels.at(row, 0)));
+    }
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("level-%1.png").arg(last + 1))));
+}
+
+void TestMainWindowFiles::aFailedExportSaysWhyAndWritesNothing() {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("gone"));
+    RealWindow f;
+    f.dialogs.folderAnswers = {missing};
+    f.window->exportLevels();
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.dialogs.messages[0].prompt.contains(QStringLiteral("does not exist")));
+    QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+QTEST_MAIN(TestMainWindowFiles)
+#include "tst_mainwindow_files.moc"
