@@ -11,11 +11,14 @@ bin="$build/fuzz"
 work="$build/fuzz-corpus"
 mkdir -p "$work/seeds"
 "$bin/fuzz_seeds" "$work/seeds"
-for target in fuzz_bmpreader fuzz_load; do
+# The PNG seeds are the PngSuite the tests read, corrupt files included.
+mkdir -p "$work/png-seeds"
+cp "$(dirname "$0")/../tests/data/pngsuite/"*.png "$work/png-seeds/"
+for target in fuzz_bmpreader fuzz_pngreader fuzz_load; do
   mkdir -p "$work/$target" "$work/$target-artifacts"
   echo "== $target for ${seconds}s"
   "$bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=30 \
     -max_len=16384 -print_final_stats=1 -artifact_prefix="$work/$target-artifacts/" \
-    "$work/$target" "$work/seeds"
+    "$work/$target" "$work/seeds" "$work/png-seeds"
 done
 echo "fuzzing finished without failures"
