@@ -1,0 +1,375 @@
+// SPDX-License-Identifier: MIT
+#include "layout.h"
+
+#include <algorithm>
+
+namespace vellora::hw {
+
+namespace {
+
+constexpr std::uint64_t kSetTile = 0xF5;
+constexpr std::uint64_t kSetTileSize = 0xF2;
+constexpr std::uint64_t kLoadBlock = 0xF3;
+constexpr std::uint64_t kLoadTileCommand = 0xF4;
+constexpr std::uint64_t kLoadTlut = 0xF0;
+
+int CeilDiv(long a, long b) {
+    return static_cast<int>((a + b - 1) / b);
+}
+
+// The smallest m with 2^m >= size, as far as the 4-bit field allows.
+int MaskOf(int size) {
+    int m = 0;
+    while (m < 10 && (1 << m) < size)
+        ++m;
+    return m;
+}
+
+// Bits a texel takes in the half of TMEM its row is counted in: RGBA32 keeps
+// red and green in the lower half and blue and alpha in the upper one.
+int HalfBits(Kind kind) {
+    return kind == Kind::RGBA32 ? 16 : BitsOf(kind);
+}
+
+int LineOf(const Level& level) {
+    return std::max(1, CeilDiv(static_cast<long>(std::max(level.width, 0)) * HalfBits(level.kind), 64));
+}
+
+std::uint64_t Field(long value, int shift, int bits) {
+    return (static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << bits) - 1)) << shift;
+}
+
+std::uint64_t SetTileWord(int fmt, int siz, int line, int tmem, int tile, int palette, int cmt, int maskt,
+                          int shiftt, int cms, int masks, int shifts) {
+    const std::uint64_t high =
+        kSetTile << 24 | Field(fmt, 21, 3) | Field(siz, 19, 2) | Field(line, 9, 9) | Field(tmem, 0, 9);
+    const std::uint64_t low = Field(tile, 24, 3) | Field(palette, 20, 4) | Field(cmt, 18, 2) |
+                              Field(maskt, 14, 4) | Field(shiftt, 10, 4) | Field(cms, 8, 2) |
+                              Field(masks, 4, 4) | Field(shifts, 0, 4);
+    return high << 32 | low;
+}
+
+std::uint64_t RectWord(std::uint64_t command, int tile, int uls, int ult, int lrs, int lrt) {
+    const std::uint64_t high = command << 24 | Field(uls, 12, 12) | Field(ult, 0, 12);
+    const std::uint64_t low = Field(tile, 24, 3) | Field(lrs, 12, 12) | Field(lrt, 0, 12);
+    return high << 32 | low;
+}
+
+std::string Bytes(long words) {
+    return std::to_string(words * 8) + " bytes";
+}
+
+std::string LevelName(const Level& level) {
+    if (level.role == LevelRole::Detail)
+        return "the detail map";
+    if (level.role == LevelRole::Base)
+        return "the base";
+    return "level " + std::to_string(level.record);
+}
+
+std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::vector<int>& lines,
+                                   int endWord) {
+    const auto ci =
+        std::find_if(levels.begin(), levels.end(), [](const Level& l) { return IsCI(RowOf(l.kind)); });
+    const auto plain =
+        std::find_if(levels.begin(), levels.end(), [](const Level& l) { return !IsCI(RowOf(l.kind)); });
+    if (ci != levels.end() && plain != levels.end())
+        return std::string("palette mode is global: ") + LevelName(*ci) + " (" +
+               std::string(KindName(ci->kind)) + ") cannot be drawn beside " + LevelName(*plain) + " (" +
+               std::string(KindName(plain->kind)) + ")";
+    if (endWord > kTmemWords)
+        return "the levels take " + Bytes(endWord) + ", TMEM holds 4096";
+    const auto wide =
+        std::find_if(levels.begin(), levels.end(), [](const Level& l) { return l.kind == Kind::RGBA32; });
+    if (wide != levels.end() && endWord > kHalfWords) {
+        const int line = lines[static_cast<std::size_t>(wide - levels.begin())];
+        return "RGBA32 keeps half of each texel in each half of TMEM: the levels need " + Bytes(endWord) +
+               " of the 2048-byte lower half (a half-row of " + LevelName(*wide) + ", " +
+               std::to_string(wide->width) + " texels, takes " + Bytes(line) + ")";
+    }
+    if (ci != levels.end() && endWord > kHalfWords)
+        return "CI texels must stay in the lower half: the levels need " + Bytes(endWord) + " of its 2048";
+    return std::nullopt;
+}
+
+LoadPlan PlanLoad(const Level& level, int tmem, int line) {
+    LoadPlan p;
+    p.record = level.record;
+    const int bits = BitsOf(level.kind);
+    const int w = std::max(level.width, 0), h = std::max(level.height, 0);
+    // Rows in memory are padded to 8 bytes, as the export writes them.
+    const int W = std::max(1, CeilDiv(static_cast<long>(w) * bits, 64));
+    const int unit = bits == 32 ? 4 : 2;
+    p.wordsPerRow = W;
+    p.rows = h;
+    p.texels = 8L * W * h / unit;
+    const int dxt = CeilDiv(2048, W);
+    const long excess = static_cast<long>(dxt) * W - 2048;
+    p.safeRows = excess == 0 ? h : std::min(h, CeilDiv(dxt, excess) - 1);
+    const int fmt = FormatCode(level.kind);
+    if (p.texels <= 2048 && p.safeRows == h) {
+        p.block = true;
+        p.dxt = dxt;
+        p.loadSiz = bits == 32 ? 3 : 2;
+        p.loadWidth = 1;
+        p.loadTileSetTile = SetTileWord(fmt, p.loadSiz, 0, tmem, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+        p.load = RectWord(kLoadBlock, kLoadTile, 0, 0, static_cast<int>(p.texels - 1), dxt);
+        return p;
+    }
+    p.block = false;
+    if (p.texels > 2048)
+        p.reason = std::to_string(p.texels) + " texels, a block carries at most 2048";
+    else
+        p.reason = "dxt " + std::to_string(dxt) + " loads only " + std::to_string(p.safeRows) + " of " +
+                   std::to_string(h) + " rows correctly";
+    // A 4-bit image cannot be the source of a load: it goes as 8-bit texels,
+    // two to each.
+    p.loadSiz = bits == 4 ? 1 : SizeCode(level.kind);
+    p.loadWidth = bits == 4 ? CeilDiv(w, 2) : w;
+    p.loadTileSetTile = SetTileWord(fmt, p.loadSiz, line, tmem, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+    p.load = RectWord(kLoadTileCommand, kLoadTile, 0, 0, std::max(p.loadWidth - 1, 0) << 2,
+                      std::max(h - 1, 0) << 2);
+    return p;
+}
+
+void DrawLevel(const Level& level, int tmem, int line, std::array<Cell, kTmemBytes>& map) {
+    const bool wide = level.kind == Kind::RGBA32;
+    const int limit = wide ? kHalfBytes : kTmemBytes;
+    const int bits = HalfBits(level.kind);
+    const int rowBytes = line * 8;
+    for (int t = 0; t < level.height; ++t) {
+        const long rowStart = static_cast<long>(tmem) * 8 + static_cast<long>(t) * rowBytes;
+        if (rowStart >= limit)
+            break;
+        for (int b = 0; b < rowBytes && rowStart + b < limit; ++b) {
+            const int address = static_cast<int>(rowStart + b);
+            // Odd rows are stored with the 32-bit halves of each word swapped.
+            const int offset = b ^ ((t & 1) != 0 ? 4 : 0);
+            const int s = offset * 8 / bits;
+            Cell cell;
+            cell.record = static_cast<std::uint8_t>(level.record);
+            if (s >= level.width) {
+                cell.use = CellUse::Padding;
+            } else {
+                cell.use = CellUse::Texel;
+                cell.s = static_cast<std::uint16_t>(s);
+                cell.t = static_cast<std::uint16_t>(t);
+                cell.texels = bits == 4 && s + 1 < level.width ? 2 : 1;
+                cell.part = wide ? TexelPart::RedGreen : TexelPart::All;
+            }
+            map[static_cast<std::size_t>(address)] = cell;
+            if (wide) {
+                if (cell.use == CellUse::Texel)
+                    cell.part = TexelPart::BlueAlpha;
+                map[static_cast<std::size_t>(address + kHalfBytes)] = cell;
+            }
+        }
+    }
+}
+
+} // namespace
+
+std::string_view AxisModeName(AxisMode mode) {
+    switch (mode) {
+    case AxisMode::Mirror:
+        return "mirror";
+    case AxisMode::Clamp:
+        return "clamp";
+    case AxisMode::Wrap:
+        break;
+    }
+    return "wrap";
+}
+
+std::optional<AxisMode> AxisModeFromName(std::string_view name) {
+    for (AxisMode m : {AxisMode::Wrap, AxisMode::Mirror, AxisMode::Clamp})
+        if (AxisModeName(m) == name)
+            return m;
+    return std::nullopt;
+}
+
+std::vector<Level> LevelsOf(const Count& count, Kind baseKind, Kind detailKind) {
+    std::vector<Level> levels;
+    for (const CountedLevel& c : count.levels) {
+        Level l;
+        l.record = c.index;
+        l.role = c.role;
+        l.width = c.width;
+        l.height = c.height;
+        l.kind = c.role == LevelRole::Detail ? detailKind : baseKind;
+        l.distance = c.role == LevelRole::Detail ? 0 : c.index - count.detailFlag;
+        levels.push_back(l);
+    }
+    return levels;
+}
+
+int FormatCode(Kind kind) {
+    switch (kind) {
+    case Kind::CI4:
+    case Kind::CI8:
+        return 2;
+    case Kind::IA4:
+    case Kind::IA8:
+    case Kind::IA16:
+        return 3;
+    case Kind::I4:
+    case Kind::I8:
+        return 4;
+    case Kind::RGBA16:
+    case Kind::RGBA32:
+        break;
+    }
+    return 0;
+}
+
+int SizeCode(Kind kind) {
+    switch (BitsOf(kind)) {
+    case 4:
+        return 0;
+    case 8:
+        return 1;
+    case 16:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+int BitsOf(Kind kind) {
+    return BitDepth(RowOf(kind));
+}
+
+Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
+    Layout out;
+    out.levels = levels;
+    std::vector<int> lines, tmems;
+    int word = 0;
+    for (const Level& l : levels) {
+        lines.push_back(LineOf(l));
+        tmems.push_back(word);
+        word += lines.back() * std::max(l.height, 0);
+    }
+    out.endWord = word;
+    out.reason = Verdict(levels, lines, word);
+    out.fits = !out.reason;
+
+    bool anyCI = false, ci8 = false;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const Level& l = levels[i];
+        anyCI = anyCI || IsCI(RowOf(l.kind));
+        ci8 = ci8 || l.kind == Kind::CI8;
+
+        TileDescriptor d;
+        d.tile = l.record;
+        d.record = l.record;
+        d.kind = l.kind;
+        d.fmt = FormatCode(l.kind);
+        d.siz = SizeCode(l.kind);
+        d.line = lines[i];
+        d.tmem = tmems[i];
+        d.cms = options.s;
+        d.cmt = options.t;
+        d.masks = MaskOf(l.width);
+        d.maskt = MaskOf(l.height);
+        // Levels are sampled at the base's coordinates shifted right by their
+        // distance; a detail map with Shift n is read 2^n times as dense,
+        // which the shift field writes as 16 - n.
+        const int shift = l.role == LevelRole::Detail
+                              ? (options.detailShift > 0 ? 16 - options.detailShift : 0)
+                              : l.distance;
+        d.shifts = d.shiftt = shift;
+        d.lrs = std::max(l.width - 1, 0) << 2;
+        d.lrt = std::max(l.height - 1, 0) << 2;
+        d.setTile = SetTileWord(d.fmt, d.siz, d.line, d.tmem, d.tile, d.palette, static_cast<int>(d.cmt),
+                                d.maskt, d.shiftt, static_cast<int>(d.cms), d.masks, d.shifts);
+        d.setTileSize = RectWord(kSetTileSize, d.tile, d.uls, d.ult, d.lrs, d.lrt);
+        out.tiles.push_back(d);
+        out.loads.push_back(PlanLoad(l, tmems[i], lines[i]));
+        if (d.tile == kLoadTile)
+            out.notes.push_back("Level " + std::to_string(l.record) +
+                                " renders with tile 7, the conventional load tile: load it last, or load "
+                                "through another free tile");
+    }
+
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        DrawLevel(levels[i], tmems[i], lines[i], out.map);
+
+    if (anyCI) {
+        Palette p;
+        p.entries = ci8 ? 256 : 16;
+        p.loadTileSetTile = SetTileWord(0, 0, 0, kHalfWords, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+        const std::uint64_t high = kLoadTlut << 24;
+        p.loadTlut = high << 32 | Field(kLoadTile, 24, 3) | Field(p.entries - 1, 14, 10);
+        out.palette = p;
+        // Each 16-bit colour is held four times, once for each bank.
+        for (int e = 0; e < p.entries; ++e) {
+            for (int b = 0; b < 8; ++b) {
+                Cell cell;
+                cell.use = CellUse::Palette;
+                cell.entry = static_cast<std::uint16_t>(e);
+                cell.copy = static_cast<std::uint8_t>(b / 2);
+                out.map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)] = cell;
+            }
+        }
+    }
+
+    for (int a = 0; a < kTmemBytes; ++a) {
+        if (out.map[static_cast<std::size_t>(a)].use != CellUse::Free)
+            ++(a < kHalfBytes ? out.lowerHalfBytes : out.upperHalfBytes);
+    }
+    return out;
+}
+
+std::string MapString(const Layout& layout) {
+    std::string s(kTmemBytes, '.');
+    for (int a = 0; a < kTmemBytes; ++a) {
+        const Cell& c = layout.map[static_cast<std::size_t>(a)];
+        switch (c.use) {
+        case CellUse::Texel:
+            s[static_cast<std::size_t>(a)] = static_cast<char>('0' + c.record);
+            break;
+        case CellUse::Padding:
+            s[static_cast<std::size_t>(a)] = 'p';
+            break;
+        case CellUse::Palette:
+            s[static_cast<std::size_t>(a)] = 'P';
+            break;
+        case CellUse::Free:
+            break;
+        }
+    }
+    return s;
+}
+
+std::string DescribeCell(const Layout& layout, int address) {
+    if (address < 0 || address >= kTmemBytes)
+        return std::string();
+    static const char* kHex = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 8; shift >= 0; shift -= 4)
+        text.push_back(kHex[(address >> shift) & 15]);
+    text += ": ";
+    const Cell& c = layout.map[static_cast<std::size_t>(address)];
+    switch (c.use) {
+    case CellUse::Free:
+        return text + "free";
+    case CellUse::Palette:
+        return text + "palette entry " + std::to_string(c.entry) + ", copy " + std::to_string(c.copy + 1) +
+               " of 4";
+    case CellUse::Padding:
+        return text + "row padding of level " + std::to_string(c.record);
+    case CellUse::Texel:
+        break;
+    }
+    text += "level " + std::to_string(c.record) + ", texel (" + std::to_string(c.s) + ", " +
+            std::to_string(c.t) + ")";
+    if (c.texels == 2)
+        text += " and (" + std::to_string(c.s + 1) + ", " + std::to_string(c.t) + ")";
+    if (c.part == TexelPart::RedGreen)
+        text += ", red and green";
+    else if (c.part == TexelPart::BlueAlpha)
+        text += ", blue and alpha";
+    return text;
+}
+
+} // namespace vellora::hw

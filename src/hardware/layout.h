@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/count.h"
+#include "core/formats.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellora::hw {
+
+inline constexpr int kTmemBytes = 4096;
+inline constexpr int kHalfBytes = 2048;
+inline constexpr int kTmemWords = 512;
+inline constexpr int kHalfWords = 256;
+inline constexpr int kLoadTile = 7;
+
+// How a tile reads past its edge on one axis (the cm field's values).
+enum class AxisMode : std::uint8_t { Wrap = 0, Mirror = 1, Clamp = 2 };
+std::string_view AxisModeName(AxisMode mode); // "wrap", "mirror", "clamp"
+std::optional<AxisMode> AxisModeFromName(std::string_view name);
+
+struct TileOptions {
+    AxisMode s = AxisMode::Wrap;
+    AxisMode t = AxisMode::Wrap;
+    int detailShift = 1; // the detail map's Shift, 0 to 5
+};
+
+// One counted level as the hardware takes it.
+struct Level {
+    int record = 0; // the level record's index, which is also its tile number
+    LevelRole role = LevelRole::Base;
+    int width = 0;
+    int height = 0;
+    Kind kind = Kind::RGBA16;
+    int distance = 0; // levels below the base; 0 for the base and the detail map
+};
+
+// The counted levels in TMEM order with the kinds of the base and the detail map.
+std::vector<Level> LevelsOf(const Count& count, Kind baseKind, Kind detailKind);
+
+int FormatCode(Kind kind); // the fmt field: RGBA 0, CI 2, IA 3, I 4
+int SizeCode(Kind kind);   // the siz field: 4-bit 0, 8-bit 1, 16-bit 2, 32-bit 3
+int BitsOf(Kind kind);
+
+// What one byte of TMEM holds.
+enum class CellUse : std::uint8_t { Free, Texel, Padding, Palette };
+enum class TexelPart : std::uint8_t { All, RedGreen, BlueAlpha };
+struct Cell {
+    CellUse use = CellUse::Free;
+    std::uint8_t record = 0;
+    TexelPart part = TexelPart::All;
+    std::uint8_t texels = 1; // a 4-bit byte holds texels s and s + 1
+    std::uint16_t s = 0, t = 0;
+    std::uint16_t entry = 0; // palette entry
+    std::uint8_t copy = 0;   // which of its four copies
+};
+
+struct TileDescriptor {
+    int tile = 0;
+    int record = 0;
+    Kind kind = Kind::RGBA16;
+    int fmt = 0, siz = 0, line = 0, tmem = 0, palette = 0;
+    AxisMode cms = AxisMode::Wrap, cmt = AxisMode::Wrap;
+    int masks = 0, maskt = 0, shifts = 0, shiftt = 0;
+    int uls = 0, ult = 0, lrs = 0, lrt = 0;
+    std::uint64_t setTile = 0, setTileSize = 0;
+};
+
+struct LoadPlan {
+    int record = 0;
+    bool block = true; // LoadBlock, else LoadTile
+    long texels = 0;   // in the load's units (16-bit, or 32-bit for RGBA32)
+    std::optional<int> dxt;
+    int safeRows = 0;
+    int rows = 0;
+    std::string reason; // why LoadBlock cannot serve; empty for LoadBlock
+    int wordsPerRow = 0;
+    int loadSiz = 0;   // the siz the image is loaded at
+    int loadWidth = 0; // texels a row at that siz (LoadTile)
+    std::uint64_t loadTileSetTile = 0;
+    std::uint64_t load = 0;
+};
+
+struct Palette {
+    int entries = 0;
+    int tmemAddress = 0x800;
+    std::uint64_t loadTileSetTile = 0;
+    std::uint64_t loadTlut = 0;
+};
+
+struct Layout {
+    std::vector<Level> levels;
+    bool fits = true;
+    std::optional<std::string> reason;
+    int endWord = 0; // the word after the last level
+    int lowerHalfBytes = 0, upperHalfBytes = 0;
+    std::optional<Palette> palette;
+    std::vector<TileDescriptor> tiles;
+    std::vector<LoadPlan> loads;
+    std::vector<std::string> notes;
+    std::array<Cell, kTmemBytes> map{};
+};
+
+Layout LayOut(const std::vector<Level>& levels, const TileOptions& options);
+
+// 4096 characters: '.' free, the level record's digit for texel bytes, 'p'
+// row padding, 'P' palette.
+std::string MapString(const Layout& layout);
+// What the byte at address holds, as the map's tooltip says it.
+std::string DescribeCell(const Layout& layout, int address);
+
+} // namespace vellora::hw
