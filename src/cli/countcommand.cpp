@@ -2,6 +2,7 @@
 #include "countcommand.h"
 
 #include "cli.h"
+#include "hardwareoptions.h"
 
 #include "core/calc.h"
 #include "core/detailmap.h"
@@ -39,6 +40,30 @@ void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec) {
         spec.lastLevel = levels.manual;
 }
 
+int FinishReport(CountReport& rep, const HardwareChoice& hardware, Kind baseKind, Kind detailKind, bool json,
+                 std::ostream& out) {
+    if (hardware.needed()) {
+        const hw::Layout layout = hw::LayOut(hw::LevelsOf(rep.count, baseKind, detailKind), hardware.tile);
+        if (hardware.emit != Emit::None) {
+            WriteEmitted(layout, hardware.emit, out);
+        } else if (hardware.report) {
+            rep.hardware = layout;
+        }
+        if (hardware.emit == Emit::None) {
+            if (json)
+                WriteJson(ReportJson(rep), out);
+            else
+                WriteText(rep, out);
+        }
+        return FailsChosenRules(rep.count, &layout, hardware.rules) ? kExitExceeds : kExitFits;
+    }
+    if (json)
+        WriteJson(ReportJson(rep), out);
+    else
+        WriteText(rep, out);
+    return FailsChosenRules(rep.count, nullptr, std::nullopt) ? kExitExceeds : kExitFits;
+}
+
 void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& levels, bool detailOn) {
     if (given == 0)
         return;
@@ -57,7 +82,9 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     std::optional<std::string> width, height, format, levels, detail;
     std::vector<std::string> tileTexts;
     bool json = false, help = false;
-    CommandLine cl("count", "--width, --height, --format, --levels, --detail, --tile, --json, --help");
+    HardwareTexts hwTexts;
+    CommandLine cl("count", "--width, --height, --format, --levels, --detail, --tile, --json, --hardware, "
+                            "--wrap, --shift, --emit, --rules, --help");
     cl.value("--width", width, "1 to 1024");
     cl.value("--height", height, "1 to 256");
     cl.value("--format", format, std::string(kFormatsAllowed));
@@ -65,6 +92,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     cl.value("--detail", detail, "WxH or WxH:F");
     cl.repeated("--tile", tileTexts, "WxH, width 1 to 1024, height 1 to 256");
     cl.flag("--json", json);
+    AddHardwareOptions(cl, hwTexts, true);
     cl.flag("--help,-h", help);
     cl.parse(args, 1);
     if (help) {
@@ -75,14 +103,20 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     TextureSpec spec;
     LevelsChoice lv;
     std::vector<Size> tiles;
+    HardwareChoice hardware;
+    std::optional<Kind> baseKind, detailKind;
     // Checked in the order given, so the first bad option is the one named.
     for (const std::string& opt : cl.given()) {
         if (opt == "--width")
             spec.size.width = RequireInt(opt, *width, 1, kMaxWidth);
         else if (opt == "--height")
             spec.size.height = RequireInt(opt, *height, 1, kMaxHeight);
-        else if (opt == "--format")
-            spec.format = RequireFormat(opt, *format);
+        else if (opt == "--format") {
+            const FormatChoice f = RequireFormatKind(opt, *format);
+            spec.format = f.row;
+            baseKind = f.kind;
+        } else if (ApplyHardwareOption(opt, hwTexts, hardware))
+            continue;
         else if (opt == "--levels")
             lv = RequireLevels(opt, *levels);
         else if (opt == "--detail") {
@@ -92,10 +126,12 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
             DetailSpec d;
             d.size = {size.width, size.height};
             if (colon != std::string::npos) {
-                auto f = ParseFormat(std::string_view(v).substr(colon + 1));
+                const std::string_view name = std::string_view(v).substr(colon + 1);
+                auto f = ParseFormat(name);
                 if (!f)
                     Reject(opt, v, std::string("WxH:F with F one of ") + std::string(kFormatsAllowed));
                 d.format = *f;
+                detailKind = KindFromName(name);
             }
             spec.detail = d;
         } else if (opt == "--tile") {
@@ -106,13 +142,13 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     CheckTiles("--tile", tiles.size(), lv, spec.detail.has_value());
     ApplyLevels(lv, spec);
 
+    FinishHardwareChoice(hwTexts, hardware);
     TileTable table{};
-    const CountReport rep = RunCount(spec, tiles, table, {});
-    if (json)
-        WriteJson(ReportJson(rep), out);
-    else
-        WriteText(rep, out);
-    return rep.count.exceeds() ? kExitExceeds : kExitFits;
+    CountReport rep = RunCount(spec, tiles, table, {});
+    return FinishReport(rep, hardware, KindInRow(spec.format.value_or(Format::Bits4), baseKind),
+                        spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4), detailKind)
+                                    : Kind::I4,
+                        json, out);
 }
 
 } // namespace vellora::cli

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "hardwareoptions.h"
 #include "options.h"
 #include "report.h"
 
@@ -24,10 +25,15 @@ void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec);
 // Rejects typed tiles that the level choice cannot take.
 void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& levels, bool detailOn);
 
+// Writes the report (with the hardware layout when asked) or only the code
+// --emit asks for; returns the exit code by the chosen rules.
+int FinishReport(CountReport& rep, const HardwareChoice& hardware, Kind baseKind, Kind detailKind, bool json,
+                 std::ostream& out);
+
 int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 inline constexpr const char* kCountUsage =
     "vellora-cli count [--width N] [--height N] [--format F] [--levels L] [--detail WxH[:F]] [--tile WxH]... "
-    "[--json]\n";
+    "[--json] [--hardware] [--wrap S,T] [--shift S] [--emit gbi|words] [--rules calculator|hardware|both]\n";
 
 } // namespace vellora::cli

@@ -32,6 +32,9 @@ struct LoadOptions {
     std::string base;
     std::optional<std::string> detail;
     std::optional<Format> detailFormat;
+    std::optional<Kind> detailKind;
+    std::optional<Kind> formatKind;
+    HardwareChoice hardware;
     std::vector<std::string> tiles;
     MipFilter filter = MipFilter::Weighted3x3;
     LevelsChoice levels;
@@ -100,6 +103,8 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     cl.value("--view", view, "WxH, 1 to 4096 each");
     cl.value("--seed", seed, "0 to 4294967295");
     cl.flag("--json", o.json);
+    HardwareTexts hwTexts;
+    AddHardwareOptions(cl, hwTexts, false);
     cl.flag("--help,-h", o.help);
     cl.parse(args, 1);
     if (o.help)
@@ -113,7 +118,9 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
         if (opt == "--detail") {
             o.detail = *detail;
         } else if (opt == "--detail-format") {
-            o.detailFormat = RequireFormat(opt, *detailFormat);
+            const FormatChoice f = RequireFormatKind(opt, *detailFormat);
+            o.detailFormat = f.row;
+            o.detailKind = f.kind;
         } else if (opt == "--tiles") {
             o.tiles = SplitList(opt, *tiles);
         } else if (opt == "--filter") {
@@ -126,7 +133,9 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
         } else if (opt == "--levels") {
             o.levels = RequireLevels(opt, *levels);
         } else if (opt == "--format") {
-            o.format = RequireFormat(opt, *format);
+            const FormatChoice f = RequireFormatKind(opt, *format);
+            o.format = f.row;
+            o.formatKind = f.kind;
         } else if (opt == "--dump-levels") {
             o.dumpDir = *dump;
         } else if (opt == "--dump-format") {
@@ -146,7 +155,8 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
         } else if (opt == "--zoom") {
             o.preview.zoom = RequireInt(opt, *zoom, 1, 32);
         } else if (opt == "--shift") {
-            o.preview.shiftText = std::to_string(RequireInt(opt, *shift, 0, 5));
+            o.hardware.tile.detailShift = RequireInt(opt, *shift, 0, 5);
+            o.preview.shiftText = std::to_string(o.hardware.tile.detailShift);
         } else if (opt == "--lodfrac") {
             auto n = NumericValue(*lodfrac);
             if (!n || *n <= 0 || *n >= 1)
@@ -164,6 +174,8 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
             o.preview.viewH = *h;
         } else if (opt == "--seed") {
             o.seed = RequireSeed(opt, *seed);
+        } else {
+            ApplyHardwareOption(opt, hwTexts, o.hardware);
         }
     }
     if (!base)
@@ -174,6 +186,10 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
         Reject("--detail-format", "without --detail", "only together with --detail FILE");
     if (!o.dumpDir && !o.firstDumpOption.empty())
         Reject(o.firstDumpOption, "without --dump-levels", "only together with --dump-levels DIR");
+    FinishHardwareChoice(hwTexts, o.hardware);
+    // The detail map's Shift also sets its tile, so the hardware layout takes it too.
+    if (o.firstPreviewOption == "--shift" && o.hardware.needed())
+        o.firstPreviewOption.clear();
     if (!o.previewPng && !o.firstPreviewOption.empty())
         Reject(o.firstPreviewOption, "without --preview", "only together with --preview OUT.png");
     const std::size_t maxTiles = o.detail ? 6 : 7;
@@ -370,11 +386,12 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (auto problem = outputs.write())
         throw UsageError("vellora-cli load: " + *problem);
 
-    if (o.json)
-        WriteJson(ReportJson(rep), out);
-    else
-        WriteText(rep, out);
-    return rep.count.exceeds() ? kExitExceeds : kExitFits;
+    const Format baseRow = spec.format.value_or(Format::Bits4);
+    const Kind baseKind = KindInRow(baseRow, o.formatKind ? o.formatKind : state.baseKind);
+    const Kind detailKind = spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4),
+                                                    o.detailKind ? o.detailKind : state.detailKind)
+                                        : Kind::I4;
+    return FinishReport(rep, o.hardware, baseKind, detailKind, o.json, out);
 }
 
 } // namespace vellora::cli

@@ -13,6 +13,7 @@ inline constexpr const char* kLoadUsage =
     "vellora-cli load BASE [--detail FILE [--detail-format F]] [--tiles A.png,B.bmp,...] "
     "[--filter 3x3|2x2] [--levels L] [--format F] [--json] [--dump-levels DIR [--dump-format pam|png]] "
     "[--map OUT.png] "
-    "[--preview OUT.png [--tile-pos X] [--zoom Z] [--shift S] [--lodfrac F] [--view WxH] [--seed N]]\n";
+    "[--preview OUT.png [--tile-pos X] [--zoom Z] [--shift S] [--lodfrac F] [--view WxH] [--seed N]] "
+    "[--hardware] [--wrap S,T] [--emit gbi|words] [--rules calculator|hardware|both]\n";
 
 } // namespace vellora::cli

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "report.h"
 
+#include "hardwareoptions.h"
+
 #include "core/numeric.h"
 #include "core/tmemmap.h"
 
@@ -106,6 +108,8 @@ nlohmann::ordered_json ReportJson(const CountReport& rep) {
         }
         j["bitmap"] = std::move(bitmap);
     }
+    if (rep.hardware)
+        j["hardware"] = HardwareJson(*rep.hardware);
     return j;
 }
 
@@ -168,6 +172,8 @@ void WriteText(const CountReport& rep, std::ostream& out) {
     const std::string map = MapString(c.tmemMap);
     for (std::size_t line = 0; line < map.size(); line += 64)
         out << map.substr(line, 64) << "\n";
+    if (rep.hardware)
+        WriteHardwareText(*rep.hardware, out);
 }
 
 } // namespace vellora::cli

@@ -4,6 +4,7 @@
 #include "core/count.h"
 
 #include "bitmap/picture.h"
+#include "hardware/layout.h"
 
 #include <nlohmann/json.hpp>
 
@@ -26,6 +27,7 @@ struct CountReport {
     std::vector<std::string> messages; // message-box texts, in order
     bool levelBoxYellow = false;       // the level box was cut back
     std::optional<BitmapFacts> bitmap;
+    std::optional<hw::Layout> hardware; // with --hardware
 };
 
 // The report as a JSON document, fields in the order they are written.

@@ -71,6 +71,28 @@ std::string_view KindName(Kind kind) {
     return RowFor(kind).name;
 }
 
+Kind DefaultKind(Format row) {
+    switch (row) {
+    case Format::CI4:
+        return Kind::CI4;
+    case Format::Bits4:
+        return Kind::I4;
+    case Format::CI8:
+        return Kind::CI8;
+    case Format::Bits8:
+        return Kind::I8;
+    case Format::Bits16:
+        return Kind::RGBA16;
+    case Format::Bits32:
+        break;
+    }
+    return Kind::RGBA32;
+}
+
+Kind KindInRow(Format row, std::optional<Kind> wanted) {
+    return wanted && RowOf(*wanted) == row ? *wanted : DefaultKind(row);
+}
+
 std::optional<Kind> KindFromName(std::string_view name) {
     for (const KindRow& k : kKinds) {
         if (k.name.size() != name.size())

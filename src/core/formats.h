@@ -40,6 +40,12 @@ inline constexpr int kKindCount = 9;
 Format RowOf(Kind kind);
 // "RGBA16", "CI4", ...
 std::string_view KindName(Kind kind);
+// The kind a row stands for when nothing names one: I for 4 and 8 bits,
+// RGBA for 16 and 32.
+Kind DefaultKind(Format row);
+// wanted when it belongs to the row, else the row's default.
+Kind KindInRow(Format row, std::optional<Kind> wanted);
+
 // A kind from its name in any case ("rgba16", "IA8"); none for anything else.
 std::optional<Kind> KindFromName(std::string_view name);
 

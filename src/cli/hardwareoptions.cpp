@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: MIT
+#include "hardwareoptions.h"
+
+#include "hardware/gbi.h"
+
+#include <array>
+
+namespace vellora::cli {
+
+namespace {
+
+constexpr std::string_view kWrapAllowed = "S,T with each one of wrap, mirror, clamp";
+
+std::optional<std::pair<hw::AxisMode, hw::AxisMode>> ParseWrap(std::string_view text) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    auto s = hw::AxisModeFromName(text.substr(0, comma));
+    auto t = hw::AxisModeFromName(text.substr(comma + 1));
+    if (!s || !t)
+        return std::nullopt;
+    return std::pair{*s, *t};
+}
+
+nlohmann::ordered_json OrNull(const std::optional<int>& v) {
+    return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(nullptr);
+}
+
+std::string Pad(std::string text, std::size_t width) {
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
+} // namespace
+
+FormatChoice RequireFormatKind(std::string_view option, std::string_view text) {
+    FormatChoice choice;
+    choice.row = RequireFormat(option, text);
+    choice.kind = KindFromName(text); // none for the row names "4" ... "32"
+    return choice;
+}
+
+void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift) {
+    cl.flag("--hardware", texts.hardware);
+    cl.value("--wrap", texts.wrap, std::string(kWrapAllowed));
+    cl.value("--emit", texts.emit, "gbi or words");
+    cl.value("--rules", texts.rules, "calculator, hardware or both");
+    if (withShift)
+        cl.value("--shift", texts.shift, "0 to 5");
+}
+
+bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, HardwareChoice& choice) {
+    if (option == "--wrap") {
+        auto wrap = ParseWrap(*texts.wrap);
+        if (!wrap)
+            Reject(option, *texts.wrap, kWrapAllowed);
+        choice.tile.s = wrap->first;
+        choice.tile.t = wrap->second;
+    } else if (option == "--emit") {
+        if (*texts.emit == "gbi")
+            choice.emit = Emit::Gbi;
+        else if (*texts.emit == "words")
+            choice.emit = Emit::Words;
+        else
+            Reject(option, *texts.emit, "gbi or words");
+    } else if (option == "--rules") {
+        if (*texts.rules == "calculator")
+            choice.rules = Rules::Calculator;
+        else if (*texts.rules == "hardware")
+            choice.rules = Rules::Hardware;
+        else if (*texts.rules == "both")
+            choice.rules = Rules::Both;
+        else
+            Reject(option, *texts.rules, "calculator, hardware or both");
+    } else if (option == "--shift" && texts.shift) {
+        choice.tile.detailShift = RequireInt(option, *texts.shift, 0, 5);
+    } else if (option == "--hardware") {
+        choice.report = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice) {
+    choice.report = choice.report || texts.hardware;
+}
+
+nlohmann::ordered_json HardwareJson(const hw::Layout& layout) {
+    using nlohmann::ordered_json;
+    ordered_json j;
+    j["fits"] = layout.fits;
+    j["reason"] = layout.reason ? ordered_json(*layout.reason) : ordered_json(nullptr);
+    j["lower_half_bytes"] = layout.lowerHalfBytes;
+    j["upper_half_bytes"] = layout.upperHalfBytes;
+    j["palette"] = layout.palette ? ordered_json{{"entries", layout.palette->entries},
+                                                 {"tmem_address", layout.palette->tmemAddress}}
+                                  : ordered_json(nullptr);
+    ordered_json tiles = ordered_json::array();
+    for (const hw::TileDescriptor& d : layout.tiles) {
+        tiles.push_back({{"tile", d.tile},
+                         {"level", d.record},
+                         {"kind", std::string(KindName(d.kind))},
+                         {"fmt", d.fmt},
+                         {"siz", d.siz},
+                         {"line", d.line},
+                         {"tmem", d.tmem},
+                         {"palette", d.palette},
+                         {"cms", static_cast<int>(d.cms)},
+                         {"cmt", static_cast<int>(d.cmt)},
+                         {"masks", d.masks},
+                         {"maskt", d.maskt},
+                         {"shifts", d.shifts},
+                         {"shiftt", d.shiftt},
+                         {"uls", d.uls},
+                         {"ult", d.ult},
+                         {"lrs", d.lrs},
+                         {"lrt", d.lrt},
+                         {"settile", hw::HexWord(d.setTile)},
+                         {"settilesize", hw::HexWord(d.setTileSize)}});
+    }
+    j["tiles"] = std::move(tiles);
+    ordered_json loads = ordered_json::array();
+    for (const hw::LoadPlan& p : layout.loads) {
+        loads.push_back({{"level", p.record},
+                         {"command", p.block ? "LoadBlock" : "LoadTile"},
+                         {"texels", p.texels},
+                         {"dxt", OrNull(p.dxt)},
+                         {"safe_rows", p.safeRows},
+                         {"rows", p.rows},
+                         {"reason", p.reason.empty() ? ordered_json(nullptr) : ordered_json(p.reason)}});
+    }
+    j["loads"] = std::move(loads);
+    j["notes"] = layout.notes;
+    j["map"] = hw::MapString(layout);
+    return j;
+}
+
+void WriteHardwareText(const hw::Layout& layout, std::ostream& out) {
+    out << "Hardware: " << (layout.fits ? "fits" : "does not fit: " + *layout.reason) << "\n";
+    out << "Hardware bytes: " << layout.lowerHalfBytes << " below 0x800, " << layout.upperHalfBytes
+        << " from 0x800\n";
+    if (layout.palette)
+        out << "Palette: " << layout.palette->entries << " entries at 0x800\n";
+    for (const std::string& note : layout.notes)
+        out << "Note: " << note << "\n";
+    out << "Tile  Level  Kind    Line  TMEM  Mask S,T  Shift S,T  Wrap S,T       SetTile           "
+           "Load\n";
+    for (std::size_t i = 0; i < layout.tiles.size(); ++i) {
+        const hw::TileDescriptor& d = layout.tiles[i];
+        const hw::LoadPlan& p = layout.loads[i];
+        std::string load =
+            p.block ? "LoadBlock " + std::to_string(p.texels) + " texels, dxt " + std::to_string(*p.dxt)
+                    : "LoadTile (" + p.reason + ")";
+        out << Pad(std::to_string(d.tile), 6) << Pad(std::to_string(d.record), 7)
+            << Pad(std::string(KindName(d.kind)), 8) << Pad(std::to_string(d.line), 6)
+            << Pad(std::to_string(d.tmem), 6)
+            << Pad(std::to_string(d.masks) + "," + std::to_string(d.maskt), 10)
+            << Pad(std::to_string(d.shifts) + "," + std::to_string(d.shiftt), 11)
+            << Pad(std::string(hw::AxisModeName(d.cms)) + "," + std::string(hw::AxisModeName(d.cmt)), 15)
+            << hw::HexWord(d.setTile) << "  " << load << "\n";
+    }
+    out << "Hardware map, 64 bytes a line ('.' free, digits the level's texels, p padding, P palette):\n";
+    const std::string map = hw::MapString(layout);
+    for (std::size_t line = 0; line < map.size(); line += 64)
+        out << map.substr(line, 64) << "\n";
+}
+
+void WriteEmitted(const hw::Layout& layout, Emit emit, std::ostream& out) {
+    out << (emit == Emit::Gbi ? hw::DisplayList(layout) : hw::CommandWords(layout));
+}
+
+bool FailsChosenRules(const Count& count, const hw::Layout* layout, std::optional<Rules> rules) {
+    const bool calculator = count.exceeds();
+    const bool hardware = layout && !layout->fits;
+    switch (rules.value_or(Rules::Calculator)) {
+    case Rules::Hardware:
+        return hardware;
+    case Rules::Both:
+        return calculator || hardware;
+    case Rules::Calculator:
+        break;
+    }
+    return calculator;
+}
+
+} // namespace vellora::cli

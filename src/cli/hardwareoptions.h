@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "options.h"
+
+#include "core/count.h"
+#include "core/formats.h"
+#include "hardware/layout.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace vellora::cli {
+
+enum class Rules { Calculator, Hardware, Both };
+enum class Emit { None, Gbi, Words };
+
+// A format name and the exact kind it names ("ia8"), or none for a row name
+// ("8"), which stands for the row's default kind.
+struct FormatChoice {
+    Format row = Format::Bits4;
+    std::optional<Kind> kind;
+};
+FormatChoice RequireFormatKind(std::string_view option, std::string_view text);
+
+// What --hardware, --emit, --rules, --wrap and --shift ask for.
+struct HardwareChoice {
+    bool report = false;
+    Emit emit = Emit::None;
+    std::optional<Rules> rules;
+    hw::TileOptions tile;
+    bool needed() const { return report || emit != Emit::None || rules.has_value(); }
+};
+
+// The options' texts as the command line collects them.
+struct HardwareTexts {
+    bool hardware = false;
+    std::optional<std::string> wrap, emit, rules, shift;
+};
+void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift);
+// Applies one given option; false when it is none of these.
+bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, HardwareChoice& choice);
+void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice);
+
+nlohmann::ordered_json HardwareJson(const hw::Layout& layout);
+void WriteHardwareText(const hw::Layout& layout, std::ostream& out);
+// Prints only the code --emit asks for.
+void WriteEmitted(const hw::Layout& layout, Emit emit, std::ostream& out);
+
+// 1 when the chosen rules say the texture does not fit; without --rules
+// only the calculator's count decides.
+bool FailsChosenRules(const Count& count, const hw::Layout* layout, std::optional<Rules> rules);
+
+} // namespace vellora::cli
