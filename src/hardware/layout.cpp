@@ -132,39 +132,71 @@ LoadPlan PlanLoad(const Level& level, int tmem, int line) {
     return p;
 }
 
-void DrawLevel(const Level& level, int tmem, int line, std::array<Cell, kTmemBytes>& map) {
+// One row of a level: bytes at offsets [0, texelBytes) hold texels, the
+// rest of the row is padding. Odd rows are stored with the 32-bit halves of
+// each word swapped, so offset o lands at o ^ 4; rows are whole words, so the
+// row is written in groups of four bytes that stay together.
+template <int K>
+void DrawRow(Cell* row, int end, int t, int swap, int texelBytes, const Level& level, TexelPart part) {
+    const Cell padding = Cell::Padding(level.record);
+    const int texelEnd = std::min(end, texelBytes);
+    // The first texel of a byte at offset o is o * 8 / bits = o * 2 >> K;
+    // each group of four bytes is the one before moved along by 8 >> K.
+    std::array<Cell, 4> group;
+    for (int j = 0; j < 4; ++j)
+        group[static_cast<std::size_t>(j)] =
+            Cell::Texel(level.record, (j << 1) >> K, t, part, K == 0 ? 2 : 1);
+    constexpr int kStep = 8 >> K;
+    // Texel cells only: past texelEnd s may outgrow its field, and those
+    // bytes are padding written below.
+    for (int g = 0; g < texelEnd; g += 4) {
+        Cell* out = row + (g ^ swap);
+        for (std::size_t j = 0; j < 4; ++j) {
+            out[j] = group[j];
+            group[j] = group[j].movedAlong(kStep);
+        }
+    }
+    for (int o = (texelEnd + 3) / 4 * 4; o < end; ++o)
+        row[o ^ swap] = padding;
+    for (int o = texelEnd; o < (texelEnd + 3) / 4 * 4 && o < end; ++o)
+        row[o ^ swap] = padding;
+    // A 4-bit row of odd width ends in a byte with one texel.
+    if (K == 0 && (level.width & 1) != 0 && texelBytes <= end) {
+        const int last = texelBytes - 1;
+        row[last ^ swap] = Cell::Texel(level.record, level.width - 1, t, part, 1);
+    }
+}
+
+// Draws a level's rows into the map; returns the bytes drawn.
+int DrawLevel(const Level& level, int tmem, int line, std::array<Cell, kTmemBytes>& map) {
     const bool wide = level.kind == Kind::RGBA32;
     const int limit = wide ? kHalfBytes : kTmemBytes;
     const int bits = HalfBits(level.kind);
     const int rowBytes = line * 8;
+    const int texelBytes = CeilDiv(static_cast<long>(std::max(level.width, 0)) * bits, 8);
+    const TexelPart part = wide ? TexelPart::RedGreen : TexelPart::All;
+    int drawn = 0;
     for (int t = 0; t < level.height; ++t) {
         const long rowStart = static_cast<long>(tmem) * 8 + static_cast<long>(t) * rowBytes;
         if (rowStart >= limit)
             break;
-        for (int b = 0; b < rowBytes && rowStart + b < limit; ++b) {
-            const int address = static_cast<int>(rowStart + b);
-            // Odd rows are stored with the 32-bit halves of each word swapped.
-            const int offset = b ^ ((t & 1) != 0 ? 4 : 0);
-            const int s = offset * 8 / bits;
-            Cell cell;
-            cell.record = static_cast<std::uint8_t>(level.record);
-            if (s >= level.width) {
-                cell.use = CellUse::Padding;
-            } else {
-                cell.use = CellUse::Texel;
-                cell.s = static_cast<std::uint16_t>(s);
-                cell.t = static_cast<std::uint16_t>(t);
-                cell.texels = bits == 4 && s + 1 < level.width ? 2 : 1;
-                cell.part = wide ? TexelPart::RedGreen : TexelPart::All;
-            }
-            map[static_cast<std::size_t>(address)] = cell;
-            if (wide) {
-                if (cell.use == CellUse::Texel)
-                    cell.part = TexelPart::BlueAlpha;
-                map[static_cast<std::size_t>(address + kHalfBytes)] = cell;
-            }
+        const int swap = (t & 1) != 0 ? 4 : 0;
+        const int end = static_cast<int>(std::min<long>(rowBytes, limit - rowStart));
+        Cell* row = map.data() + rowStart;
+        if (bits == 4)
+            DrawRow<0>(row, end, t, swap, texelBytes, level, part);
+        else if (bits == 8)
+            DrawRow<1>(row, end, t, swap, texelBytes, level, part);
+        else
+            DrawRow<2>(row, end, t, swap, texelBytes, level, part);
+        if (wide) {
+            Cell* upper = row + kHalfBytes;
+            for (int b = 0; b < end; ++b)
+                upper[b] = row[b].asBlueAlpha();
         }
+        drawn += end;
     }
+    return drawn;
 }
 
 } // namespace
@@ -291,8 +323,17 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
                                 "through another free tile");
     }
 
-    for (std::size_t i = 0; i < levels.size(); ++i)
-        DrawLevel(levels[i], tmems[i], lines[i], out.map);
+    // Levels never overlap one another, so what they draw adds up; only the
+    // palette, drawn last, may cover bytes of a level that did not fit.
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const int drawn = DrawLevel(levels[i], tmems[i], lines[i], out.map);
+        const int start = tmems[i] * 8;
+        const int lower = std::clamp(kHalfBytes - start, 0, drawn);
+        out.lowerHalfBytes += lower;
+        out.upperHalfBytes += drawn - lower;
+        if (levels[i].kind == Kind::RGBA32)
+            out.upperHalfBytes += drawn;
+    }
 
     if (anyCI) {
         Palette p;
@@ -304,18 +345,12 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
         // Each 16-bit colour is held four times, once for each bank.
         for (int e = 0; e < p.entries; ++e) {
             for (int b = 0; b < 8; ++b) {
-                Cell cell;
-                cell.use = CellUse::Palette;
-                cell.entry = static_cast<std::uint16_t>(e);
-                cell.copy = static_cast<std::uint8_t>(b / 2);
-                out.map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)] = cell;
+                Cell& cell = out.map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)];
+                if (cell.use() == CellUse::Free)
+                    ++out.upperHalfBytes;
+                cell = Cell::PaletteEntry(e, b / 2);
             }
         }
-    }
-
-    for (int a = 0; a < kTmemBytes; ++a) {
-        if (out.map[static_cast<std::size_t>(a)].use != CellUse::Free)
-            ++(a < kHalfBytes ? out.lowerHalfBytes : out.upperHalfBytes);
     }
     return out;
 }
@@ -324,9 +359,9 @@ std::string MapString(const Layout& layout) {
     std::string s(kTmemBytes, '.');
     for (int a = 0; a < kTmemBytes; ++a) {
         const Cell& c = layout.map[static_cast<std::size_t>(a)];
-        switch (c.use) {
+        switch (c.use()) {
         case CellUse::Texel:
-            s[static_cast<std::size_t>(a)] = static_cast<char>('0' + c.record);
+            s[static_cast<std::size_t>(a)] = static_cast<char>('0' + c.record());
             break;
         case CellUse::Padding:
             s[static_cast<std::size_t>(a)] = 'p';
@@ -350,24 +385,24 @@ std::string DescribeCell(const Layout& layout, int address) {
         text.push_back(kHex[(address >> shift) & 15]);
     text += ": ";
     const Cell& c = layout.map[static_cast<std::size_t>(address)];
-    switch (c.use) {
+    switch (c.use()) {
     case CellUse::Free:
         return text + "free";
     case CellUse::Palette:
-        return text + "palette entry " + std::to_string(c.entry) + ", copy " + std::to_string(c.copy + 1) +
-               " of 4";
+        return text + "palette entry " + std::to_string(c.entry()) + ", copy " +
+               std::to_string(c.copy() + 1) + " of 4";
     case CellUse::Padding:
-        return text + "row padding of level " + std::to_string(c.record);
+        return text + "row padding of level " + std::to_string(c.record());
     case CellUse::Texel:
         break;
     }
-    text += "level " + std::to_string(c.record) + ", texel (" + std::to_string(c.s) + ", " +
-            std::to_string(c.t) + ")";
-    if (c.texels == 2)
-        text += " and (" + std::to_string(c.s + 1) + ", " + std::to_string(c.t) + ")";
-    if (c.part == TexelPart::RedGreen)
+    text += "level " + std::to_string(c.record()) + ", texel (" + std::to_string(c.s()) + ", " +
+            std::to_string(c.t()) + ")";
+    if (c.texels() == 2)
+        text += " and (" + std::to_string(c.s() + 1) + ", " + std::to_string(c.t()) + ")";
+    if (c.part() == TexelPart::RedGreen)
         text += ", red and green";
-    else if (c.part == TexelPart::BlueAlpha)
+    else if (c.part() == TexelPart::BlueAlpha)
         text += ", blue and alpha";
     return text;
 }

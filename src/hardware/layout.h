@@ -47,17 +47,52 @@ int FormatCode(Kind kind); // the fmt field: RGBA 0, CI 2, IA 3, I 4
 int SizeCode(Kind kind);   // the siz field: 4-bit 0, 8-bit 1, 16-bit 2, 32-bit 3
 int BitsOf(Kind kind);
 
-// What one byte of TMEM holds.
+// What one byte of TMEM holds, packed in 32 bits so the whole map is 16 KiB:
+// its use, the level record, which bytes of the texel (RGBA32), whether it
+// holds two 4-bit texels, and the texel's s and t. A palette byte keeps its
+// entry in s and which of the entry's four copies it is in t.
 enum class CellUse : std::uint8_t { Free, Texel, Padding, Palette };
 enum class TexelPart : std::uint8_t { All, RedGreen, BlueAlpha };
-struct Cell {
-    CellUse use = CellUse::Free;
-    std::uint8_t record = 0;
-    TexelPart part = TexelPart::All;
-    std::uint8_t texels = 1; // a 4-bit byte holds texels s and s + 1
-    std::uint16_t s = 0, t = 0;
-    std::uint16_t entry = 0; // palette entry
-    std::uint8_t copy = 0;   // which of its four copies
+class Cell {
+  public:
+    constexpr Cell() = default;
+    static constexpr Cell Texel(int record, int s, int t, TexelPart part, int texels) {
+        return Cell(static_cast<std::uint32_t>(CellUse::Texel) | static_cast<std::uint32_t>(part) << 2 |
+                    static_cast<std::uint32_t>(texels == 2) << 4 |
+                    static_cast<std::uint32_t>(record & 7) << 5 | static_cast<std::uint32_t>(s & 0x7FF) << 8 |
+                    static_cast<std::uint32_t>(t & 0x1FF) << 19);
+    }
+    static constexpr Cell Padding(int record) {
+        return Cell(static_cast<std::uint32_t>(CellUse::Padding) | static_cast<std::uint32_t>(record & 7)
+                                                                       << 5);
+    }
+    static constexpr Cell PaletteEntry(int entry, int copy) {
+        return Cell(static_cast<std::uint32_t>(CellUse::Palette) |
+                    static_cast<std::uint32_t>(entry & 0x7FF) << 8 |
+                    static_cast<std::uint32_t>(copy & 0x1FF) << 19);
+    }
+
+    CellUse use() const { return static_cast<CellUse>(bits_ & 3); }
+    TexelPart part() const { return static_cast<TexelPart>((bits_ >> 2) & 3); }
+    int texels() const { return (bits_ >> 4 & 1) != 0 ? 2 : 1; }
+    int record() const { return static_cast<int>(bits_ >> 5 & 7); }
+    int s() const { return static_cast<int>(bits_ >> 8 & 0x7FF); }
+    int t() const { return static_cast<int>(bits_ >> 19 & 0x1FF); }
+    int entry() const { return s(); }
+    int copy() const { return t(); }
+    // A texel cell ds texels further along the row (s + ds stays below 2048).
+    constexpr Cell movedAlong(int ds) const { return Cell(bits_ + (static_cast<std::uint32_t>(ds) << 8)); }
+    // The same texel bytes' other half: blue and alpha for red and green.
+    Cell asBlueAlpha() const {
+        return use() == CellUse::Texel ? Cell((bits_ & ~std::uint32_t{0xC}) |
+                                              static_cast<std::uint32_t>(TexelPart::BlueAlpha) << 2)
+                                       : *this;
+    }
+    friend bool operator==(const Cell&, const Cell&) = default;
+
+  private:
+    explicit constexpr Cell(std::uint32_t bits) : bits_(bits) {}
+    std::uint32_t bits_ = 0;
 };
 
 struct TileDescriptor {

@@ -116,10 +116,10 @@ TEST_P(Rgba32Map, TexelsOfThe32x32Rgba32Texture) {
     const AddressRow& row = GetParam();
     const Layout layout = LayOut(Chain(32, 32, Kind::RGBA32, 1), {});
     const Cell& c = layout.map[static_cast<std::size_t>(row.address)];
-    EXPECT_EQ(c.use, row.use);
-    EXPECT_EQ(c.s, row.s);
-    EXPECT_EQ(c.t, row.t);
-    EXPECT_EQ(c.part, row.part);
+    EXPECT_EQ(c.use(), row.use);
+    EXPECT_EQ(c.s(), row.s);
+    EXPECT_EQ(c.t(), row.t);
+    EXPECT_EQ(c.part(), row.part);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -138,22 +138,22 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Ci4Map, TexelsPaddingAndPalette) {
     const Layout layout = LayOut(Chain(10, 4, Kind::CI4, 1), {});
     auto at = [&](int a) { return layout.map[static_cast<std::size_t>(a)]; };
-    EXPECT_EQ(at(0).use, CellUse::Texel);
-    EXPECT_EQ(at(0).texels, 2);
-    EXPECT_EQ(at(4).s, 8); // texels 8 and 9
-    EXPECT_EQ(at(4).texels, 2);
-    EXPECT_EQ(at(5).use, CellUse::Padding);
-    EXPECT_EQ(at(8 + 4).s, 0); // row 1 starts in the word's second half
-    EXPECT_EQ(at(8 + 4).t, 1);
-    EXPECT_EQ(at(8 + 0).s, 8);
-    EXPECT_EQ(at(8 + 1).use, CellUse::Padding);
-    EXPECT_EQ(at(32).use, CellUse::Free);
+    EXPECT_EQ(at(0).use(), CellUse::Texel);
+    EXPECT_EQ(at(0).texels(), 2);
+    EXPECT_EQ(at(4).s(), 8); // texels 8 and 9
+    EXPECT_EQ(at(4).texels(), 2);
+    EXPECT_EQ(at(5).use(), CellUse::Padding);
+    EXPECT_EQ(at(8 + 4).s(), 0); // row 1 starts in the word's second half
+    EXPECT_EQ(at(8 + 4).t(), 1);
+    EXPECT_EQ(at(8 + 0).s(), 8);
+    EXPECT_EQ(at(8 + 1).use(), CellUse::Padding);
+    EXPECT_EQ(at(32).use(), CellUse::Free);
     ASSERT_TRUE(layout.palette.has_value());
     EXPECT_EQ(layout.palette->entries, 16);
-    EXPECT_EQ(at(0x800).use, CellUse::Palette);
-    EXPECT_EQ(at(0x800 + 8 * 15 + 7).entry, 15);
-    EXPECT_EQ(at(0x800 + 8 * 15 + 7).copy, 3);
-    EXPECT_EQ(at(0x800 + 128).use, CellUse::Free);
+    EXPECT_EQ(at(0x800).use(), CellUse::Palette);
+    EXPECT_EQ(at(0x800 + 8 * 15 + 7).entry(), 15);
+    EXPECT_EQ(at(0x800 + 8 * 15 + 7).copy(), 3);
+    EXPECT_EQ(at(0x800 + 128).use(), CellUse::Free);
     EXPECT_EQ(layout.lowerHalfBytes, 32);
     EXPECT_EQ(layout.upperHalfBytes, 128);
     const std::string map = MapString(layout);
@@ -161,6 +161,60 @@ TEST(Ci4Map, TexelsPaddingAndPalette) {
     EXPECT_EQ(map.substr(0, 16), "00000ppp0ppp0000");
     EXPECT_EQ(DescribeCell(layout, 4), "0x004: level 0, texel (8, 0) and (9, 0)");
     EXPECT_EQ(DescribeCell(layout, 0x808), "0x808: palette entry 1, copy 1 of 4");
+}
+
+// Every byte of the map against a byte-by-byte reading of the rules, for
+// chains of every kind and many widths (odd ones, ones that cross the halves).
+TEST(ByteMap, MatchesAByteByByteReading) {
+    const Kind kinds[] = {Kind::RGBA32, Kind::RGBA16, Kind::IA16, Kind::IA8, Kind::IA4,
+                          Kind::I8,     Kind::I4,     Kind::CI8,  Kind::CI4};
+    for (Kind kind : kinds) {
+        for (int w : {1, 3, 5, 7, 8, 13, 16, 30, 33, 64, 100}) {
+            for (int h : {1, 2, 5, 31}) {
+                SCOPED_TRACE(std::string(KindName(kind)) + " " + std::to_string(w) + "x" + std::to_string(h));
+                const std::vector<Level> levels = Chain(w, h, kind, 3);
+                const Layout layout = LayOut(levels, {});
+                std::array<Cell, kTmemBytes> expected{};
+                const bool wide = kind == Kind::RGBA32;
+                const int bits = wide ? 16 : BitsOf(kind);
+                int word = 0;
+                for (const Level& l : levels) {
+                    const int line = std::max(1, (l.width * bits + 63) / 64);
+                    for (int t = 0; t < l.height; ++t) {
+                        for (int b = 0; b < line * 8; ++b) {
+                            const int address = word * 8 + t * line * 8 + b;
+                            if (address >= (wide ? 2048 : 4096))
+                                continue;
+                            const int offset = b ^ (t % 2 == 1 ? 4 : 0);
+                            const int s = offset * 8 / bits;
+                            Cell c = s < l.width ? Cell::Texel(l.record, s, t,
+                                                               wide ? TexelPart::RedGreen : TexelPart::All,
+                                                               bits == 4 && s + 1 < l.width ? 2 : 1)
+                                                 : Cell::Padding(l.record);
+                            expected[static_cast<std::size_t>(address)] = c;
+                            if (wide)
+                                expected[static_cast<std::size_t>(address + 2048)] = c.asBlueAlpha();
+                        }
+                    }
+                    word += line * l.height;
+                }
+                if (IsCI(RowOf(kind)))
+                    for (int a = 0x800; a < 0x800 + (kind == Kind::CI8 ? 2048 : 128); ++a)
+                        expected[static_cast<std::size_t>(a)] =
+                            Cell::PaletteEntry((a - 0x800) / 8, (a % 8) / 2);
+                int lower = 0, upper = 0, differences = 0;
+                for (int a = 0; a < kTmemBytes; ++a) {
+                    const Cell& e = expected[static_cast<std::size_t>(a)];
+                    differences += !(e == layout.map[static_cast<std::size_t>(a)]);
+                    if (e.use() != CellUse::Free)
+                        ++(a < 2048 ? lower : upper);
+                }
+                EXPECT_EQ(differences, 0);
+                EXPECT_EQ(layout.lowerHalfBytes, lower);
+                EXPECT_EQ(layout.upperHalfBytes, upper);
+            }
+        }
+    }
 }
 
 struct VerdictRow {
