@@ -376,6 +376,32 @@ std::string MapString(const Layout& layout) {
     return s;
 }
 
+TmemMap HardwareColours(const Layout& layout) {
+    TmemMap colours{};
+    for (std::size_t a = 0; a < colours.size(); ++a) {
+        const Cell& c = layout.map[a];
+        const bool odd = (c.record() & 1) != 0;
+        switch (c.use()) {
+        case CellUse::Free:
+            colours[a] = ByteColour::Free;
+            break;
+        case CellUse::Palette:
+            colours[a] = ByteColour::FreePalette;
+            break;
+        case CellUse::Padding:
+            colours[a] = ByteColour::Padding;
+            break;
+        case CellUse::Texel:
+            if (c.part() == TexelPart::BlueAlpha)
+                colours[a] = odd ? ByteColour::OddLevelHigh : ByteColour::EvenLevelHigh;
+            else
+                colours[a] = odd ? ByteColour::OddLevel : ByteColour::EvenLevel;
+            break;
+        }
+    }
+    return colours;
+}
+
 std::string DescribeCell(const Layout& layout, int address) {
     if (address < 0 || address >= kTmemBytes)
         return std::string();

@@ -3,6 +3,7 @@
 
 #include "core/count.h"
 #include "core/formats.h"
+#include "core/tmemmap.h"
 
 #include <array>
 #include <cstdint>
@@ -146,6 +147,11 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options);
 // 4096 characters: '.' free, the level record's digit for texel bytes, 'p'
 // row padding, 'P' palette.
 std::string MapString(const Layout& layout);
+// The map in the calculator map's colours: levels dark blue and blue by
+// record, RGBA32's blue and alpha halves dark red and red, padding yellow,
+// palette grey, free green.
+TmemMap HardwareColours(const Layout& layout);
+
 // What the byte at address holds, as the map's tooltip says it.
 std::string DescribeCell(const Layout& layout, int address);
 

@@ -16,6 +16,7 @@
 #include "ui/splash.h"
 #include "ui/tabstrip.h"
 #include "ui/themes.h"
+#include "ui/tilesetuppage.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
@@ -26,6 +27,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -61,10 +63,18 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     tmemMap_->setObjectName(QStringLiteral("TmemMapView"));
     tmemMap_->setGeometry(0, 0, mapPage->width(), mapPage->height());
     about_ = new AboutPage(tabs_);
+    tileSetup_ = new TileSetupPage(tabs_, state_);
     tabs_->setPage(0, calculator_);
     tabs_->setPage(1, about_);
     tabs_->setPage(2, mapPage);
     tabs_->setPage(3, preview_);
+    tabs_->setPage(4, tileSetup_);
+    // A mark on the Tile Setup tab while the hardware and the count disagree.
+    hardwareMarker_ = new QLabel(tabs_->button(4));
+    hardwareMarker_->setObjectName(QStringLiteral("lblHardwareMarker"));
+    hardwareMarker_->setGeometry(tabs_->button(4)->width() - twips(150), twips(45), twips(105), twips(105));
+    hardwareMarker_->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); border-radius: 3px;"));
+    hardwareMarker_->hide();
     themes_ = std::make_unique<Themes>(*this, calculator_->resultBox());
     layouts_ = std::make_unique<WindowLayouts>(*this, *tabs_, *preview_);
     tabs_->setWideTest([this] { return isWideLayout(); });
@@ -73,6 +83,8 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     tabs_->showTab(0);
     attachImageActions();
     setAcceptDrops(true);
+    connect(tileSetup_, &TileSetupPage::layoutChanged, this, &MainWindow::showHardwareAgreement);
+    connect(preview_, &PreviewPage::detailShiftChanged, tileSetup_, &TileSetupPage::setDetailShift);
 
     connect(cmdBrowse_, &QPushButton::clicked, this, &MainWindow::browse);
     connect(btnExit_, &QPushButton::clicked, this, [this] {
@@ -149,6 +161,27 @@ void MainWindow::recalculate(bool askTileSizes) {
         preview_->setTileBarMaximum(r.sliderTileMax);
     tmemMap_->setMap(r.count.tmemMap);
     last_ = std::move(r);
+    const Settings settings = currentSettings();
+    tileSetup_->showCount(last_.count, settings.baseFormat.value_or(Format::Bits4),
+                          settings.detailEnabled
+                              ? std::optional<Format>(settings.detailFormat.value_or(Format::Bits4))
+                              : std::nullopt,
+                          preview_->detailShift());
+}
+
+void MainWindow::showHardwareAgreement() {
+    const hw::Layout& layout = tileSetup_->layout();
+    const bool counted = !last_.count.exceeds();
+    QString note;
+    if (counted && !layout.fits)
+        note = QStringLiteral("The hardware cannot load this texture: ") +
+               QString::fromStdString(*layout.reason) + QStringLiteral(". See Tile Setup.");
+    else if (!counted && layout.fits)
+        note = QStringLiteral("The hardware can load this texture as the Tile Setup page lays it out.");
+    if (auto* result = findChild<QLabel*>(QStringLiteral("lblExcede")))
+        result->setToolTip(note);
+    tabs_->button(4)->setToolTip(note);
+    hardwareMarker_->setVisible(!note.isEmpty());
 }
 
 void MainWindow::onDetailToggled() {

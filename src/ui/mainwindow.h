@@ -17,6 +17,7 @@ class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class QImage;
+class QLabel;
 class QPushButton;
 class QUrl;
 
@@ -30,6 +31,7 @@ class PreviewPage;
 class PreviewSurface;
 class TabStrip;
 class Themes;
+class TileSetupPage;
 class TmemMapView;
 
 // The program's one working window. It keeps the state (the level table,
@@ -73,6 +75,7 @@ class MainWindow : public QWidget, public LoadHost {
     CoreState& coreState() { return state_; }
     const CountResult& lastResult() const { return last_; }
     TmemMapView* tmemMapView() const { return tmemMap_; }
+    TileSetupPage* tileSetupPage() const { return tileSetup_; }
 
     // A drawer set here replaces the preview driver (tests that only count
     // requests); the clearer runs after the surface has been cleared.
@@ -126,6 +129,7 @@ class MainWindow : public QWidget, public LoadHost {
 
   private:
     void attachImageActions();
+    void showHardwareAgreement();
     void saveImage(const QImage& image, const QString& title, const QString& suggestedName);
     void loadDropped();
     void initDefaults(std::uint32_t pictureSeed);
@@ -151,6 +155,8 @@ class MainWindow : public QWidget, public LoadHost {
     PreviewPage* preview_ = nullptr;
     TmemMapView* tmemMap_ = nullptr;
     AboutPage* about_ = nullptr;
+    TileSetupPage* tileSetup_ = nullptr;
+    QLabel* hardwareMarker_ = nullptr;
     std::unique_ptr<Themes> themes_;
     std::unique_ptr<WindowLayouts> layouts_;
 };

@@ -43,6 +43,7 @@ PreviewPage::PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& s
             return;
         if (auto fixed = ApplyShiftRule(text.toStdString()))
             txtShift_->setText(QString::fromStdString(*fixed));
+        emit detailShiftChanged(detailShift());
         drawAtSlider();
     });
     connect(txtLODFrac_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -151,6 +152,12 @@ void PreviewPage::clear() {
     if (clearer_)
         clearer_();
     picPreview_->update();
+}
+
+int PreviewPage::detailShift() const {
+    bool ok = false;
+    const int shift = txtShift_->text().toInt(&ok);
+    return ok ? std::clamp(shift, 0, 5) : 1;
 }
 
 PreviewSurface* PreviewPage::surface() const {

@@ -58,9 +58,12 @@ class PreviewPage : public QFrame {
     void setTileBarMaximum(int maximum);
     void setZoomBarEnabled(bool on);
     float tilePosition() const;
+    // The detail map's Shift as its box holds it (1 while the box is empty).
+    int detailShift() const;
 
   signals:
     void use2x2Toggled();
+    void detailShiftChanged(int shift);
 
   private:
     void build();

@@ -84,7 +84,8 @@ QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
         int tab;
         const char* name;
     };
-    const Page pages[] = {{0, "calculator"}, {3, "preview"}, {2, "tmem-map"}, {1, "about"}};
+    const Page pages[] = {
+        {0, "calculator"}, {3, "preview"}, {2, "tmem-map"}, {1, "about"}, {4, "tile-setup"}};
     const struct {
         const char* name;
         int widthTwips;

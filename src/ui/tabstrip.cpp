@@ -22,7 +22,9 @@ TabStrip::TabStrip(QWidget* parent) : QFrame(parent) {
     const TabDesign tabs[] = {{0, "&Calculate", 85, 20, 1207, 440},
                               {3, "&Preview", 1275, 50, 1200, 405},
                               {2, "TMEM &Map", 2482, 50, 1207, 400},
-                              {1, "&About", 3688, 50, 1207, 400}};
+                              {1, "&About", 3688, 50, 1207, 400},
+                              // In the room the design left right of About.
+                              {4, "Tile &Setup", 4895, 50, 1207, 400}};
     for (const TabDesign& t : tabs) {
         auto* b = new QPushButton(QString::fromLatin1(t.caption), this);
         b->setObjectName(Indexed("TabButtons", t.index));

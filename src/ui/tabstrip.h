@@ -9,14 +9,15 @@
 
 namespace vellora {
 
-// The tab strip TabCtl1: four tab buttons over the background button BG and
-// the four pages. A chosen tab's button stands taller and in front; the
+// The tab strip TabCtl1: five tab buttons over the background button BG and
+// the five pages. A chosen tab's button stands taller and in front; the
 // button's Tag marks which one the user chose, so a relayout can show it
 // again. In the wide layout the TMEM map stays beside the calculator.
 class TabStrip : public QFrame {
   public:
-    static constexpr int kPageCount = 4;
-    // Indices of the design: 0 calculator, 1 About, 2 TMEM map, 3 preview.
+    static constexpr int kPageCount = 5;
+    // Indices of the design: 0 calculator, 1 About, 2 TMEM map, 3 preview;
+    // then 4 Tile Setup.
     explicit TabStrip(QWidget* parent);
 
     // The page frames are made by their owners with this strip as parent.

@@ -2,9 +2,11 @@
 #include "ui/tmemmapview.h"
 
 #include <QFrame>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -118,6 +120,37 @@ void TmemMapView::rebuildCache() {
     // 0xFFRRGGBB is the image's own pixel format.
     PaintTmemCells(map_, layout_, reinterpret_cast<std::uint32_t*>(cache_.bits()), cache_.width(),
                    cache_.height(), static_cast<int>(cache_.bytesPerLine() / 4));
+}
+
+int TmemMapView::addressAt(const QPoint& point) const {
+    if (!built_)
+        return -1;
+    // Cells lie in 8 columns of 64 lines: find the column and line by the
+    // first cell of each, then check the byte's own square.
+    for (int a = 0; a < kTmemBytes; a += 8) {
+        const QRect first = cellRect(a);
+        const QRect last = cellRect(a + 7);
+        if (point.y() < first.top() || point.y() > first.bottom() || point.x() < first.left() ||
+            point.x() > last.right())
+            continue;
+        for (int b = a; b < a + 8; ++b)
+            if (cellRect(b).contains(point))
+                return b;
+    }
+    return -1;
+}
+
+bool TmemMapView::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && toolTipSource_) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int address = addressAt(help->pos());
+        if (address >= 0)
+            QToolTip::showText(help->globalPos(), toolTipSource_(address), this, cellRect(address));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TmemMapView::paintEvent(QPaintEvent* event) {

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 
@@ -43,7 +45,13 @@ class TmemMapView : public QWidget {
 
     QSize sizeHint() const override;
 
+    // The byte whose cell holds point, or -1.
+    int addressAt(const QPoint& point) const;
+    // Hovering a cell shows what this says about its byte.
+    void setToolTipSource(std::function<QString(int address)> source) { toolTipSource_ = std::move(source); }
+
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -59,6 +67,7 @@ class TmemMapView : public QWidget {
     TmemPixelLayout layout_{};
     QLabel* labels_[2] = {nullptr, nullptr};
     QFrame* divider_ = nullptr;
+    std::function<QString(int)> toolTipSource_;
 };
 
 } // namespace vellora

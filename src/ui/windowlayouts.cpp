@@ -88,6 +88,7 @@ void WindowLayouts::onResize(QSize size) {
         {"BG", All},
         {"TabContents(1)", All},
         {"TabContents(3)", All},
+        {"TabContents(4)", All},
         {"txtAbout", All},
         {"fraDetailProps", Anchor::Left | Anchor::Right | Anchor::Bottom},
         {"sliderZoom", Anchor::Top | Anchor::Right | Anchor::Bottom},

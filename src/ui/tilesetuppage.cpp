@@ -1,0 +1,254 @@
+// SPDX-License-Identifier: MIT
+#include "ui/tilesetuppage.h"
+
+#include "hardware/gbi.h"
+#include "ui/tmemmapview.h"
+#include "ui/twips.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vellora {
+
+namespace {
+
+constexpr Kind kRowKinds[][2] = {
+    {Kind::CI4, Kind::CI4}, {Kind::I4, Kind::IA4},      {Kind::CI8, Kind::CI8},
+    {Kind::I8, Kind::IA8},  {Kind::RGBA16, Kind::IA16}, {Kind::RGBA32, Kind::RGBA32},
+};
+
+QComboBox* Choice(QWidget* parent, const char* name) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+QComboBox* WrapChoice(QWidget* parent, const char* name) {
+    QComboBox* box = Choice(parent, name);
+    for (hw::AxisMode m : {hw::AxisMode::Wrap, hw::AxisMode::Mirror, hw::AxisMode::Clamp}) {
+        const std::string_view text = hw::AxisModeName(m);
+        box->addItem(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                     static_cast<int>(m));
+    }
+    return box;
+}
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString RoleName(const hw::Level& l) {
+    switch (l.role) {
+    case LevelRole::Detail:
+        return QStringLiteral("detail");
+    case LevelRole::Base:
+        return QStringLiteral("base");
+    case LevelRole::Mip:
+        break;
+    }
+    return QStringLiteral("level %1").arg(l.distance);
+}
+
+} // namespace
+
+TileSetupPage::TileSetupPage(QWidget* parent, CoreState& state) : QFrame(parent), state_(state) {
+    setObjectName(QStringLiteral("TabContents(4)"));
+    setFrameShape(QFrame::NoFrame);
+    setProperty("themedFrame", true);
+    setGeometry(twipsRect(83, 380, 5934, 5600));
+    build();
+}
+
+void TileSetupPage::build() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrTileSetup"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    outer->addWidget(scroll);
+    auto* content = new QFrame(scroll);
+    content->setObjectName(QStringLiteral("fraTileSetup"));
+    content->setProperty("themedFrame", true);
+    scroll->setWidget(content);
+
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(twips(60), twips(90), twips(60), twips(90));
+    auto* grid = new QGridLayout();
+    cboBaseKind_ = Choice(content, "cboBaseKind");
+    cboDetailKind_ = Choice(content, "cboDetailKind");
+    cboWrapS_ = WrapChoice(content, "cboWrapS");
+    cboWrapT_ = WrapChoice(content, "cboWrapT");
+    grid->addWidget(new QLabel(QStringLiteral("Base kind"), content), 0, 0);
+    grid->addWidget(cboBaseKind_, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Detail kind"), content), 0, 2);
+    grid->addWidget(cboDetailKind_, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("S axis"), content), 1, 0);
+    grid->addWidget(cboWrapS_, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("T axis"), content), 1, 2);
+    grid->addWidget(cboWrapT_, 1, 3);
+    column->addLayout(grid);
+
+    lblVerdict_ = new QLabel(content);
+    lblVerdict_->setObjectName(QStringLiteral("lblHardwareVerdict"));
+    lblVerdict_->setWordWrap(true);
+    lblVerdict_->setMargin(twips(45));
+    column->addWidget(lblVerdict_);
+
+    tblTiles_ = new QTableWidget(content);
+    tblTiles_->setObjectName(QStringLiteral("tblTiles"));
+    tblTiles_->setColumnCount(8);
+    tblTiles_->setHorizontalHeaderLabels(
+        {QStringLiteral("Tile"), QStringLiteral("Level"), QStringLiteral("Kind"), QStringLiteral("Line"),
+         QStringLiteral("TMEM"), QStringLiteral("Mask"), QStringLiteral("Shift"), QStringLiteral("Load")});
+    tblTiles_->verticalHeader()->hide();
+    tblTiles_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblTiles_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblTiles_->horizontalHeader()->setStretchLastSection(true);
+    tblTiles_->setMinimumHeight(twips(2200));
+    column->addWidget(tblTiles_);
+
+    auto* buttons = new QHBoxLayout();
+    cmdCopyDisplayList_ = new QPushButton(QStringLiteral("Copy as Display List"), content);
+    cmdCopyDisplayList_->setObjectName(QStringLiteral("cmdCopyDisplayList"));
+    cmdCopyWords_ = new QPushButton(QStringLiteral("Copy as Command Words"), content);
+    cmdCopyWords_->setObjectName(QStringLiteral("cmdCopyWords"));
+    buttons->addWidget(cmdCopyDisplayList_);
+    buttons->addWidget(cmdCopyWords_);
+    column->addLayout(buttons);
+
+    map_ = new TmemMapView(content);
+    map_->setObjectName(QStringLiteral("HardwareMapView"));
+    // Narrower than the map page by the page's margins and scroll bar.
+    map_->setFixedSize(twips(5500), twips(5600));
+    map_->setToolTipSource(
+        [this](int address) { return QString::fromStdString(hw::DescribeCell(layout_, address)); });
+    column->addWidget(map_);
+    column->addStretch(1);
+
+    connect(cmdCopyDisplayList_, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(displayList()); });
+    connect(cmdCopyWords_, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(commandWords()); });
+    auto kindChanged = [this] {
+        if (filling_)
+            return;
+        state_.baseKind = static_cast<Kind>(cboBaseKind_->currentData().toInt());
+        if (detailRow_)
+            state_.detailKind = static_cast<Kind>(cboDetailKind_->currentData().toInt());
+        relayout();
+    };
+    connect(cboBaseKind_, &QComboBox::currentIndexChanged, this, kindChanged);
+    connect(cboDetailKind_, &QComboBox::currentIndexChanged, this, kindChanged);
+    auto wrapChanged = [this] {
+        options_.s = static_cast<hw::AxisMode>(cboWrapS_->currentData().toInt());
+        options_.t = static_cast<hw::AxisMode>(cboWrapT_->currentData().toInt());
+        relayout();
+    };
+    connect(cboWrapS_, &QComboBox::currentIndexChanged, this, wrapChanged);
+    connect(cboWrapT_, &QComboBox::currentIndexChanged, this, wrapChanged);
+}
+
+void TileSetupPage::fillKinds(QComboBox* box, Format row, std::optional<Kind> chosen) {
+    box->clear();
+    const Kind* kinds = kRowKinds[FormatIndex(row)];
+    for (int i = 0; i < 2; ++i) {
+        if (i == 1 && kinds[1] == kinds[0])
+            break;
+        box->addItem(Text(KindName(kinds[i])), static_cast<int>(kinds[i]));
+    }
+    const Kind shown = KindInRow(row, chosen);
+    box->setCurrentIndex(std::max(0, box->findData(static_cast<int>(shown))));
+}
+
+void TileSetupPage::showCount(const Count& count, Format baseRow, std::optional<Format> detailRow,
+                              int detailShift) {
+    count_ = count;
+    baseRow_ = baseRow;
+    detailRow_ = detailRow;
+    options_.detailShift = detailShift;
+    filling_ = true;
+    fillKinds(cboBaseKind_, baseRow, state_.baseKind);
+    cboDetailKind_->setEnabled(detailRow.has_value());
+    if (detailRow)
+        fillKinds(cboDetailKind_, *detailRow, state_.detailKind);
+    else
+        cboDetailKind_->clear();
+    filling_ = false;
+    relayout();
+}
+
+void TileSetupPage::setDetailShift(int shift) {
+    if (shift == options_.detailShift)
+        return;
+    options_.detailShift = shift;
+    relayout();
+}
+
+void TileSetupPage::relayout() {
+    const Kind base = KindInRow(baseRow_, state_.baseKind);
+    const Kind detail = detailRow_ ? KindInRow(*detailRow_, state_.detailKind) : Kind::I4;
+    layout_ = hw::LayOut(hw::LevelsOf(count_, base, detail), options_);
+    showLayout();
+    emit layoutChanged();
+}
+
+void TileSetupPage::showLayout() {
+    if (layout_.fits) {
+        lblVerdict_->setText(QStringLiteral("The hardware can load this texture."));
+        lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(0, 192, 0); color: black;"));
+    } else {
+        lblVerdict_->setText(QStringLiteral("The hardware cannot load this texture: ") +
+                             QString::fromStdString(*layout_.reason) + QLatin1Char('.'));
+        lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); color: white;"));
+    }
+    QString notes;
+    for (const std::string& n : layout_.notes)
+        notes += QString::fromStdString(n) + QLatin1Char('\n');
+    lblVerdict_->setToolTip(notes.trimmed());
+
+    tblTiles_->setRowCount(static_cast<int>(layout_.tiles.size()));
+    for (std::size_t i = 0; i < layout_.tiles.size(); ++i) {
+        const hw::TileDescriptor& d = layout_.tiles[i];
+        const hw::LoadPlan& p = layout_.loads[i];
+        const hw::Level& l = layout_.levels[i];
+        const QString load = p.block ? QStringLiteral("LoadBlock, dxt %1").arg(*p.dxt)
+                                     : QStringLiteral("LoadTile: %1").arg(QString::fromStdString(p.reason));
+        const QStringList cells = {QString::number(d.tile),
+                                   RoleName(l) + QStringLiteral(" %1x%2").arg(l.width).arg(l.height),
+                                   Text(KindName(d.kind)),
+                                   QString::number(d.line),
+                                   QString::number(d.tmem),
+                                   QStringLiteral("%1, %2").arg(d.masks).arg(d.maskt),
+                                   QStringLiteral("%1, %2").arg(d.shifts).arg(d.shiftt),
+                                   load};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setToolTip(QStringLiteral("SetTile %1\nSetTileSize %2")
+                                 .arg(QString::fromStdString(hw::HexWord(d.setTile)),
+                                      QString::fromStdString(hw::HexWord(d.setTileSize))));
+            tblTiles_->setItem(static_cast<int>(i), c, item);
+        }
+    }
+    map_->setMap(hw::HardwareColours(layout_));
+}
+
+QString TileSetupPage::displayList() const {
+    return QString::fromStdString(hw::DisplayList(layout_));
+}
+
+QString TileSetupPage::commandWords() const {
+    return QString::fromStdString(hw::CommandWords(layout_));
+}
+
+} // namespace vellora

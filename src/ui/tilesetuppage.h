@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/calc.h"
+#include "hardware/layout.h"
+
+#include <QFrame>
+
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace vellora {
+
+class TmemMapView;
+
+// The Tile Setup page: the texture as the RDP holds it. The kinds of the
+// base and the detail map, wrap, mirror or clamp per axis, the hardware
+// verdict, one row per level with its tile and load, the hardware byte map
+// and the code to paste. It follows every recalculation; its own choices
+// only lay the counted levels out again.
+class TileSetupPage : public QFrame {
+    Q_OBJECT
+  public:
+    TileSetupPage(QWidget* parent, CoreState& state);
+
+    // After a recalculation: the counted levels, the rows of the base and
+    // of the detail map (none when the detail map is off), the detail Shift.
+    void showCount(const Count& count, Format baseRow, std::optional<Format> detailRow, int detailShift);
+    void setDetailShift(int shift);
+
+    const hw::Layout& layout() const { return layout_; }
+    QString displayList() const;
+    QString commandWords() const;
+
+  signals:
+    // The hardware verdict may have changed.
+    void layoutChanged();
+
+  private:
+    void build();
+    void relayout();
+    void fillKinds(QComboBox* box, Format row, std::optional<Kind> chosen);
+    void showLayout();
+
+    CoreState& state_;
+    Count count_;
+    Format baseRow_ = Format::Bits4;
+    std::optional<Format> detailRow_;
+    hw::TileOptions options_;
+    hw::Layout layout_;
+    bool filling_ = false;
+
+    QComboBox* cboBaseKind_ = nullptr;
+    QComboBox* cboDetailKind_ = nullptr;
+    QComboBox* cboWrapS_ = nullptr;
+    QComboBox* cboWrapT_ = nullptr;
+    QLabel* lblVerdict_ = nullptr;
+    QTableWidget* tblTiles_ = nullptr;
+    TmemMapView* map_ = nullptr;
+    QPushButton* cmdCopyDisplayList_ = nullptr;
+    QPushButton* cmdCopyWords_ = nullptr;
+};
+
+} // namespace vellora

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: MIT
+// The Tile Setup page: it follows the count, its choices lay the levels out
+// again, and the calculator page shows where the hardware disagrees.
+#include "mainwindowfixture.h"
+
+#include "hardware/gbi.h"
+#include "ui/tabstrip.h"
+#include "ui/tilesetuppage.h"
+#include "ui/tmemmapview.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace vellora;
+
+namespace {
+
+// A texture without a detail map at one level, as the user types it.
+void Enter(WindowFixture& f, const char* width, const char* height, const char* option) {
+    f.dialogs.defaultMessageAnswer = MsgResult::Yes; // the detail toggle's question
+    f.get<QCheckBox>(QStringLiteral("chkDetailEnabled"))->setChecked(false);
+    f.get<QCheckBox>(QStringLiteral("chkLevels"))->setChecked(false);
+    f.get<QLineEdit>(QStringLiteral("txtLevels"))->setText(QStringLiteral("0"));
+    f.get<QLineEdit>(QStringLiteral("txtWidth"))->setText(QString::fromLatin1(width));
+    f.get<QLineEdit>(QStringLiteral("txtHeight"))->setText(QString::fromLatin1(height));
+    f.get<QRadioButton>(QString::fromLatin1(option))->click();
+}
+
+} // namespace
+
+class TestTileSetup : public QObject {
+    Q_OBJECT
+  private slots:
+    void theStripHasAFifthTabAfterAbout();
+    void verdictDiffersFromTheCalculator_data();
+    void verdictDiffersFromTheCalculator();
+    void kindChoiceOffersTheRowsKindsAndRelaysOut();
+    void copyButtonsPutTheCodeOnTheClipboard();
+    void hoveringTheMapDescribesTheByte();
+};
+
+void TestTileSetup::theStripHasAFifthTabAfterAbout() {
+    WindowFixture f;
+    auto* about = f.get<QPushButton>(QStringLiteral("TabButtons(1)"));
+    auto* setup = f.get<QPushButton>(QStringLiteral("TabButtons(4)"));
+    QCOMPARE(setup->text(), QStringLiteral("Tile &Setup"));
+    QCOMPARE(setup->x(), about->x() + about->width());
+    QVERIFY(setup->geometry().right() <= f.get<QWidget>(QStringLiteral("BG"))->geometry().right());
+    setup->click();
+    QVERIFY(f.window->tileSetupPage()->isVisibleTo(f.window.get()));
+}
+
+void TestTileSetup::verdictDiffersFromTheCalculator_data() {
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<bool>("calculatorFits");
+    QTest::addColumn<bool>("hardwareFits");
+    // 4080 bytes by the count, but half-rows of 64 bytes need 2176 of 2048.
+    QTest::newRow("RGBA32 30x34") << "30"
+                                  << "34"
+                                  << "ChkBitDepth(5)" << true << false;
+    QTest::newRow("both agree it fits") << "32"
+                                        << "32"
+                                        << "ChkBitDepth(4)" << true << true;
+    QTest::newRow("both agree it does not") << "64"
+                                            << "64"
+                                            << "ChkBitDepth(4)" << false << false;
+}
+
+void TestTileSetup::verdictDiffersFromTheCalculator() {
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QString, option);
+    QFETCH(bool, calculatorFits);
+    QFETCH(bool, hardwareFits);
+    WindowFixture f;
+    Enter(f, width.toLatin1().constData(), height.toLatin1().constData(), option.toLatin1().constData());
+    QCOMPARE(!f.window->lastResult().count.exceeds(), calculatorFits);
+    TileSetupPage* page = f.window->tileSetupPage();
+    QCOMPARE(page->layout().fits, hardwareFits);
+    const QString verdict = f.get<QLabel>(QStringLiteral("lblHardwareVerdict"))->text();
+    QCOMPARE(verdict.contains(QStringLiteral("cannot")), !hardwareFits);
+    const bool differ = calculatorFits != hardwareFits;
+    QCOMPARE(f.get<QLabel>(QStringLiteral("lblHardwareMarker"))->isVisibleTo(f.window.get()), differ);
+    const QString tip = f.get<QLabel>(QStringLiteral("lblExcede"))->toolTip();
+    QCOMPARE(!tip.isEmpty(), differ);
+    if (differ)
+        QVERIFY(tip.contains(QStringLiteral("2176 bytes")));
+}
+
+void TestTileSetup::kindChoiceOffersTheRowsKindsAndRelaysOut() {
+    WindowFixture f;
+    Enter(f, "32", "32", "ChkBitDepth(4)");
+    auto* kinds = f.get<QComboBox>(QStringLiteral("cboBaseKind"));
+    QCOMPARE(kinds->count(), 2);
+    QCOMPARE(kinds->itemText(0), QStringLiteral("RGBA16"));
+    QCOMPARE(kinds->itemText(1), QStringLiteral("IA16"));
+    kinds->setCurrentIndex(1);
+    QCOMPARE(f.window->coreState().baseKind, std::optional<Kind>(Kind::IA16));
+    QCOMPARE(f.window->tileSetupPage()->layout().tiles[0].fmt, 3);
+    auto* table = f.get<QTableWidget>(QStringLiteral("tblTiles"));
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(table->item(0, 2)->text(), QStringLiteral("IA16"));
+    // Another row offers its own kinds; the IA16 choice does not belong there.
+    f.get<QRadioButton>(QStringLiteral("ChkBitDepth(5)"))->click();
+    QCOMPARE(kinds->count(), 1);
+    QCOMPARE(kinds->currentText(), QStringLiteral("RGBA32"));
+    f.get<QComboBox>(QStringLiteral("cboWrapS"))->setCurrentIndex(2);
+    QCOMPARE(f.window->tileSetupPage()->layout().tiles[0].cms, hw::AxisMode::Clamp);
+}
+
+void TestTileSetup::copyButtonsPutTheCodeOnTheClipboard() {
+    WindowFixture f;
+    Enter(f, "32", "32", "ChkBitDepth(4)");
+    f.get<QPushButton>(QStringLiteral("cmdCopyDisplayList"))->click();
+    const QString list = QGuiApplication::clipboard()->text();
+    QVERIFY(list.contains(QStringLiteral("gsDPSetTile(G_IM_FMT_RGBA, G_IM_SIZ_16b, 8, 0, 0, 0,")));
+    f.get<QPushButton>(QStringLiteral("cmdCopyWords"))->click();
+    QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("F510100000014050")));
+}
+
+void TestTileSetup::hoveringTheMapDescribesTheByte() {
+    WindowFixture f;
+    Enter(f, "32", "32", "ChkBitDepth(5)");
+    f.window->selectTab(4);
+    auto* map = f.get<TmemMapView>(QStringLiteral("HardwareMapView"));
+    QTRY_VERIFY(map->mapBuilt());
+    const QRect cell = map->cellRect(0x044);
+    QCOMPARE(map->addressAt(cell.center()), 0x044);
+    QCOMPARE(QString::fromStdString(hw::DescribeCell(f.window->tileSetupPage()->layout(), 0x044)),
+             QStringLiteral("0x044: level 0, texel (0, 1), red and green"));
+    QCOMPARE(map->addressAt(QPoint(-5, -5)), -1);
+}
+
+QTEST_MAIN(TestTileSetup)
+#include "tst_tilesetup.moc"
