@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: MIT
+#include "suggest.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace vellora::hw {
+
+namespace {
+
+std::string Name(Kind kind) {
+    return std::string(KindName(kind));
+}
+
+// The family's next smaller kinds, in the order they are tried.
+std::vector<Kind> SmallerKinds(Kind kind, std::optional<int> colours) {
+    switch (kind) {
+    case Kind::RGBA32:
+        return {Kind::RGBA16};
+    case Kind::IA16:
+        return {Kind::IA8, Kind::IA4};
+    case Kind::IA8:
+        return {Kind::IA4};
+    case Kind::I8:
+        return {Kind::I4};
+    case Kind::CI8:
+        if (colours && *colours <= 16)
+            return {Kind::CI4};
+        return {};
+    case Kind::RGBA16:
+        if (colours && *colours <= 16)
+            return {Kind::CI4};
+        if (colours && *colours <= 256)
+            return {Kind::CI8};
+        return {};
+    default:
+        return {};
+    }
+}
+
+Suggestion Make(std::string change, const TextureCase& changed) {
+    const Evaluation e = Evaluate(changed);
+    return {std::move(change), e.count.totalBytes, e.count.tmemLimit, e.fits(Rules::Both)};
+}
+
+} // namespace
+
+bool Evaluation::fits(Rules rules) const {
+    switch (rules) {
+    case Rules::Calculator:
+        return fitsCalculator;
+    case Rules::Hardware:
+        return fitsHardware;
+    case Rules::Both:
+        break;
+    }
+    return fitsCalculator && fitsHardware;
+}
+
+Evaluation Evaluate(const TextureCase& texture) {
+    Evaluation e;
+    TileTable sizes{};
+    e.count = CountTexture(texture.spec, sizes, {});
+    e.layout = LayOut(LevelsOf(e.count, texture.baseKind, texture.detailKind), texture.options);
+    e.fitsCalculator = !e.count.exceeds();
+    e.fitsHardware = e.layout.fits;
+    return e;
+}
+
+std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::optional<int> colours) {
+    std::vector<Suggestion> out;
+    const Evaluation now = Evaluate(texture);
+    if (now.fits(rules))
+        return out;
+    const int base = now.count.detailFlag;
+
+    // The width stop rule drops the levels narrower than a 64-bit word.
+    if (texture.spec.levels == LevelMode::Auto) {
+        TextureCase changed = texture;
+        changed.spec.levels = LevelMode::AutoWidth64;
+        const Evaluation e = Evaluate(changed);
+        if (e.count.maxIndex < now.count.maxIndex)
+            out.push_back(Make("Stop the levels at a 64-bit width", changed));
+    }
+
+    // The most levels that fit, when fewer levels help at all.
+    for (int last = now.count.maxIndex - 1; last >= base; --last) {
+        TextureCase changed = texture;
+        changed.spec.levels = LevelMode::Manual;
+        changed.spec.lastLevel = last;
+        if (Evaluate(changed).fits(Rules::Both)) {
+            const int below = last - base;
+            out.push_back(Make(below == 0 ? std::string("Use the base alone, no mip-map levels")
+                                          : "Use " + std::to_string(below) + " mip-map level" +
+                                                (below == 1 ? "" : "s") + " below the base",
+                               changed));
+            break;
+        }
+    }
+
+    // A smaller kind of the same family: the first that fits, else the smallest.
+    const std::vector<Kind> kinds = SmallerKinds(texture.baseKind, colours);
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        TextureCase changed = texture;
+        changed.baseKind = kinds[i];
+        changed.spec.format = RowOf(kinds[i]);
+        const bool last = i + 1 == kinds.size();
+        if (!Evaluate(changed).fits(Rules::Both) && !last)
+            continue;
+        std::string change = "Store it as " + Name(kinds[i]) + " instead of " + Name(texture.baseKind);
+        if (IsCI(RowOf(kinds[i])) && colours)
+            change += " (the picture has " + std::to_string(*colours) + " colours)";
+        out.push_back(Make(std::move(change), changed));
+        break;
+    }
+
+    // Halving the base until it fits, or as far as it goes.
+    TextureCase changed = texture;
+    for (int halvings = 1; halvings <= 4; ++halvings) {
+        changed.spec.size.width = std::max(1, changed.spec.size.width / 2);
+        changed.spec.size.height = std::max(1, changed.spec.size.height / 2);
+        if (Evaluate(changed).fits(Rules::Both) || halvings == 4 ||
+            (changed.spec.size.width == 1 && changed.spec.size.height == 1)) {
+            const std::string size =
+                std::to_string(changed.spec.size.width) + "x" + std::to_string(changed.spec.size.height);
+            out.push_back(Make(halvings == 1
+                                   ? "Halve the base to " + size
+                                   : "Halve the base " + std::to_string(halvings) + " times, to " + size,
+                               changed));
+            break;
+        }
+    }
+
+    if (out.size() > 3)
+        out.resize(3);
+    return out;
+}
+
+int DistinctColours(const PixelGrid& grid, int width, int height, int limit) {
+    std::unordered_set<std::uint32_t> seen;
+    const int rows = std::min(height, grid.rows()), cols = std::min(width, grid.cols());
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            std::uint32_t v = 0;
+            std::memcpy(&v, grid.at(r, c), 4);
+            seen.insert(v);
+            if (static_cast<int>(seen.size()) > limit)
+                return limit + 1;
+        }
+    }
+    return static_cast<int>(seen.size());
+}
+
+} // namespace vellora::hw
