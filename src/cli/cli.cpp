@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli.h"
 
+#include "checkcommand.h"
 #include "countcommand.h"
 #include "loadcommand.h"
 #include "options.h"
@@ -13,7 +14,7 @@ namespace vellora {
 namespace {
 
 void PrintUsage(std::ostream& out) {
-    out << "usage:\n  " << cli::kCountUsage << "  " << cli::kLoadUsage
+    out << "usage:\n  " << cli::kCountUsage << "  " << cli::kLoadUsage << "  " << cli::kCheckUsage
         << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32).\n"
            "Levels L: auto | auto-w64 | 0 to 7 (the index of the last level).\n"
            "Exit code: 0 fits in TMEM, 1 exceeds TMEM, 2 bad usage or input.\n";
@@ -21,7 +22,7 @@ void PrintUsage(std::ostream& out) {
 
 } // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress) {
     try {
         if (args.empty()) {
             PrintUsage(err);
@@ -36,7 +37,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return cli::CountCommand(args, out, err);
         if (command == "load")
             return cli::LoadCommand(args, out, err);
-        err << "vellora-cli: unknown command \"" << command << "\" (allowed: count, load, --help)\n";
+        if (command == "check")
+            return cli::CheckCommand(args, out, err, showProgress);
+        err << "vellora-cli: unknown command \"" << command << "\" (allowed: count, load, check, --help)\n";
         return kExitUsage;
     } catch (const cli::UsageError& e) {
         err << e.what() << "\n";

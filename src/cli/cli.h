@@ -14,6 +14,8 @@ inline constexpr int kExitUsage = 2;
 
 // Runs one command line (without the program name) and returns its exit
 // code. Never throws: every failure ends as one line on err and kExitUsage.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// showProgress: err is a terminal, where a long check may show its progress.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool showProgress = false);
 
 } // namespace vellora

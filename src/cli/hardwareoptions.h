@@ -6,6 +6,7 @@
 #include "core/count.h"
 #include "core/formats.h"
 #include "hardware/layout.h"
+#include "hardware/suggest.h"
 
 #include <nlohmann/json.hpp>
 
@@ -15,7 +16,7 @@
 
 namespace vellora::cli {
 
-enum class Rules { Calculator, Hardware, Both };
+using Rules = hw::Rules;
 enum class Emit { None, Gbi, Words };
 
 // A format name and the exact kind it names ("ia8"), or none for a row name

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/cli.h"
 
+#include <unistd.h>
+
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -13,5 +15,6 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return vellora::RunCli(args, std::cout, std::cerr);
+    // The progress line is for a person watching, never for a pipe or a log.
+    return vellora::RunCli(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }

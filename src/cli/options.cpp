@@ -125,6 +125,10 @@ void CommandLine::positional(std::optional<std::string>& target) {
         ->expected(1);
 }
 
+void CommandLine::positionals(std::vector<std::string>& target) {
+    impl_->app.add_option("positionals", target)->expected(0, -1);
+}
+
 void CommandLine::parse(const std::vector<std::string>& args, std::size_t first) {
     // A value option takes the next argument whatever it looks like (a value
     // may start with '-'): joined as --name=value before CLI11 reads it.

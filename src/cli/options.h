@@ -68,6 +68,8 @@ class CommandLine {
     void flag(const std::string& name, bool& target);
     // The first argument that is no option.
     void positional(std::optional<std::string>& target);
+    // Every argument that is no option, in order.
+    void positionals(std::vector<std::string>& target);
 
     // Reads the arguments after the command's name; options in the order
     // given. Throws UsageError for a missing value or an unknown option.

@@ -105,7 +105,8 @@ int TypedLevels(const TextureSpec& spec, const std::vector<LevelSize>& sizes, Ti
 
 } // namespace
 
-Count CountTexture(const TextureSpec& spec, TileTable& tiles, const Regenerate& regenerate) {
+Count CountTexture(const TextureSpec& spec, TileTable& tiles, const Regenerate& regenerate,
+                   CountDetail detail) {
     Count c;
     c.baseIsCI = IsCI(spec.format);
     c.tmemLimit = c.baseIsCI ? 2048 : 4096;
@@ -164,7 +165,8 @@ Count CountTexture(const TextureSpec& spec, TileTable& tiles, const Regenerate& 
         address += l.bytes;
         c.levels.push_back(l);
     }
-    BuildTmemMap(tiles, c.baseIsCI, c.tmemMap);
+    if (detail == CountDetail::Full)
+        BuildTmemMap(tiles, c.baseIsCI, c.tmemMap);
     return c;
 }
 

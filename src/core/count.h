@@ -78,6 +78,10 @@ using Regenerate = std::function<void(TileTable& tiles, int lastLevel, int detai
 
 // The count. Writes the sizes of every record it counts into tiles (the
 // detail map, the base and the derived levels) and returns the numbers.
-Count CountTexture(const TextureSpec& spec, TileTable& tiles, const Regenerate& regenerate = {});
+// What a count fills in: everything, or the numbers without the byte map
+// (for weighing many changes to a texture, where only the totals matter).
+enum class CountDetail { Full, SizesOnly };
+Count CountTexture(const TextureSpec& spec, TileTable& tiles, const Regenerate& regenerate = {},
+                   CountDetail detail = CountDetail::Full);
 
 } // namespace vellora

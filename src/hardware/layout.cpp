@@ -271,6 +271,16 @@ int BitsOf(Kind kind) {
     return BitDepth(RowOf(kind));
 }
 
+std::optional<std::string> HardwareVerdict(const std::vector<Level>& levels) {
+    std::vector<int> lines;
+    int word = 0;
+    for (const Level& l : levels) {
+        lines.push_back(LineOf(l));
+        word += lines.back() * std::max(l.height, 0);
+    }
+    return Verdict(levels, lines, word);
+}
+
 Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
     Layout out;
     out.levels = levels;

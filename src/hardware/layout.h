@@ -143,6 +143,9 @@ struct Layout {
 };
 
 Layout LayOut(const std::vector<Level>& levels, const TileOptions& options);
+// The verdict alone, without tiles, loads or the byte map: none when the
+// hardware can hold the levels, else the first rule they break.
+std::optional<std::string> HardwareVerdict(const std::vector<Level>& levels);
 
 // 4096 characters: '.' free, the level record's digit for texel bytes, 'p'
 // row padding, 'P' palette.

@@ -2,8 +2,8 @@
 #include "suggest.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
-#include <unordered_set>
 
 namespace vellora::hw {
 
@@ -61,10 +61,10 @@ bool Evaluation::fits(Rules rules) const {
 Evaluation Evaluate(const TextureCase& texture) {
     Evaluation e;
     TileTable sizes{};
-    e.count = CountTexture(texture.spec, sizes, {});
-    e.layout = LayOut(LevelsOf(e.count, texture.baseKind, texture.detailKind), texture.options);
+    e.count = CountTexture(texture.spec, sizes, {}, CountDetail::SizesOnly);
+    e.hardwareReason = HardwareVerdict(LevelsOf(e.count, texture.baseKind, texture.detailKind));
     e.fitsCalculator = !e.count.exceeds();
-    e.fitsHardware = e.layout.fits;
+    e.fitsHardware = !e.hardwareReason;
     return e;
 }
 
@@ -132,24 +132,44 @@ std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::op
         }
     }
 
+    // A change that makes the texture fit is worth more than a smaller one
+    // that does not: those come first, each group smallest change first.
+    std::stable_partition(out.begin(), out.end(), [](const Suggestion& x) { return x.fitsBoth; });
     if (out.size() > 3)
         out.resize(3);
     return out;
 }
 
 int DistinctColours(const PixelGrid& grid, int width, int height, int limit) {
-    std::unordered_set<std::uint32_t> seen;
+    // An open-addressed table four times the limit: no allocation per
+    // colour, and the count stops as soon as it passes the limit.
+    std::vector<std::uint32_t> table(static_cast<std::size_t>(std::max(limit, 1)) * 4 + 4, 0);
+    const std::size_t mask = std::bit_ceil(table.size()) - 1;
+    table.resize(mask + 1, 0);
+    bool zeroSeen = false; // 0 marks an empty slot, so the colour 0 is kept apart
+    int count = 0;
     const int rows = std::min(height, grid.rows()), cols = std::min(width, grid.cols());
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
             std::uint32_t v = 0;
             std::memcpy(&v, grid.at(r, c), 4);
-            seen.insert(v);
-            if (static_cast<int>(seen.size()) > limit)
+            if (v == 0) {
+                count += zeroSeen ? 0 : 1;
+                zeroSeen = true;
+            } else {
+                std::size_t slot = (v * 2654435761u) & mask;
+                while (table[slot] != 0 && table[slot] != v)
+                    slot = (slot + 1) & mask;
+                if (table[slot] == 0) {
+                    table[slot] = v;
+                    ++count;
+                }
+            }
+            if (count > limit)
                 return limit + 1;
         }
     }
-    return static_cast<int>(seen.size());
+    return count;
 }
 
 } // namespace vellora::hw

@@ -25,12 +25,13 @@ struct TextureCase {
 
 struct Evaluation {
     Count count;
-    Layout layout;
+    std::optional<std::string> hardwareReason; // none when the hardware can hold it
     bool fitsCalculator = false;
     bool fitsHardware = false;
     bool fits(Rules rules) const;
 };
-// Counts the texture's sizes (no pixels are needed for that) and lays it out.
+// Counts the texture's sizes (no pixels are needed for that) and asks the
+// hardware's verdict.
 Evaluation Evaluate(const TextureCase& texture);
 
 struct Suggestion {
@@ -43,7 +44,8 @@ struct Suggestion {
 // Up to three changes for a texture that does not fit, smallest first: the
 // 64-bit width stop rule, the most levels that fit, a smaller kind of the
 // same family (CI only for pictures with few enough colours), halving the
-// base. colours: the base picture's distinct colours, when known.
+// base; the changes that make it fit before those that do not.
+// colours: the base picture's distinct colours, when known.
 std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::optional<int> colours);
 
 // Distinct R, G, B, A values among the first height x width pixels of a

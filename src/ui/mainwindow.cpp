@@ -162,11 +162,11 @@ void MainWindow::recalculate(bool askTileSizes) {
     tmemMap_->setMap(r.count.tmemMap);
     last_ = std::move(r);
     const Settings settings = currentSettings();
-    tileSetup_->showCount(last_.count, settings.baseFormat.value_or(Format::Bits4),
-                          settings.detailEnabled
-                              ? std::optional<Format>(settings.detailFormat.value_or(Format::Bits4))
-                              : std::nullopt,
-                          preview_->detailShift());
+    tileSetup_->showCount(
+        last_.count, SpecFromSettings(settings, state_.tiles), settings.baseFormat.value_or(Format::Bits4),
+        settings.detailEnabled ? std::optional<Format>(settings.detailFormat.value_or(Format::Bits4))
+                               : std::nullopt,
+        preview_->detailShift());
 }
 
 void MainWindow::showHardwareAgreement() {
@@ -178,10 +178,14 @@ void MainWindow::showHardwareAgreement() {
                QString::fromStdString(*layout.reason) + QStringLiteral(". See Tile Setup.");
     else if (!counted && layout.fits)
         note = QStringLiteral("The hardware can load this texture as the Tile Setup page lays it out.");
+    const bool disagree = !note.isEmpty();
+    // Where it does not fit, the result box says what would make it fit.
+    if (const QString ways = tileSetup_->suggestionText(); !ways.isEmpty())
+        note = note.isEmpty() ? ways : note + QStringLiteral("\n\n") + ways;
     if (auto* result = findChild<QLabel*>(QStringLiteral("lblExcede")))
         result->setToolTip(note);
-    tabs_->button(4)->setToolTip(note);
-    hardwareMarker_->setVisible(!note.isEmpty());
+    tabs_->button(4)->setToolTip(disagree ? note : QString());
+    hardwareMarker_->setVisible(disagree);
 }
 
 void MainWindow::onDetailToggled() {

@@ -2,6 +2,7 @@
 #include "ui/tilesetuppage.h"
 
 #include "hardware/gbi.h"
+#include "hardware/suggest.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 
@@ -104,6 +105,11 @@ void TileSetupPage::build() {
     lblVerdict_->setWordWrap(true);
     lblVerdict_->setMargin(twips(45));
     column->addWidget(lblVerdict_);
+    lblSuggestions_ = new QLabel(content);
+    lblSuggestions_->setObjectName(QStringLiteral("lblSuggestions"));
+    lblSuggestions_->setWordWrap(true);
+    lblSuggestions_->hide();
+    column->addWidget(lblSuggestions_);
 
     tblTiles_ = new QTableWidget(content);
     tblTiles_->setObjectName(QStringLiteral("tblTiles"));
@@ -171,9 +177,10 @@ void TileSetupPage::fillKinds(QComboBox* box, Format row, std::optional<Kind> ch
     box->setCurrentIndex(std::max(0, box->findData(static_cast<int>(shown))));
 }
 
-void TileSetupPage::showCount(const Count& count, Format baseRow, std::optional<Format> detailRow,
-                              int detailShift) {
+void TileSetupPage::showCount(const Count& count, const TextureSpec& spec, Format baseRow,
+                              std::optional<Format> detailRow, int detailShift) {
     count_ = count;
+    spec_ = spec;
     baseRow_ = baseRow;
     detailRow_ = detailRow;
     options_.detailShift = detailShift;
@@ -212,6 +219,31 @@ void TileSetupPage::showLayout() {
                              QString::fromStdString(*layout_.reason) + QLatin1Char('.'));
         lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); color: white;"));
     }
+    // What would make it fit, by the count and the hardware both.
+    QString suggestions;
+    if (!layout_.fits || count_.exceeds()) {
+        hw::TextureCase texture;
+        texture.spec = spec_;
+        texture.baseKind = KindInRow(baseRow_, state_.baseKind);
+        texture.detailKind = detailRow_ ? KindInRow(*detailRow_, state_.detailKind) : Kind::I4;
+        texture.options = options_;
+        std::optional<int> colours;
+        if (state_.bitmapLoaded && (texture.baseKind == Kind::RGBA16 || texture.baseKind == Kind::CI8)) {
+            const TileLevel& base = state_.tiles[static_cast<std::size_t>(count_.detailFlag)];
+            colours = hw::DistinctColours(base.Pixels, base.Width, base.Height);
+        }
+        for (const hw::Suggestion& x : hw::Suggest(texture, hw::Rules::Both, colours))
+            suggestions +=
+                QStringLiteral("\u2022 %1: %2 bytes of %3, %4\n")
+                    .arg(QString::fromStdString(x.change))
+                    .arg(x.bytes)
+                    .arg(x.limit)
+                    .arg(x.fitsBoth ? QStringLiteral("fits") : QStringLiteral("still does not fit"));
+    }
+    lblSuggestions_->setText(
+        suggestions.isEmpty() ? QString() : QStringLiteral("To make it fit:\n") + suggestions.trimmed());
+    lblSuggestions_->setVisible(!suggestions.isEmpty());
+
     QString notes;
     for (const std::string& n : layout_.notes)
         notes += QString::fromStdString(n) + QLatin1Char('\n');
@@ -241,6 +273,10 @@ void TileSetupPage::showLayout() {
         }
     }
     map_->setMap(hw::HardwareColours(layout_));
+}
+
+QString TileSetupPage::suggestionText() const {
+    return lblSuggestions_->text();
 }
 
 QString TileSetupPage::displayList() const {

@@ -29,11 +29,14 @@ class TileSetupPage : public QFrame {
 
     // After a recalculation: the counted levels, the rows of the base and
     // of the detail map (none when the detail map is off), the detail Shift.
-    void showCount(const Count& count, Format baseRow, std::optional<Format> detailRow, int detailShift);
+    void showCount(const Count& count, const TextureSpec& spec, Format baseRow,
+                   std::optional<Format> detailRow, int detailShift);
     void setDetailShift(int shift);
 
     const hw::Layout& layout() const { return layout_; }
     QString displayList() const;
+    // "To make it fit: ..." with up to three changes, or empty when it fits.
+    QString suggestionText() const;
     QString commandWords() const;
 
   signals:
@@ -48,6 +51,7 @@ class TileSetupPage : public QFrame {
 
     CoreState& state_;
     Count count_;
+    TextureSpec spec_;
     Format baseRow_ = Format::Bits4;
     std::optional<Format> detailRow_;
     hw::TileOptions options_;
@@ -59,6 +63,7 @@ class TileSetupPage : public QFrame {
     QComboBox* cboWrapS_ = nullptr;
     QComboBox* cboWrapT_ = nullptr;
     QLabel* lblVerdict_ = nullptr;
+    QLabel* lblSuggestions_ = nullptr;
     QTableWidget* tblTiles_ = nullptr;
     TmemMapView* map_ = nullptr;
     QPushButton* cmdCopyDisplayList_ = nullptr;

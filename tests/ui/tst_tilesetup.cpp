@@ -90,9 +90,13 @@ void TestTileSetup::verdictDiffersFromTheCalculator() {
     const bool differ = calculatorFits != hardwareFits;
     QCOMPARE(f.get<QLabel>(QStringLiteral("lblHardwareMarker"))->isVisibleTo(f.window.get()), differ);
     const QString tip = f.get<QLabel>(QStringLiteral("lblExcede"))->toolTip();
-    QCOMPARE(!tip.isEmpty(), differ);
-    if (differ)
-        QVERIFY(tip.contains(QStringLiteral("2176 bytes")));
+    QCOMPARE(tip.contains(QStringLiteral("2176 bytes")), differ);
+    // Whatever does not fit by both rules comes with what would make it fit.
+    const bool fitsBoth = calculatorFits && hardwareFits;
+    QCOMPARE(tip.contains(QStringLiteral("To make it fit")), !fitsBoth);
+    QCOMPARE(!f.get<QLabel>(QStringLiteral("lblSuggestions"))->isHidden(), !fitsBoth);
+    if (!fitsBoth)
+        QVERIFY(f.window->tileSetupPage()->suggestionText().contains(QStringLiteral("Halve the base")));
 }
 
 void TestTileSetup::kindChoiceOffersTheRowsKindsAndRelaysOut() {

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vellora::cli {
+
+// Checks every texture under the given paths; progress goes to err while it
+// is a terminal (showProgress).
+int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 bool showProgress);
+
+inline constexpr const char* kCheckUsage =
+    "vellora-cli check [--levels L] [--filter 3x3|2x2] [--detail FILE | --detail WxH[:F]] [--wrap S,T] "
+    "[--rules calculator|hardware|both] [--jobs N] [--json] [--junit FILE] [--quiet] PATH...\n";
+
+} // namespace vellora::cli
