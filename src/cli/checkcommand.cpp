@@ -409,7 +409,10 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     if (o.json) {
         out << "[";
         for (std::size_t i = 0; i < results.size(); ++i)
-            out << (i == 0 ? "\n  " : ",\n  ") << FileJson(results[i]).dump();
+            // A file name need not be UTF-8; such bytes are replaced rather than ending the report.
+            out << (i == 0 ? "\n  " : ",\n  ")
+                << FileJson(results[i])
+                       .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         out << "\n]\n";
     } else {
         for (const FileResult& r : results)

@@ -39,8 +39,7 @@ std::vector<Kind> SmallerKinds(Kind kind, std::optional<int> colours) {
     }
 }
 
-Suggestion Make(std::string change, const TextureCase& changed) {
-    const Evaluation e = Evaluate(changed);
+Suggestion Make(std::string change, const Evaluation& e) {
     return {std::move(change), e.count.totalBytes, e.count.tmemLimit, e.fits(Rules::Both)};
 }
 
@@ -81,20 +80,31 @@ std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::op
         changed.spec.levels = LevelMode::AutoWidth64;
         const Evaluation e = Evaluate(changed);
         if (e.count.maxIndex < now.count.maxIndex)
-            out.push_back(Make("Stop the levels at a 64-bit width", changed));
+            out.push_back(Make("Stop the levels at a 64-bit width", e));
     }
 
-    // The most levels that fit, when fewer levels help at all.
+    // The most levels that fit, when fewer levels help at all. Fewer levels
+    // are the same pyramid cut short, so the count at hand answers for each.
+    const std::vector<Level> all = LevelsOf(now.count, texture.baseKind, texture.detailKind);
+    long prefix = 0;
+    std::vector<long> totals;
+    for (const CountedLevel& l : now.count.levels)
+        totals.push_back(prefix += l.bytes);
     for (int last = now.count.maxIndex - 1; last >= base; --last) {
+        const std::size_t kept = static_cast<std::size_t>(last + 1);
+        if (kept > totals.size() || totals[kept - 1] > now.count.tmemLimit ||
+            HardwareVerdict(std::vector<Level>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(kept))))
+            continue;
         TextureCase changed = texture;
         changed.spec.levels = LevelMode::Manual;
         changed.spec.lastLevel = last;
-        if (Evaluate(changed).fits(Rules::Both)) {
-            const int below = last - base;
-            out.push_back(Make(below == 0 ? std::string("Use the base alone, no mip-map levels")
-                                          : "Use " + std::to_string(below) + " mip-map level" +
-                                                (below == 1 ? "" : "s") + " below the base",
-                               changed));
+        const int below = last - base;
+        Suggestion fewer = Make(below == 0 ? std::string("Use the base alone, no mip-map levels")
+                                           : "Use " + std::to_string(below) + " mip-map level" +
+                                                 (below == 1 ? "" : "s") + " below the base",
+                                Evaluate(changed));
+        if (fewer.fitsBoth) {
+            out.push_back(std::move(fewer));
             break;
         }
     }
@@ -106,12 +116,13 @@ std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::op
         changed.baseKind = kinds[i];
         changed.spec.format = RowOf(kinds[i]);
         const bool last = i + 1 == kinds.size();
-        if (!Evaluate(changed).fits(Rules::Both) && !last)
+        const Evaluation e = Evaluate(changed);
+        if (!e.fits(Rules::Both) && !last)
             continue;
         std::string change = "Store it as " + Name(kinds[i]) + " instead of " + Name(texture.baseKind);
         if (IsCI(RowOf(kinds[i])) && colours)
             change += " (the picture has " + std::to_string(*colours) + " colours)";
-        out.push_back(Make(std::move(change), changed));
+        out.push_back(Make(std::move(change), e));
         break;
     }
 
@@ -120,14 +131,15 @@ std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::op
     for (int halvings = 1; halvings <= 4; ++halvings) {
         changed.spec.size.width = std::max(1, changed.spec.size.width / 2);
         changed.spec.size.height = std::max(1, changed.spec.size.height / 2);
-        if (Evaluate(changed).fits(Rules::Both) || halvings == 4 ||
+        const Evaluation e = Evaluate(changed);
+        if (e.fits(Rules::Both) || halvings == 4 ||
             (changed.spec.size.width == 1 && changed.spec.size.height == 1)) {
             const std::string size =
                 std::to_string(changed.spec.size.width) + "x" + std::to_string(changed.spec.size.height);
             out.push_back(Make(halvings == 1
                                    ? "Halve the base to " + size
                                    : "Halve the base " + std::to_string(halvings) + " times, to " + size,
-                               changed));
+                               e));
             break;
         }
     }

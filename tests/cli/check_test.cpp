@@ -112,6 +112,19 @@ TEST(Check, QuietKeepsOnlyProblemsAndTheSummary) {
     EXPECT_NE(r.out.find("2 files: 1 fit, 1 do not fit, 0 unreadable"), std::string::npos);
 }
 
+// A file name that is not UTF-8 still gets its JSON object.
+TEST(Check, JsonTakesAnyFileName) {
+    TempDir dir;
+    dir.write(std::string("bad\xff name.bmp"), Make(Texture::Fits));
+    dir.write("broken.bmp", Make(Texture::Corrupt));
+    const CliRun r = RunTool({"check", dir.file(""), "--json"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(LineCount(r.out), 4); // "[", two objects, "]"
+    EXPECT_NE(r.out.find("\"error\":"), std::string::npos);
+    EXPECT_NE(r.out.find("\"suggestions\":[]"), std::string::npos);
+}
+
 struct RejectRow {
     const char* name;
     std::vector<std::string> args;
