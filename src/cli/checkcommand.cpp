@@ -208,14 +208,18 @@ FileResult CheckOne(const std::string& path, const CoreState& start, const Check
                                      : Kind::I4;
     texture.options = o.hardware.tile;
     r.kind = texture.baseKind;
-    r.report.hardware =
-        hw::LayOut(hw::LevelsOf(r.report.count, texture.baseKind, texture.detailKind), texture.options);
+    const std::vector<hw::Level> levels = hw::LevelsOf(r.report.count, texture.baseKind, texture.detailKind);
+    // The whole layout (tiles, loads, byte map) only goes into the JSON report.
+    if (o.json) {
+        r.report.hardware = hw::LayOut(levels, texture.options);
+        r.hardwareReason = r.report.hardware->reason;
+    } else {
+        r.hardwareReason = hw::HardwareVerdict(levels);
+    }
     r.fitsCalculator = !r.report.count.exceeds();
-    r.fitsHardware = r.report.hardware->fits;
+    r.fitsHardware = !r.hardwareReason;
     const Rules rules = o.hardware.rules.value_or(Rules::Both);
-    r.fits = rules == Rules::Calculator ? r.fitsCalculator
-             : rules == Rules::Hardware ? r.fitsHardware
-                                        : r.fitsCalculator && r.fitsHardware;
+    r.fits = hw::FitsBy(rules, r.fitsCalculator, r.fitsHardware);
     if (!r.fits) {
         std::optional<int> colours;
         if (texture.baseKind == Kind::RGBA16 || texture.baseKind == Kind::CI8) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "hardwareoptions.h"
 
+#include "report.h"
+
 #include "hardware/gbi.h"
 
 #include <array>
@@ -24,12 +26,6 @@ std::optional<std::pair<hw::AxisMode, hw::AxisMode>> ParseWrap(std::string_view 
 
 nlohmann::ordered_json OrNull(const std::optional<int>& v) {
     return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(nullptr);
-}
-
-std::string Pad(std::string text, std::size_t width) {
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
-    return text;
 }
 
 } // namespace
@@ -172,17 +168,7 @@ void WriteEmitted(const hw::Layout& layout, Emit emit, std::ostream& out) {
 }
 
 bool FailsChosenRules(const Count& count, const hw::Layout* layout, std::optional<Rules> rules) {
-    const bool calculator = count.exceeds();
-    const bool hardware = layout && !layout->fits;
-    switch (rules.value_or(Rules::Calculator)) {
-    case Rules::Hardware:
-        return hardware;
-    case Rules::Both:
-        return calculator || hardware;
-    case Rules::Calculator:
-        break;
-    }
-    return calculator;
+    return !hw::FitsBy(rules.value_or(Rules::Calculator), !count.exceeds(), !layout || layout->fits);
 }
 
 } // namespace vellora::cli

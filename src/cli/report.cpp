@@ -34,12 +34,6 @@ std::string OneLine(std::string_view text) {
     return s;
 }
 
-std::string Pad(std::string s, std::size_t width) {
-    if (s.size() < width)
-        s.append(width - s.size(), ' ');
-    return s;
-}
-
 // One line: objects and arrays with ", " and ": " between their parts.
 void WriteInline(const nlohmann::ordered_json& v, std::ostream& out) {
     if (v.is_object()) {
@@ -132,6 +126,12 @@ void WriteJson(const nlohmann::ordered_json& doc, std::ostream& out) {
         out << "\n  ]";
     }
     out << "\n}\n";
+}
+
+std::string Pad(std::string s, std::size_t width) {
+    if (s.size() < width)
+        s.append(width - s.size(), ' ');
+    return s;
 }
 
 void WriteText(const CountReport& rep, std::ostream& out) {

@@ -36,5 +36,7 @@ nlohmann::ordered_json ReportJson(const CountReport& report);
 // with one object a line, and everything else on one line.
 void WriteJson(const nlohmann::ordered_json& doc, std::ostream& out);
 void WriteText(const CountReport& report, std::ostream& out);
+// text padded with spaces to width, for the text reports' columns.
+std::string Pad(std::string text, std::size_t width);
 
 } // namespace vellora::cli

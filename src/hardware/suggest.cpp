@@ -45,7 +45,7 @@ Suggestion Make(std::string change, const Evaluation& e) {
 
 } // namespace
 
-bool Evaluation::fits(Rules rules) const {
+bool FitsBy(Rules rules, bool fitsCalculator, bool fitsHardware) {
     switch (rules) {
     case Rules::Calculator:
         return fitsCalculator;
@@ -55,6 +55,10 @@ bool Evaluation::fits(Rules rules) const {
         break;
     }
     return fitsCalculator && fitsHardware;
+}
+
+bool Evaluation::fits(Rules rules) const {
+    return FitsBy(rules, fitsCalculator, fitsHardware);
 }
 
 Evaluation Evaluate(const TextureCase& texture) {

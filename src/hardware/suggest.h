@@ -14,6 +14,8 @@
 namespace vellora::hw {
 
 enum class Rules { Calculator, Hardware, Both };
+// Whether a texture fits by the chosen rules, given each rule's answer.
+bool FitsBy(Rules rules, bool fitsCalculator, bool fitsHardware);
 
 // A texture as the count and the hardware take it.
 struct TextureCase {

@@ -125,6 +125,23 @@ TEST(Check, JsonTakesAnyFileName) {
     EXPECT_NE(r.out.find("\"suggestions\":[]"), std::string::npos);
 }
 
+// 30 x 34 at 32 bits counts 4080 bytes, but its padded half-rows need
+// 2176 bytes of a 2048-byte half: only the hardware refuses it, and says why.
+TEST(Check, HardwareReasonIsNamed) {
+    TempDir dir;
+    dir.write("wide.bmp", MakeBmp(30, 34, 24, 40, Grey));
+    for (const char* json : {"", "--json"}) {
+        std::vector<std::string> args = {"check", dir.file(""), "--levels", "0"};
+        if (*json)
+            args.push_back(json);
+        const CliRun r = RunTool(args);
+        EXPECT_EQ(r.code, 1) << r.err;
+        EXPECT_NE(r.out.find("2176 bytes of the 2048-byte lower half"), std::string::npos) << r.out;
+    }
+    const CliRun calculatorOnly = RunTool({"check", dir.file(""), "--levels", "0", "--rules", "calculator"});
+    EXPECT_EQ(calculatorOnly.code, 0);
+}
+
 struct RejectRow {
     const char* name;
     std::vector<std::string> args;
