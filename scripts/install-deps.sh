@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-          clang-format-14 libcli11-dev nlohmann-json3-dev libspng-dev zlib1g-dev "$@")
+          clang-format-14 libcli11-dev nlohmann-json3-dev libspng-dev zlib1g-dev
+          libimagequant-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do

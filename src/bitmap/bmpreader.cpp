@@ -101,7 +101,7 @@ std::uint64_t RowBytes(std::uint64_t bitCount, std::uint64_t width) {
 // read past.
 using Palette = std::array<std::array<std::uint8_t, 3>, 256>;
 
-Palette ReadPalette(const ByteSource& in, const Header& h) {
+Palette ReadPalette(const ByteSource& in, const Header& h, std::vector<std::uint32_t>& entriesRead) {
     Palette palette{};
     const std::uint32_t indexRange = h.bitCount == 4 ? 16u : 256u;
     std::uint32_t entries = h.clrUsed == 0 ? indexRange : h.clrUsed;
@@ -115,6 +115,8 @@ Palette ReadPalette(const ByteSource& in, const Header& h) {
     for (std::uint32_t i = 0; i < entries; ++i) {
         const std::uint64_t at = base + i * entrySize;
         palette[i] = {in.at(at + 2), in.at(at + 1), in.at(at)};
+        entriesRead.push_back(std::uint32_t{palette[i][0]} << 24 | std::uint32_t{palette[i][1]} << 16 |
+                              std::uint32_t{palette[i][2]} << 8 | 0xFFu);
     }
     return palette;
 }
@@ -186,7 +188,7 @@ PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level)
     // are refused before negating, so the negation cannot overflow.
     const bool topDown = h.height < 0;
     const std::int32_t height = topDown ? (h.height < -kMaxSide ? kMaxSide + 1 : -h.height) : h.height;
-    result.info = PictureInfo{FileType::Bmp, h.width, height, h.bitCount, h.size, topDown};
+    result.info = PictureInfo{FileType::Bmp, h.width, height, h.bitCount, h.size, topDown, -1, 0, false, {}};
 
     if (h.width <= 0 || height == 0)
         return Refuse(result, "Invalid bmp size: width and height must be above 0");
@@ -224,7 +226,7 @@ PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level)
     if (Decodable(h.bitCount)) {
         Palette palette{};
         if (h.bitCount <= 8)
-            palette = ReadPalette(in, h);
+            palette = ReadPalette(in, h, result.info.palette);
         std::vector<std::uint8_t> partial; // a row cut by the end of the file, zero-padded
         for (std::int32_t stored = 0; stored < height; ++stored) {
             const std::uint64_t offset = h.offBits + static_cast<std::uint64_t>(stored) * rowBytes;

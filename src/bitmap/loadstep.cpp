@@ -45,6 +45,7 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
     file.kind = kind;
     if (role == LoadRole::Base) {
         state.baseKind = kind;
+        state.baseSource = PictureSource{r.info.alpha, r.info.palette};
         // The name states what the game stores, so it needs no question.
         if (kind) {
             file.format = RowOf(*kind);
@@ -59,6 +60,7 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
         }
     } else if (role == LoadRole::Detail) {
         state.detailKind = kind;
+        state.detailSource = PictureSource{r.info.alpha, r.info.palette};
     }
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vellora {
 
@@ -19,6 +20,9 @@ struct PictureInfo {
     int colourType = -1;          // PNG: 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGB + alpha
     int bitDepth = 0;             // PNG: bits a sample or palette index
     bool alpha = false;           // the picture carries alpha (else A reads 0)
+    // A paletted file's colours in the file's order, 0xRRGGBBAA; empty for
+    // other files.
+    std::vector<std::uint32_t> palette;
 };
 
 struct PictureReadResult {

@@ -116,6 +116,18 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level)
     const bool hasTrns = spng_get_trns(ctx.get(), &trns) == 0;
     info.alpha = hasTrns || ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
                  ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    if (ihdr.color_type == SPNG_COLOR_TYPE_INDEXED) {
+        spng_plte plte{};
+        if (spng_get_plte(ctx.get(), &plte) == 0) {
+            for (std::uint32_t i = 0; i < plte.n_entries && i < 256; ++i) {
+                const std::uint32_t a =
+                    hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255u;
+                const spng_plte_entry& e = plte.entries[i];
+                info.palette.push_back(std::uint32_t{e.red} << 24 | std::uint32_t{e.green} << 16 |
+                                       std::uint32_t{e.blue} << 8 | a);
+            }
+        }
+    }
     if (!info.alpha) {
         // A picture without alpha holds 0 there, as a BMP without it does.
         std::span<std::uint8_t> px = grid.bytes();

@@ -200,28 +200,6 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     return o;
 }
 
-LoadedFile LoadInto(const std::string& path, LoadRole role, CoreState& state, int level) {
-    // The reader takes a missing file as an empty one ("Unknown bmp type"),
-    // as the window's chooser never offers one; on the command line a typo
-    // in a path deserves its own words.
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        throw UsageError("vellora-cli load: " + path + ": no such file");
-    LoadStepResult r = LoadFileInto(path, role, state, level);
-    if (!r.ok) {
-        std::string reason = r.error;
-        // The line names the file first; a reason that ends with it again says it once.
-        if (reason.size() > path.size() &&
-            reason.compare(reason.size() - path.size(), path.size(), path) == 0) {
-            reason.erase(reason.size() - path.size());
-            while (!reason.empty() && (reason.back() == ' ' || reason.back() == ':'))
-                reason.pop_back();
-        }
-        throw UsageError("vellora-cli load: " + path + ": " + reason);
-    }
-    return r.file;
-}
-
 std::vector<std::uint8_t> PamBytes(const TileLevel& level) {
     const int w = std::max(level.Width, 0), h = std::max(level.Height, 0);
     const std::string header = "P7\nWIDTH " + std::to_string(w) + "\nHEIGHT " + std::to_string(h) +
@@ -306,6 +284,29 @@ RgbImage DrawTmemMap(const TmemMap& map) {
 
 } // namespace
 
+LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
+                        int level) {
+    // The reader takes a missing file as an empty one ("Unknown bmp type"),
+    // as the window's chooser never offers one; on the command line a typo
+    // in a path deserves its own words.
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        throw UsageError("vellora-cli " + std::string(command) + ": " + path + ": no such file");
+    LoadStepResult r = LoadFileInto(path, role, state, level);
+    if (!r.ok) {
+        std::string reason = r.error;
+        // The line names the file first; a reason that ends with it again says it once.
+        if (reason.size() > path.size() &&
+            reason.compare(reason.size() - path.size(), path.size(), path) == 0) {
+            reason.erase(reason.size() - path.size());
+            while (!reason.empty() && (reason.back() == ' ' || reason.back() == ':'))
+                reason.pop_back();
+        }
+        throw UsageError("vellora-cli " + std::string(command) + ": " + path + ": " + reason);
+    }
+    return r.file;
+}
+
 int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const LoadOptions o = ParseLoad(args);
     if (o.help) {
@@ -322,8 +323,8 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     std::vector<std::string> messages;
 
     if (o.detail)
-        ApplyToSettings(LoadInto(*o.detail, LoadRole::Detail, state, 0), LoadRole::Detail, s);
-    const LoadedFile base = LoadInto(o.base, LoadRole::Base, state, detailFlag);
+        ApplyToSettings(LoadOrReject("load", *o.detail, LoadRole::Detail, state, 0), LoadRole::Detail, s);
+    const LoadedFile base = LoadOrReject("load", o.base, LoadRole::Base, state, detailFlag);
     ApplyToSettings(base, LoadRole::Base, s);
     messages.insert(messages.end(), base.messages.begin(), base.messages.end());
 
@@ -331,7 +332,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (state.noAutoTiles) {
         int index = detailFlag + 1;
         for (const std::string& file : o.tiles)
-            LoadInto(file, LoadRole::Tile, state, index++);
+            LoadOrReject("load", file, LoadRole::Tile, state, index++);
         // The list ends where the user would have cancelled the next dialog.
         if (index <= kLevelCount - 1)
             messages.push_back("Returning " + DecimalText(index) + " Tiles.");

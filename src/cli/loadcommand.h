@@ -1,11 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "bitmap/loadstep.h"
+
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vellora::cli {
+
+// Reads a file into a level record, or throws the line that names the file
+// and why it cannot be used.
+LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
+                        int level);
 
 int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -7,6 +7,7 @@
 #include "tmemmap.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,6 +31,13 @@ struct Settings {
     std::optional<Format> detailFormat = Format::Bits4;
 };
 
+// What the reductions to the game's formats need to know of a loaded file.
+struct PictureSource {
+    bool alpha = false;                 // else every pixel counts as opaque
+    std::vector<std::uint32_t> palette; // a paletted file's colours in its order, 0xRRGGBBAA
+    friend bool operator==(const PictureSource&, const PictureSource&) = default;
+};
+
 // What the count keeps between runs, owned by the window.
 struct CoreState {
     TileTable tiles;
@@ -40,6 +48,8 @@ struct CoreState {
     // leaves the row's own kind.
     std::optional<Kind> baseKind;
     std::optional<Kind> detailKind;
+    PictureSource baseSource;
+    PictureSource detailSource;
 };
 
 // Colours the count gives to boxes and labels. System colours are named so

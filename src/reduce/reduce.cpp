@@ -1,0 +1,445 @@
+// SPDX-License-Identifier: MIT
+#include "reduce.h"
+
+#include <libimagequant.h>
+
+#include <algorithm>
+#include <bitset>
+#include <climits>
+#include <memory>
+
+namespace vellora::reduce {
+
+namespace {
+
+// For each 8-bit value, the n-bit value whose expansion is nearest; scanning
+// upwards with a strict comparison keeps the lower value on a tie.
+template <unsigned Bits, class ExpandFn>
+std::array<std::uint8_t, 256> NearestTable(ExpandFn expand) {
+    std::array<std::uint8_t, 256> table{};
+    for (int v = 0; v < 256; ++v) {
+        int best = 0, bestDistance = INT_MAX;
+        for (unsigned x = 0; x < (1u << Bits); ++x) {
+            const int d = std::abs(static_cast<int>(expand(x)) - v);
+            if (d < bestDistance) {
+                best = static_cast<int>(x);
+                bestDistance = d;
+            }
+        }
+        table[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(best);
+    }
+    return table;
+}
+
+const std::array<std::uint8_t, 256> kTo5 = NearestTable<5>(Expand5);
+const std::array<std::uint8_t, 256> kTo4 = NearestTable<4>(Expand4);
+const std::array<std::uint8_t, 256> kTo3 = NearestTable<3>(Expand3);
+
+bool Opaque(const PictureSource& source) { return !source.alpha; }
+
+std::uint8_t AlphaOf(const std::uint8_t* rgba, bool opaque) { return opaque ? 255 : rgba[3]; }
+
+// The levels' palette: RGBA16 entries and, per RGBA16 colour, the nearest
+// entry among the first `usable` ones, found once and then kept.
+class Indexer {
+  public:
+    Indexer(const std::vector<std::uint16_t>& palette, std::size_t usable) {
+        const std::size_t n = std::min(palette.size(), usable);
+        for (std::size_t i = 0; i < n; ++i)
+            colours_.push_back(ExpandRgba16(palette[i]));
+        nearest_.assign(65536, -1);
+    }
+
+    int index(std::uint16_t colour) {
+        std::int16_t& slot = nearest_[colour];
+        if (slot < 0) {
+            const std::array<std::uint8_t, 4> c = ExpandRgba16(colour);
+            long best = LONG_MAX;
+            for (std::size_t i = 0; i < colours_.size(); ++i) {
+                long d = 0;
+                for (int k = 0; k < 4; ++k) {
+                    const long diff = static_cast<long>(c[k]) - static_cast<long>(colours_[i][k]);
+                    d += diff * diff;
+                }
+                if (d < best) {
+                    best = d;
+                    slot = static_cast<std::int16_t>(i);
+                }
+            }
+            if (slot < 0)
+                slot = 0;
+        }
+        return slot;
+    }
+
+    const std::array<std::uint8_t, 4>& colour(int index) const {
+        return colours_[static_cast<std::size_t>(index)];
+    }
+    bool empty() const { return colours_.empty(); }
+
+  private:
+    std::vector<std::array<std::uint8_t, 4>> colours_;
+    std::vector<std::int16_t> nearest_;
+};
+
+struct Region {
+    int rows = 0, cols = 0;
+};
+
+// The part of a level the picture covers.
+Region Covered(const TileLevel& level, int width, int height) {
+    return {std::min(height, level.Pixels.rows()), std::min(width, level.Pixels.cols())};
+}
+
+struct PaletteResult {
+    std::vector<std::uint16_t> palette;
+    int colours = 0;
+    bool quantized = false;
+};
+
+// Distinct RGBA16 colours of the covered part, in the order they first occur.
+std::vector<std::uint16_t> DistinctRgba16(const TileLevel& level, int width, int height, bool opaque) {
+    const Region r = Covered(level, width, height);
+    std::bitset<65536> seen;
+    std::vector<std::uint16_t> order;
+    for (int row = 0; row < r.rows; ++row) {
+        for (int col = 0; col < r.cols; ++col) {
+            const std::uint16_t c = ToRgba16(level.Pixels.at(row, col), opaque);
+            if (!seen.test(c)) {
+                seen.set(c);
+                order.push_back(c);
+            }
+        }
+    }
+    return order;
+}
+
+// Deleters as types: the library's functions carry attributes a function
+// pointer type would drop.
+struct LiqDelete {
+    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
+    void operator()(liq_image* p) const { liq_image_destroy(p); }
+    void operator()(liq_result* p) const { liq_result_destroy(p); }
+};
+
+std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int height, bool opaque, int entries) {
+    const Region r = Covered(level, width, height);
+    // The picture as RGBA16 holds it, so the palette is chosen among colours
+    // the texture can show.
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(r.rows) * static_cast<std::size_t>(r.cols) * 4u);
+    std::size_t at = 0;
+    for (int row = 0; row < r.rows; ++row) {
+        for (int col = 0; col < r.cols; ++col) {
+            const std::array<std::uint8_t, 4> c = ExpandRgba16(ToRgba16(level.Pixels.at(row, col), opaque));
+            std::copy(c.begin(), c.end(), pixels.begin() + static_cast<std::ptrdiff_t>(at));
+            at += 4;
+        }
+    }
+    std::vector<std::uint16_t> palette;
+    const std::unique_ptr<liq_attr, LiqDelete> attr(liq_attr_create());
+    if (!attr)
+        return palette;
+    liq_set_max_colors(attr.get(), entries);
+    // RGBA16 keeps 5 bits a channel; finer palette colours would be lost.
+    liq_set_min_posterization(attr.get(), 3);
+    const std::unique_ptr<liq_image, LiqDelete> image(
+        liq_image_create_rgba(attr.get(), pixels.data(), r.cols, r.rows, 0.0));
+    if (!image)
+        return palette;
+    liq_result* raw = nullptr;
+    if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK || raw == nullptr)
+        return palette;
+    const std::unique_ptr<liq_result, LiqDelete> result(raw);
+    const liq_palette* p = liq_get_palette(result.get());
+    std::bitset<65536> seen;
+    for (unsigned i = 0; i < p->count; ++i) {
+        const liq_color& e = p->entries[i];
+        const std::uint8_t px[4] = {e.r, e.g, e.b, e.a};
+        const std::uint16_t c = ToRgba16(px, false);
+        if (!seen.test(c)) {
+            seen.set(c);
+            palette.push_back(c);
+        }
+    }
+    return palette;
+}
+
+// The picture's own colours when they are few enough, in the file's
+// palette order for a paletted file; else a quantized palette.
+PaletteResult MakePalette(const TileLevel& level, int width, int height, const PictureSource& source,
+                          int entries) {
+    const bool opaque = Opaque(source);
+    PaletteResult result;
+    std::vector<std::uint16_t> distinct = DistinctRgba16(level, width, height, opaque);
+    result.colours = static_cast<int>(distinct.size());
+    if (result.colours <= entries) {
+        if (!source.palette.empty()) {
+            std::vector<int> rank(65536, INT_MAX);
+            for (std::size_t i = 0; i < source.palette.size(); ++i) {
+                const std::uint32_t e = source.palette[i];
+                const std::uint8_t px[4] = {static_cast<std::uint8_t>(e >> 24), static_cast<std::uint8_t>(e >> 16),
+                                            static_cast<std::uint8_t>(e >> 8), static_cast<std::uint8_t>(e)};
+                int& r = rank[ToRgba16(px, opaque)];
+                r = std::min(r, static_cast<int>(i));
+            }
+            // Stable: colours the file's palette lacks keep their order of appearance.
+            std::stable_sort(distinct.begin(), distinct.end(),
+                             [&rank](std::uint16_t a, std::uint16_t b) { return rank[a] < rank[b]; });
+        }
+        result.palette = std::move(distinct);
+        return result;
+    }
+    result.quantized = true;
+    result.palette = Quantize(level, width, height, opaque, entries);
+    return result;
+}
+
+int Clamp8(int v) { return std::clamp(v, 0, 255); }
+
+// Indexes a level's grid with the palette; with dither, the error of each
+// texel's colour is spread over its neighbours (Floyd-Steinberg).
+void IndexLevel(const PixelGrid& grid, bool opaque, bool dither, Indexer& indexer,
+                std::vector<std::uint32_t>& values) {
+    const int rows = grid.rows(), cols = grid.cols();
+    std::vector<int> errThis, errNext;
+    if (dither) {
+        errThis.assign(static_cast<std::size_t>(cols + 2) * 3u, 0);
+        errNext = errThis;
+    }
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col) {
+            const std::uint8_t* src = grid.at(row, col);
+            std::uint8_t px[4] = {src[0], src[1], src[2], AlphaOf(src, opaque)};
+            std::size_t e = static_cast<std::size_t>(col + 1) * 3u;
+            if (dither) {
+                for (int k = 0; k < 3; ++k)
+                    px[k] = static_cast<std::uint8_t>(Clamp8(px[k] + errThis[e + static_cast<std::size_t>(k)] / 16));
+            }
+            const int index = indexer.index(ToRgba16(px, false));
+            values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col)] =
+                static_cast<std::uint32_t>(index);
+            if (dither) {
+                const std::array<std::uint8_t, 4>& chosen = indexer.colour(index);
+                for (std::size_t k = 0; k < 3; ++k) {
+                    const int err = static_cast<int>(px[k]) - static_cast<int>(chosen[k]);
+                    errThis[e + 3 + k] += err * 7;
+                    errNext[e - 3 + k] += err * 3;
+                    errNext[e + k] += err * 5;
+                    errNext[e + 3 + k] += err;
+                }
+            }
+        }
+        if (dither) {
+            std::swap(errThis, errNext);
+            std::fill(errNext.begin(), errNext.end(), 0);
+        }
+    }
+}
+
+ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool opaque, Indexer* indexer,
+                         bool dither) {
+    ReducedLevel out;
+    out.record = level.record;
+    out.role = level.role;
+    out.distance = level.distance;
+    out.kind = level.kind;
+    out.width = level.width;
+    out.height = level.height;
+    const PixelGrid& grid = tiles[static_cast<std::size_t>(level.record)].Pixels;
+    const int rows = grid.rows(), cols = grid.cols();
+    std::vector<std::uint32_t> values(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), 0);
+    const bool ci = level.kind == Kind::CI4 || level.kind == Kind::CI8;
+    if (ci) {
+        if (indexer != nullptr && !indexer->empty())
+            IndexLevel(grid, opaque, dither, *indexer, values);
+    } else {
+        for (int row = 0; row < rows; ++row)
+            for (int col = 0; col < cols; ++col)
+                values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col)] =
+                    TexelValue(level.kind, grid.at(row, col), opaque);
+    }
+
+    out.shown = PixelGrid(rows, cols);
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col) {
+            const std::uint32_t v =
+                values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col)];
+            const std::array<std::uint8_t, 4> c =
+                ci ? (indexer != nullptr && !indexer->empty() ? indexer->colour(static_cast<int>(v))
+                                                              : std::array<std::uint8_t, 4>{})
+                   : Expand(level.kind, v);
+            std::copy(c.begin(), c.end(), out.shown.at(row, col));
+        }
+    }
+
+    out.texels.assign(static_cast<std::size_t>(std::max(out.width, 0)) * static_cast<std::size_t>(std::max(out.height, 0)),
+                      0);
+    const int coveredRows = std::min(out.height, rows), coveredCols = std::min(out.width, cols);
+    for (int row = 0; row < coveredRows; ++row)
+        std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(row) * cols, coveredCols,
+                    out.texels.begin() + static_cast<std::ptrdiff_t>(row) * out.width);
+    return out;
+}
+
+bool IsCi(Kind kind) { return kind == Kind::CI4 || kind == Kind::CI8; }
+
+// The table with the generated levels' alpha filtered from the base's: the
+// base's alpha goes through the generator in the colour bytes of a table of
+// the same sizes, and comes back as the alpha of each generated level.
+TileTable WithGeneratedAlpha(const TileTable& tiles, const std::vector<hw::Level>& levels, MipFilter filter) {
+    int baseRecord = -1, lastRecord = -1;
+    for (const hw::Level& l : levels) {
+        if (l.role == LevelRole::Base)
+            baseRecord = l.record;
+        lastRecord = std::max(lastRecord, l.record);
+    }
+    TileTable out = tiles;
+    if (baseRecord < 0 || lastRecord <= baseRecord)
+        return out;
+    TileTable alpha;
+    for (std::size_t i = 0; i < alpha.size(); ++i) {
+        alpha[i].Width = tiles[i].Width;
+        alpha[i].Height = tiles[i].Height;
+        alpha[i].BitDepth = tiles[i].BitDepth;
+    }
+    const PixelGrid& base = tiles[static_cast<std::size_t>(baseRecord)].Pixels;
+    PixelGrid& a = alpha[static_cast<std::size_t>(baseRecord)].Pixels = PixelGrid(base.rows(), base.cols());
+    for (int r = 0; r < base.rows(); ++r)
+        for (int c = 0; c < base.cols(); ++c)
+            a.at(r, c)[0] = base.at(r, c)[3];
+    GeneratebmpMipMap(alpha, lastRecord, baseRecord, filter);
+    for (int record = baseRecord + 1; record <= lastRecord; ++record) {
+        PixelGrid& target = out[static_cast<std::size_t>(record)].Pixels;
+        const PixelGrid& from = alpha[static_cast<std::size_t>(record)].Pixels;
+        for (int r = 0; r < std::min(target.rows(), from.rows()); ++r)
+            for (int c = 0; c < std::min(target.cols(), from.cols()); ++c)
+                target.at(r, c)[3] = from.at(r, c)[0];
+    }
+    return out;
+}
+
+int PaletteEntries(Kind kind) { return kind == Kind::CI8 ? 256 : 16; }
+
+} // namespace
+
+std::uint8_t To5(std::uint8_t v) { return kTo5[v]; }
+std::uint8_t To4(std::uint8_t v) { return kTo4[v]; }
+std::uint8_t To3(std::uint8_t v) { return kTo3[v]; }
+
+std::uint8_t Intensity(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    // The weights in thousandths sum to 1000, so this is round-half-up exactly.
+    return static_cast<std::uint8_t>((299u * r + 587u * g + 114u * b + 500u) / 1000u);
+}
+
+std::uint16_t ToRgba16(const std::uint8_t* rgba, bool opaque) {
+    const unsigned a = AlphaOf(rgba, opaque) >= 128 ? 1u : 0u;
+    return static_cast<std::uint16_t>(unsigned{kTo5[rgba[0]]} << 11 | unsigned{kTo5[rgba[1]]} << 6 |
+                                      unsigned{kTo5[rgba[2]]} << 1 | a);
+}
+
+std::uint32_t TexelValue(Kind kind, const std::uint8_t* rgba, bool opaque) {
+    const std::uint8_t a = AlphaOf(rgba, opaque);
+    const std::uint8_t i = Intensity(rgba[0], rgba[1], rgba[2]);
+    switch (kind) {
+    case Kind::RGBA32:
+        return std::uint32_t{rgba[0]} << 24 | std::uint32_t{rgba[1]} << 16 | std::uint32_t{rgba[2]} << 8 | a;
+    case Kind::RGBA16:
+        return ToRgba16(rgba, opaque);
+    case Kind::IA16:
+        return std::uint32_t{i} << 8 | a;
+    case Kind::IA8:
+        return std::uint32_t{kTo4[i]} << 4 | kTo4[a];
+    case Kind::IA4:
+        return std::uint32_t{kTo3[i]} << 1 | (a >= 128 ? 1u : 0u);
+    case Kind::I8:
+        return i;
+    case Kind::I4:
+        return kTo4[i];
+    case Kind::CI8:
+    case Kind::CI4:
+        break;
+    }
+    return 0;
+}
+
+std::array<std::uint8_t, 4> ExpandRgba16(std::uint16_t v) {
+    return {Expand5(v >> 11 & 31u), Expand5(v >> 6 & 31u), Expand5(v >> 1 & 31u),
+            static_cast<std::uint8_t>((v & 1u) != 0 ? 255 : 0)};
+}
+
+std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t v) {
+    const auto grey = [](std::uint8_t i, std::uint8_t a) { return std::array<std::uint8_t, 4>{i, i, i, a}; };
+    switch (kind) {
+    case Kind::RGBA32:
+        return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+    case Kind::RGBA16:
+        return ExpandRgba16(static_cast<std::uint16_t>(v));
+    case Kind::IA16:
+        return grey(static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v));
+    case Kind::IA8:
+        return grey(Expand4(v >> 4 & 15u), Expand4(v & 15u));
+    case Kind::IA4:
+        return grey(Expand3(v >> 1 & 7u), (v & 1u) != 0 ? 255 : 0);
+    case Kind::I8:
+        return grey(static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v));
+    case Kind::I4:
+        return grey(Expand4(v & 15u), Expand4(v & 15u));
+    case Kind::CI8:
+    case Kind::CI4:
+        break;
+    }
+    return {};
+}
+
+ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level>& levels,
+                             const PictureSource& base, const PictureSource& detail, const ReduceOptions& options) {
+    ReducedTexture out;
+    TileTable patched;
+    const TileTable* table = &given;
+    if (options.generatedWith && base.alpha) {
+        patched = WithGeneratedAlpha(given, levels, *options.generatedWith);
+        table = &patched;
+    }
+    const TileTable& tiles = *table;
+    // The one palette: the base picture's when the base is CI, else the detail map's.
+    const hw::Level* source = nullptr;
+    for (const hw::Level& l : levels) {
+        if (IsCi(l.kind) && l.role == LevelRole::Base)
+            source = &l;
+    }
+    if (source == nullptr) {
+        for (const hw::Level& l : levels) {
+            if (IsCi(l.kind) && l.role == LevelRole::Detail)
+                source = &l;
+        }
+    }
+    std::vector<Indexer> indexers;
+    if (source != nullptr) {
+        const PaletteResult p = MakePalette(tiles[static_cast<std::size_t>(source->record)], source->width,
+                                            source->height, source->role == LevelRole::Detail ? detail : base,
+                                            PaletteEntries(source->kind));
+        out.palette = p.palette;
+        out.colours = p.colours;
+        out.quantized = p.quantized;
+    }
+    Indexer ci8(out.palette, 256);
+    Indexer ci4(out.palette, 16); // a CI4 level reads palette 0: the first 16 entries
+    for (const hw::Level& l : levels) {
+        const bool opaque = Opaque(l.role == LevelRole::Detail ? detail : base);
+        Indexer* indexer = l.kind == Kind::CI8 ? &ci8 : l.kind == Kind::CI4 ? &ci4 : nullptr;
+        out.levels.push_back(ReduceLevel(tiles, l, opaque, indexer, options.dither && out.quantized));
+    }
+    return out;
+}
+
+TileTable ShownTable(const TileTable& tiles, const ReducedTexture& reduced) {
+    TileTable shown = tiles;
+    for (const ReducedLevel& l : reduced.levels) {
+        if (l.record >= 0 && l.record < kLevelCount)
+            shown[static_cast<std::size_t>(l.record)].Pixels = l.shown;
+    }
+    return shown;
+}
+
+} // namespace vellora::reduce

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "bitmap/mipmap.h"
+#include "core/calc.h"
+#include "core/formats.h"
+#include "core/tilelevel.h"
+#include "hardware/layout.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vellora::reduce {
+
+// The n-bit value whose expansion on the RDP is nearest to an 8-bit value,
+// the lower one on a tie, and the expansions themselves.
+std::uint8_t To5(std::uint8_t v);
+std::uint8_t To4(std::uint8_t v);
+std::uint8_t To3(std::uint8_t v);
+constexpr std::uint8_t Expand5(unsigned x) { return static_cast<std::uint8_t>((x << 3 | x >> 2) & 0xFF); }
+constexpr std::uint8_t Expand4(unsigned x) { return static_cast<std::uint8_t>((x << 4 | x) & 0xFF); }
+constexpr std::uint8_t Expand3(unsigned x) { return static_cast<std::uint8_t>((x << 5 | x << 2 | x >> 1) & 0xFF); }
+// round(0.299 R + 0.587 G + 0.114 B)
+std::uint8_t Intensity(std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+// The value a texel of a direct kind (not CI) stores for an R G B A pixel:
+// 16 bits for RGBA16 and IA16, 32 for RGBA32, else 8 or 4. opaque: the file
+// had no alpha, so A counts as full.
+std::uint32_t TexelValue(Kind kind, const std::uint8_t* rgba, bool opaque);
+std::uint16_t ToRgba16(const std::uint8_t* rgba, bool opaque);
+// What the RDP reads back from a stored value, R G B A (I kinds read their
+// intensity as alpha, as the RDP does).
+std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t value);
+std::array<std::uint8_t, 4> ExpandRgba16(std::uint16_t value);
+
+struct ReduceOptions {
+    bool dither = false; // Floyd-Steinberg when a CI palette had to merge colours
+    // The filter the lower levels were generated with. Generated levels
+    // hold no alpha; for a picture with alpha, theirs is then filtered from
+    // the base's the same way. None: the levels came from their own files.
+    std::optional<MipFilter> generatedWith;
+};
+
+struct ReducedLevel {
+    int record = 0;
+    LevelRole role = LevelRole::Base;
+    int distance = 0; // levels below the base
+    Kind kind = Kind::RGBA16;
+    int width = 0; // the counted size; texels the grid lacks are 0
+    int height = 0;
+    std::vector<std::uint32_t> texels; // width x height stored values (palette indices for CI), rows top first
+    PixelGrid shown;                   // the source grid's size, each pixel as the RDP reads it back
+};
+
+struct ReducedTexture {
+    std::vector<ReducedLevel> levels;   // TMEM order
+    std::vector<std::uint16_t> palette; // RGBA16 entries for the CI levels; empty without CI
+    int colours = 0;                    // distinct RGBA16 colours of the picture the palette came from
+    bool quantized = false;             // the picture had more colours than the palette holds
+    int merged() const { return quantized ? colours - static_cast<int>(palette.size()) : 0; }
+};
+
+// Reduces every counted level to its kind. CI levels share one palette: the
+// base picture's when the base is CI, else the detail map's. Lower levels
+// are indexed with it, never given their own.
+ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level>& levels,
+                             const PictureSource& base, const PictureSource& detail,
+                             const ReduceOptions& options = {});
+
+// The level table with each reduced level's pixels in place of its own, for
+// drawing the texture as the RDP holds it.
+TileTable ShownTable(const TileTable& tiles, const ReducedTexture& reduced);
+
+} // namespace vellora::reduce

@@ -1,0 +1,318 @@
+// SPDX-License-Identifier: MIT
+#include "texturedata.h"
+
+#include "bitmap/pngwriter.h"
+#include "hardware/gbi.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+namespace vellora::reduce {
+
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string s(text);
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::size_t RowBytes(const ReducedLevel& level, const ExportOptions& options) {
+    const std::size_t bits = static_cast<std::size_t>(hw::BitsOf(level.kind));
+    const std::size_t bytes = (static_cast<std::size_t>(std::max(level.width, 0)) * bits + 7) / 8;
+    const std::size_t unit = level.kind == Kind::RGBA32 && options.wholeChain ? 16 : 8;
+    return std::max<std::size_t>((bytes + unit - 1) / unit * unit, unit);
+}
+
+std::string Hex(unsigned value, int digits) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%0*X", digits, value);
+    return buffer;
+}
+
+std::string RoleName(const ReducedLevel& level) {
+    switch (level.role) {
+    case LevelRole::Detail:
+        return "detail";
+    case LevelRole::Base:
+        return "base";
+    case LevelRole::Mip:
+        break;
+    }
+    return "level" + std::to_string(level.distance);
+}
+
+const char* CmText(hw::AxisMode mode) {
+    switch (mode) {
+    case hw::AxisMode::Mirror:
+        return "mirror";
+    case hw::AxisMode::Clamp:
+        return "clamp";
+    case hw::AxisMode::Wrap:
+        break;
+    }
+    return "wrap";
+}
+
+// The comment lines that say what a level is and how the RDP is set up for it.
+std::string LevelComment(const ReducedLevel& level, const hw::Layout& layout, std::size_t rowBytes,
+                         bool ownLoad) {
+    std::string text = " * " + RoleName(level) + ": " + std::string(KindName(level.kind)) + " " +
+                       std::to_string(level.width) + " x " + std::to_string(level.height) + ", " +
+                       std::to_string(rowBytes) + " bytes a row\n";
+    for (std::size_t i = 0; i < layout.levels.size() && i < layout.tiles.size(); ++i) {
+        if (layout.levels[i].record != level.record)
+            continue;
+        const hw::TileDescriptor& d = layout.tiles[i];
+        text += " *   tile " + std::to_string(d.tile) + ": line " + std::to_string(d.line) + ", tmem " +
+                std::to_string(d.tmem) + ", palette " + std::to_string(d.palette) + ", cms " + CmText(d.cms) +
+                ", masks " + std::to_string(d.masks) + ", shifts " + std::to_string(d.shifts) + ", cmt " +
+                CmText(d.cmt) + ", maskt " + std::to_string(d.maskt) + ", shiftt " + std::to_string(d.shiftt) +
+                "\n *   SetTile " + hw::HexWord(d.setTile) + ", SetTileSize " + hw::HexWord(d.setTileSize) + "\n";
+        if (ownLoad && i < layout.loads.size()) {
+            const hw::LoadPlan& p = layout.loads[i];
+            text += p.block ? " *   LoadBlock" + (p.dxt ? ", dxt " + std::to_string(*p.dxt) : std::string()) + "\n"
+                            : " *   LoadTile: " + p.reason + "\n";
+        }
+    }
+    return text;
+}
+
+// An array of the bytes, as 16-bit values when every texel is 16 bits.
+std::string ArrayText(std::string_view name, const std::vector<std::uint8_t>& bytes, bool wide) {
+    std::string text = std::string("static const ") + (wide ? "uint16_t " : "uint8_t ") + std::string(name) +
+                       "[] __attribute__((aligned(8))) = {";
+    const std::size_t step = wide ? 2 : 1;
+    const std::size_t perLine = wide ? 12 : 16;
+    for (std::size_t i = 0, n = 0; i + step <= bytes.size(); i += step, ++n) {
+        text += n % perLine == 0 ? "\n    " : " ";
+        text += wide ? Hex(static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1], 4) : Hex(bytes[i], 2);
+        text += ',';
+    }
+    text += "\n};\n";
+    return text;
+}
+
+bool Wide(Kind kind) { return kind == Kind::RGBA16 || kind == Kind::IA16; }
+
+bool IsI(Kind kind) { return kind == Kind::I4 || kind == Kind::I8; }
+bool IsIa(Kind kind) { return kind == Kind::IA4 || kind == Kind::IA8 || kind == Kind::IA16; }
+bool IsCi(Kind kind) { return kind == Kind::CI4 || kind == Kind::CI8; }
+
+} // namespace
+
+std::optional<TextureFileType> TextureFileTypeOf(std::string_view path) {
+    const std::string ext = Lower(std::filesystem::path(path).extension().string());
+    if (ext == ".bin")
+        return TextureFileType::Binary;
+    if (ext == ".c")
+        return TextureFileType::CSource;
+    if (ext == ".h")
+        return TextureFileType::CHeader;
+    if (ext == ".png")
+        return TextureFileType::Png;
+    return std::nullopt;
+}
+
+std::string PaletteFileName(std::string_view path) {
+    std::filesystem::path p(path);
+    const std::string ext = p.extension().string();
+    p.replace_extension();
+    return p.string() + ".pal" + ext;
+}
+
+std::string ArrayName(std::string_view path) {
+    std::string name = std::filesystem::path(path).filename().string();
+    if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+            c = '_';
+    }
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])) != 0)
+        name.insert(0, "tex_");
+    return name;
+}
+
+std::vector<std::uint8_t> LevelBytes(const ReducedLevel& level, const ExportOptions& options) {
+    const std::size_t rowBytes = RowBytes(level, options);
+    const int width = std::max(level.width, 0), height = std::max(level.height, 0);
+    std::vector<std::uint8_t> out(rowBytes * static_cast<std::size_t>(height), 0);
+    // The unit the RDP swaps on odd rows is a 32-bit TMEM word; an RGBA32
+    // texel splits into halves, so one such word holds two texels = 8 bytes here.
+    const std::size_t swapUnit = level.kind == Kind::RGBA32 ? 8 : 4;
+    for (int t = 0; t < height; ++t) {
+        std::uint8_t* row = out.data() + rowBytes * static_cast<std::size_t>(t);
+        const std::uint32_t* texels = level.texels.data() + static_cast<std::size_t>(t) * static_cast<std::size_t>(width);
+        for (int s = 0; s < width; ++s) {
+            const std::uint32_t v = texels[s];
+            const std::size_t i = static_cast<std::size_t>(s);
+            switch (hw::BitsOf(level.kind)) {
+            case 4:
+                row[i / 2] |= static_cast<std::uint8_t>((v & 15u) << ((i & 1) == 0 ? 4 : 0));
+                break;
+            case 8:
+                row[i] = static_cast<std::uint8_t>(v);
+                break;
+            case 16:
+                row[2 * i] = static_cast<std::uint8_t>(v >> 8);
+                row[2 * i + 1] = static_cast<std::uint8_t>(v);
+                break;
+            default:
+                for (std::size_t k = 0; k < 4; ++k)
+                    row[4 * i + k] = static_cast<std::uint8_t>(v >> (24 - 8 * k));
+                break;
+            }
+        }
+        if (options.wholeChain && (t & 1) == 1) {
+            for (std::size_t at = 0; at + 2 * swapUnit <= rowBytes; at += 2 * swapUnit)
+                std::swap_ranges(row + at, row + at + swapUnit, row + at + swapUnit);
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> TextureBytes(const ReducedTexture& texture, const ExportOptions& options) {
+    std::vector<std::uint8_t> out;
+    for (const ReducedLevel& level : texture.levels) {
+        const std::vector<std::uint8_t> bytes = LevelBytes(level, options);
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> PaletteBytes(const ReducedTexture& texture) {
+    std::vector<std::uint8_t> out;
+    for (std::uint16_t c : texture.palette) {
+        out.push_back(static_cast<std::uint8_t>(c >> 8));
+        out.push_back(static_cast<std::uint8_t>(c));
+    }
+    return out;
+}
+
+std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layout, std::string_view name,
+                          bool header, const ExportOptions& options) {
+    std::string text = "/* " + std::string(name) + ": texture data as the RDP loads it, 16-bit texels high byte first";
+    text += options.wholeChain ? ",\n * one LoadBlock (dxt 0) for the whole chain: odd rows stored word-swapped.\n"
+                               : ".\n";
+    text += layout.fits ? " * It fits in TMEM.\n" : " * It does not fit in TMEM: " + layout.reason.value_or("") + "\n";
+    text += " */\n";
+    std::string guard;
+    if (header) {
+        for (char c : std::string(name))
+            guard += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        guard += "_H";
+        text += "#ifndef " + guard + "\n#define " + guard + "\n";
+    }
+    text += "\n#include <stdint.h>\n";
+
+    if (options.wholeChain) {
+        std::string comment = "\n/* The whole chain in TMEM order:\n";
+        bool wide = !texture.levels.empty();
+        for (const ReducedLevel& level : texture.levels) {
+            comment += LevelComment(level, layout, RowBytes(level, options), false);
+            wide = wide && Wide(level.kind);
+        }
+        text += comment + " */\n" + ArrayText(std::string(name) + "_chain", TextureBytes(texture, options), wide);
+    } else {
+        for (const ReducedLevel& level : texture.levels) {
+            text += "\n/*\n" + LevelComment(level, layout, RowBytes(level, options), true) + " */\n";
+            text += ArrayText(std::string(name) + "_" + RoleName(level), LevelBytes(level, options), Wide(level.kind));
+        }
+    }
+    if (!texture.palette.empty()) {
+        text += "\n/* The palette (TLUT): " + std::to_string(texture.palette.size()) + " RGBA16 colours";
+        if (texture.quantized)
+            text += ", quantized from " + std::to_string(texture.colours);
+        text += " */\n" + ArrayText(std::string(name) + "_pal", PaletteBytes(texture), true);
+    }
+    if (header)
+        text += "\n#endif /* " + guard + " */\n";
+    return text;
+}
+
+std::vector<std::uint8_t> TexturePng(const ReducedTexture& texture) {
+    int width = 0, height = 0;
+    bool allCi = !texture.levels.empty() && !texture.palette.empty(), allI = !texture.levels.empty(), allGrey = allI;
+    for (const ReducedLevel& level : texture.levels) {
+        width += std::max(level.width, 0);
+        height = std::max(height, level.height);
+        allCi = allCi && IsCi(level.kind);
+        allI = allI && IsI(level.kind);
+        allGrey = allGrey && (IsI(level.kind) || IsIa(level.kind));
+    }
+    const int channels = allCi ? 1 : allI ? 1 : allGrey ? 2 : 4;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                                         static_cast<std::size_t>(channels),
+                                     0);
+    int left = 0;
+    for (const ReducedLevel& level : texture.levels) {
+        for (int t = 0; t < level.height; ++t) {
+            for (int s = 0; s < level.width; ++s) {
+                const std::uint32_t v = level.texels[static_cast<std::size_t>(t) * static_cast<std::size_t>(level.width) +
+                                                     static_cast<std::size_t>(s)];
+                std::uint8_t* px = pixels.data() + (static_cast<std::size_t>(t) * static_cast<std::size_t>(width) +
+                                                    static_cast<std::size_t>(left + s)) *
+                                                       static_cast<std::size_t>(channels);
+                if (allCi) {
+                    px[0] = static_cast<std::uint8_t>(v);
+                    continue;
+                }
+                const std::array<std::uint8_t, 4> c =
+                    IsCi(level.kind) ? (v < texture.palette.size() ? ExpandRgba16(texture.palette[v])
+                                                                   : std::array<std::uint8_t, 4>{})
+                                     : Expand(level.kind, v);
+                if (channels == 1) {
+                    px[0] = c[0];
+                } else if (channels == 2) {
+                    px[0] = c[0];
+                    px[1] = IsI(level.kind) ? 255 : c[3];
+                } else {
+                    std::copy(c.begin(), c.end(), px);
+                    if (IsI(level.kind))
+                        px[3] = 255;
+                }
+            }
+        }
+        left += std::max(level.width, 0);
+    }
+    if (!allCi)
+        return EncodePng(width, height, channels, pixels);
+    std::vector<std::uint32_t> palette;
+    for (std::uint16_t c : texture.palette) {
+        const std::array<std::uint8_t, 4> e = ExpandRgba16(c);
+        palette.push_back(std::uint32_t{e[0]} << 24 | std::uint32_t{e[1]} << 16 | std::uint32_t{e[2]} << 8 | e[3]);
+    }
+    return EncodeIndexedPng(width, height, pixels, palette);
+}
+
+std::vector<ExportFile> ExportTexture(const ReducedTexture& texture, const hw::Layout& layout,
+                                      const std::string& path, const ExportOptions& options) {
+    const std::optional<TextureFileType> type = TextureFileTypeOf(path);
+    if (!type)
+        return {};
+    std::vector<ExportFile> files;
+    switch (*type) {
+    case TextureFileType::Binary:
+        files.push_back({path, TextureBytes(texture, options)});
+        if (!texture.palette.empty())
+            files.push_back({PaletteFileName(path), PaletteBytes(texture)});
+        break;
+    case TextureFileType::CSource:
+    case TextureFileType::CHeader: {
+        const std::string text =
+            TextureSource(texture, layout, ArrayName(path), *type == TextureFileType::CHeader, options);
+        files.push_back({path, std::vector<std::uint8_t>(text.begin(), text.end())});
+        break;
+    }
+    case TextureFileType::Png:
+        files.push_back({path, TexturePng(texture)});
+        break;
+    }
+    return files;
+}
+
+} // namespace vellora::reduce
