@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: MIT
+// Reductions worked out by hand, the palettes and the bytes the game loads.
+#include "reduce/reduce.h"
+#include "reduce/texturedata.h"
+
+#include "bitmap/loadstep.h"
+
+#include "namedrows.h"
+#include "testdata.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace vellora::reduce {
+namespace {
+
+using test::PrintTo;
+
+struct ChannelRow {
+    const char* name;
+    std::uint8_t (*reduce)(std::uint8_t);
+    std::uint8_t (*expand)(unsigned);
+    int value;
+    int expected;
+};
+
+std::uint8_t E5(unsigned x) { return Expand5(x); }
+std::uint8_t E4(unsigned x) { return Expand4(x); }
+std::uint8_t E3(unsigned x) { return Expand3(x); }
+
+class Channels : public ::testing::TestWithParam<ChannelRow> {};
+
+TEST_P(Channels, NearestExpansionLowerOnTies) {
+    const ChannelRow& row = GetParam();
+    const std::uint8_t got = row.reduce(static_cast<std::uint8_t>(row.value));
+    EXPECT_EQ(got, row.expected);
+    // Whatever the row, nothing else may lie nearer.
+    const int distance = std::abs(row.expand(got) - row.value);
+    for (unsigned x = 0; x < 32 && row.expand(x) != row.expand(got); ++x)
+        EXPECT_GE(std::abs(row.expand(x) - row.value), distance) << x;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reduce, Channels,
+    ::testing::Values(ChannelRow{"Five0", To5, E5, 0, 0}, ChannelRow{"Five255", To5, E5, 255, 31},
+                      // 4 lies 4 from both 0 and 8; 12 lies 4 from both 8 and 16.
+                      ChannelRow{"FiveTie4", To5, E5, 4, 0}, ChannelRow{"FiveTie12", To5, E5, 12, 1},
+                      // 128: 123 (x = 15) is 5 away, 132 (x = 16) is 4 away.
+                      ChannelRow{"Five128", To5, E5, 128, 16}, ChannelRow{"Four0", To4, E4, 0, 0},
+                      ChannelRow{"Four255", To4, E4, 255, 15}, ChannelRow{"Four8", To4, E4, 8, 0},
+                      ChannelRow{"Four9", To4, E4, 9, 1}, ChannelRow{"Three0", To3, E3, 0, 0},
+                      ChannelRow{"Three255", To3, E3, 255, 7},
+                      // 18 is 18 from 0 and from 36; 91 is 18 from 73 and from 109.
+                      ChannelRow{"ThreeTie18", To3, E3, 18, 0}, ChannelRow{"ThreeTie91", To3, E3, 91, 2}),
+    test::RowName{});
+
+struct TexelRow {
+    const char* name;
+    Kind kind;
+    std::array<std::uint8_t, 4> rgba;
+    bool opaque;
+    std::uint32_t expected;
+};
+
+class Texels : public ::testing::TestWithParam<TexelRow> {};
+
+TEST_P(Texels, StoredValue) {
+    const TexelRow& row = GetParam();
+    EXPECT_EQ(TexelValue(row.kind, row.rgba.data(), row.opaque), row.expected);
+}
+
+// (255, 128, 0) has intensity round(76.245 + 75.136) = 151; 151 is nearest
+// 153 (x = 9) in 4 bits and 146 (x = 4) in 3 bits; alpha 200 is nearest 204 (x = 12).
+constexpr std::array<std::uint8_t, 4> kOrange{255, 128, 0, 200};
+constexpr std::array<std::uint8_t, 4> kFaint{255, 128, 0, 100};
+
+INSTANTIATE_TEST_SUITE_P(
+    Reduce, Texels,
+    ::testing::Values(TexelRow{"Rgba16", Kind::RGBA16, kOrange, false, 31u << 11 | 16u << 6 | 1u},
+                      TexelRow{"Rgba16Clear", Kind::RGBA16, kFaint, false, 31u << 11 | 16u << 6},
+                      TexelRow{"Rgba16NoAlphaInFile", Kind::RGBA16, kFaint, true, 31u << 11 | 16u << 6 | 1u},
+                      TexelRow{"Rgba32", Kind::RGBA32, kOrange, false, 0xFF8000C8u},
+                      TexelRow{"Rgba32NoAlphaInFile", Kind::RGBA32, kOrange, true, 0xFF8000FFu},
+                      TexelRow{"Ia16", Kind::IA16, kOrange, false, 151u << 8 | 200u},
+                      TexelRow{"Ia8", Kind::IA8, kOrange, false, 9u << 4 | 12u},
+                      TexelRow{"Ia8NoAlphaInFile", Kind::IA8, kFaint, true, 9u << 4 | 15u},
+                      TexelRow{"Ia4", Kind::IA4, kOrange, false, 4u << 1 | 1u},
+                      TexelRow{"Ia4Clear", Kind::IA4, kFaint, false, 4u << 1},
+                      TexelRow{"I8", Kind::I8, kOrange, false, 151u}, TexelRow{"I4", Kind::I4, kOrange, false, 9u},
+                      TexelRow{"I8White", Kind::I8, {255, 255, 255, 0}, false, 255u},
+                      TexelRow{"I8Black", Kind::I8, {0, 0, 0, 0}, false, 0u},
+                      // 114 x 250 = 28500: exactly half way, rounded up.
+                      TexelRow{"I8HalfRoundsUp", Kind::I8, {0, 0, 250, 0}, false, 29u}),
+    test::RowName{});
+
+// A table whose record 0 holds a picture of the given pixels (0xRRGGBBAA).
+TileTable Picture(int w, int h, const std::vector<std::uint32_t>& pixels) {
+    TileTable t;
+    t[0].Width = w;
+    t[0].Height = h;
+    t[0].BitDepth = 32;
+    t[0].Pixels = PixelGrid(h, w);
+    for (int i = 0; i < w * h; ++i) {
+        const std::uint32_t p = pixels[static_cast<std::size_t>(i) % pixels.size()];
+        std::uint8_t* px = t[0].Pixels.at(i / w, i % w);
+        px[0] = static_cast<std::uint8_t>(p >> 24);
+        px[1] = static_cast<std::uint8_t>(p >> 16);
+        px[2] = static_cast<std::uint8_t>(p >> 8);
+        px[3] = static_cast<std::uint8_t>(p);
+    }
+    return t;
+}
+
+std::vector<hw::Level> Base(int w, int h, Kind kind) {
+    return {hw::Level{0, LevelRole::Base, w, h, kind, 0}};
+}
+
+constexpr std::uint32_t kRed = 0xFF0000FF, kGreen = 0x00FF00FF, kBlue = 0x0000FFFF, kWhite = 0xFFFFFFFF;
+constexpr std::uint16_t kRed16 = 31u << 11 | 1u, kGreen16 = 31u << 6 | 1u, kBlue16 = 31u << 1 | 1u;
+
+struct PaletteRow {
+    const char* name;
+    std::vector<std::uint32_t> filePalette;
+    std::vector<std::uint16_t> expected;
+};
+
+class ExactPalettes : public ::testing::TestWithParam<PaletteRow> {};
+
+TEST_P(ExactPalettes, KeepTheFilesOrderElseFirstSeen) {
+    const PaletteRow& row = GetParam();
+    const TileTable t = Picture(4, 2, {kRed, kGreen, kBlue, kGreen});
+    const ReducedTexture r = ReduceTexture(t, Base(4, 2, Kind::CI4), PictureSource{true, row.filePalette}, {});
+    EXPECT_EQ(r.palette, row.expected);
+    EXPECT_FALSE(r.quantized);
+    EXPECT_EQ(r.colours, 3);
+    // Every texel names the entry of its own colour.
+    ASSERT_EQ(r.levels.size(), 1u);
+    for (int i = 0; i < 8; ++i) {
+        const std::uint16_t want = i % 4 == 0 ? kRed16 : i % 4 == 2 ? kBlue16 : kGreen16;
+        EXPECT_EQ(r.palette.at(r.levels[0].texels.at(static_cast<std::size_t>(i))), want) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reduce, ExactPalettes,
+    ::testing::Values(PaletteRow{"FirstSeen", {}, {kRed16, kGreen16, kBlue16}},
+                      PaletteRow{"FileOrder", {kBlue, kWhite, kRed, kGreen}, {kBlue16, kRed16, kGreen16}},
+                      // A colour the file's palette lacks goes after those it has.
+                      PaletteRow{"FileLacksOne", {kBlue, kGreen}, {kBlue16, kGreen16, kRed16}}),
+    test::RowName{});
+
+// A 16 x 8 picture of 40 colours: a grey ramp with a red ramp beside it.
+TileTable FortyColours() {
+    std::vector<std::uint32_t> px;
+    for (int i = 0; i < 128; ++i) {
+        const std::uint32_t v = static_cast<std::uint32_t>(i % 20) * 12u;
+        px.push_back(i < 64 ? (v << 24 | v << 16 | v << 8 | 0xFF) : (v << 24 | 0x30 << 16 | 0xFF));
+    }
+    return Picture(16, 8, px);
+}
+
+TEST(ReduceTexture, QuantizesAndSaysHowManyColoursMerged) {
+    const TileTable t = FortyColours();
+    for (bool dither : {false, true}) {
+        const ReducedTexture r = ReduceTexture(t, Base(16, 8, Kind::CI4), PictureSource{}, {}, {dither, {}});
+        EXPECT_TRUE(r.quantized);
+        EXPECT_EQ(r.colours, 40);
+        ASSERT_FALSE(r.palette.empty());
+        EXPECT_LE(r.palette.size(), 16u);
+        EXPECT_EQ(r.merged(), 40 - static_cast<int>(r.palette.size()));
+        for (std::uint32_t index : r.levels[0].texels)
+            EXPECT_LT(index, r.palette.size());
+        EXPECT_EQ(std::set<std::uint16_t>(r.palette.begin(), r.palette.end()).size(), r.palette.size());
+    }
+}
+
+TEST(ReduceTexture, EveryLevelUsesTheBasesPalette) {
+    TileTable t = Picture(8, 8, {kRed, kGreen, kBlue, kWhite, kGreen});
+    for (int record = 1; record <= 3; ++record) {
+        t[static_cast<std::size_t>(record)].Width = 8 >> record;
+        t[static_cast<std::size_t>(record)].Height = 8 >> record;
+    }
+    GeneratebmpMipMap(t, 3, 0, MipFilter::Weighted3x3);
+    std::vector<hw::Level> levels = Base(8, 8, Kind::CI8);
+    for (int record = 1; record <= 3; ++record)
+        levels.push_back(hw::Level{record, LevelRole::Mip, 8 >> record, 8 >> record, Kind::CI8, record});
+    const ReducedTexture r = ReduceTexture(t, levels, PictureSource{}, {});
+    ASSERT_EQ(r.palette.size(), 4u);
+    ASSERT_EQ(r.levels.size(), 4u);
+    for (const ReducedLevel& level : r.levels) {
+        EXPECT_EQ(level.texels.size(), static_cast<std::size_t>(level.width * level.height));
+        for (std::uint32_t index : level.texels)
+            EXPECT_LT(index, 4u) << level.record;
+        // What the preview draws is a palette colour, never a blend.
+        const PixelGrid& shown = level.shown;
+        for (int row = 0; row < shown.rows(); ++row) {
+            for (int col = 0; col < shown.cols(); ++col) {
+                const std::uint8_t* p = shown.at(row, col);
+                const std::uint16_t c = ToRgba16(p, false);
+                EXPECT_NE(std::find(r.palette.begin(), r.palette.end(), c), r.palette.end());
+            }
+        }
+    }
+}
+
+TEST(ReduceTexture, GeneratedLevelsTakeTheBasesAlpha) {
+    // Opaque left half, clear right half: the level below keeps that shape
+    // although the generator leaves its alpha at 0.
+    TileTable t = Picture(8, 2, {kRed, kRed, kRed, kRed, 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000});
+    t[1].Width = 4;
+    t[1].Height = 1;
+    GeneratebmpMipMap(t, 1, 0, MipFilter::Box2x2);
+    const std::vector<hw::Level> levels = {hw::Level{0, LevelRole::Base, 8, 2, Kind::IA8, 0},
+                                           hw::Level{1, LevelRole::Mip, 4, 1, Kind::IA8, 1}};
+    const ReducedTexture r =
+        ReduceTexture(t, levels, PictureSource{true, {}}, {}, {false, MipFilter::Box2x2});
+    const std::vector<std::uint32_t>& lower = r.levels[1].texels;
+    ASSERT_EQ(lower.size(), 4u);
+    EXPECT_EQ(lower[0] & 15u, 15u);
+    EXPECT_EQ(lower[3] & 15u, 0u);
+    // Without the filter the levels are taken as their own files hold them.
+    const ReducedTexture own = ReduceTexture(t, levels, PictureSource{true, {}}, {});
+    EXPECT_EQ(own.levels[1].texels[0] & 15u, 0u);
+}
+
+ReducedLevel Level(Kind kind, int w, int h, std::vector<std::uint32_t> texels) {
+    ReducedLevel l;
+    l.kind = kind;
+    l.width = w;
+    l.height = h;
+    l.texels = std::move(texels);
+    return l;
+}
+
+struct BytesRow {
+    const char* name;
+    ReducedLevel level;
+    bool wholeChain;
+    std::vector<std::uint8_t> expected;
+};
+
+class Bytes : public ::testing::TestWithParam<BytesRow> {};
+
+TEST_P(Bytes, BigEndianRowsPaddedAndSwapped) {
+    const BytesRow& row = GetParam();
+    EXPECT_EQ(LevelBytes(row.level, ExportOptions{row.wholeChain}), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Export, Bytes,
+    ::testing::Values(
+        BytesRow{"Rgba16HighByteFirstRowTo8",
+                 Level(Kind::RGBA16, 3, 1, {0x1234, 0xABCD, 0x00FF}),
+                 false,
+                 {0x12, 0x34, 0xAB, 0xCD, 0x00, 0xFF, 0, 0}},
+        BytesRow{"I4HighNibbleFirst", Level(Kind::I4, 3, 1, {0x1, 0x2, 0xF}), false, {0x12, 0xF0, 0, 0, 0, 0, 0, 0}},
+        BytesRow{"Rgba32FourBytes", Level(Kind::RGBA32, 1, 1, {0x11223344}), false, {0x11, 0x22, 0x33, 0x44, 0, 0, 0, 0}},
+        BytesRow{"OddRowsAsTheyAreForOwnLoads",
+                 Level(Kind::RGBA16, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}),
+                 false,
+                 {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8}},
+        // Row 1's two 32-bit halves trade places.
+        BytesRow{"WholeChainSwapsOddRows",
+                 Level(Kind::RGBA16, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}),
+                 true,
+                 {0, 1, 0, 2, 0, 3, 0, 4, 0, 7, 0, 8, 0, 5, 0, 6}},
+        // RGBA32 rows go to 16 bytes, and its TMEM words of two texels swap.
+        BytesRow{"WholeChainRgba32",
+                 Level(Kind::RGBA32, 2, 2, {0x01010101, 0x02020202, 0x03030303, 0x04040404}),
+                 true,
+                 {1, 1, 1, 1, 2, 2, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 4, 4, 4, 4}}),
+    test::RowName{});
+
+TEST(Export, FileNames) {
+    EXPECT_EQ(PaletteFileName("out/tex.bin"), "out/tex.pal.bin");
+    EXPECT_EQ(ArrayName("walls/brick.rgba16.c"), "brick_rgba16");
+    EXPECT_EQ(ArrayName("8-bit.h"), "tex_8_bit");
+    EXPECT_EQ(TextureFileTypeOf("A.PNG"), TextureFileType::Png);
+    EXPECT_EQ(TextureFileTypeOf("a.txt"), std::nullopt);
+}
+
+TEST(Export, BinaryPaletteAndCSourceAgree) {
+    ReducedTexture t;
+    t.levels.push_back(Level(Kind::CI4, 2, 1, {1, 0}));
+    t.palette = {0xF801, 0x07C1};
+    hw::Layout layout;
+    const std::vector<ExportFile> bin = ExportTexture(t, layout, "x.bin", {});
+    ASSERT_EQ(bin.size(), 2u);
+    EXPECT_EQ(bin[0].bytes, (std::vector<std::uint8_t>{0x10, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(bin[1].path, "x.pal.bin");
+    EXPECT_EQ(bin[1].bytes, (std::vector<std::uint8_t>{0xF8, 0x01, 0x07, 0xC1}));
+    const std::string c = TextureSource(t, layout, "x", true, {});
+    EXPECT_NE(c.find("static const uint8_t x_base[] __attribute__((aligned(8))) = {\n    0x10, 0x00,"),
+              std::string::npos);
+    EXPECT_NE(c.find("static const uint16_t x_pal[] __attribute__((aligned(8))) = {\n    0xF801, 0x07C1,\n};"),
+              std::string::npos);
+    EXPECT_NE(c.find("#ifndef X_H"), std::string::npos);
+}
+
+} // namespace
+} // namespace vellora::reduce
+
+namespace vellora::reduce {
+namespace {
+
+TEST(ReduceTexture, PalettedPngKeepsItsOrder) {
+    CoreState state;
+    const std::string path = std::string(VELLORA_TEST_DATA_DIR) + "/pngsuite/basn3p04.png";
+    ASSERT_TRUE(LoadFileInto(path, LoadRole::Base, state, 0).ok);
+    const TileLevel& base = state.tiles[0];
+    const ReducedTexture r =
+        ReduceTexture(state.tiles, Base(base.Width, base.Height, Kind::CI4), state.baseSource, {});
+    ASSERT_FALSE(r.quantized);
+    // The file's entries, less those the picture never uses, in the file's order.
+    std::vector<std::uint16_t> fileOrder;
+    for (std::uint32_t e : state.baseSource.palette) {
+        const std::uint8_t px[4] = {static_cast<std::uint8_t>(e >> 24), static_cast<std::uint8_t>(e >> 16),
+                                    static_cast<std::uint8_t>(e >> 8), 255};
+        const std::uint16_t c = ToRgba16(px, true);
+        if (std::find(r.palette.begin(), r.palette.end(), c) != r.palette.end() &&
+            std::find(fileOrder.begin(), fileOrder.end(), c) == fileOrder.end())
+            fileOrder.push_back(c);
+    }
+    EXPECT_EQ(r.palette, fileOrder);
+    EXPECT_GE(state.baseSource.palette.size(), r.palette.size());
+}
+
+} // namespace
+} // namespace vellora::reduce
