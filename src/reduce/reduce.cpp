@@ -39,6 +39,32 @@ bool Opaque(const PictureSource& source) { return !source.alpha; }
 
 std::uint8_t AlphaOf(const std::uint8_t* rgba, bool opaque) { return opaque ? 255 : rgba[3]; }
 
+std::uint8_t IntensityOf(const std::uint8_t* rgba) {
+    // The weights in thousandths sum to 1000, so this is round-half-up exactly.
+    return static_cast<std::uint8_t>((299u * rgba[0] + 587u * rgba[1] + 114u * rgba[2] + 500u) / 1000u);
+}
+
+template <Kind K> std::uint32_t TexelOf(const std::uint8_t* rgba, bool opaque) {
+    const std::uint32_t a = AlphaOf(rgba, opaque);
+    if constexpr (K == Kind::RGBA32) {
+        return std::uint32_t{rgba[0]} << 24 | std::uint32_t{rgba[1]} << 16 | std::uint32_t{rgba[2]} << 8 | a;
+    } else if constexpr (K == Kind::RGBA16) {
+        return std::uint32_t{kTo5[rgba[0]]} << 11 | std::uint32_t{kTo5[rgba[1]]} << 6 |
+               std::uint32_t{kTo5[rgba[2]]} << 1 | (a >> 7);
+    } else if constexpr (K == Kind::IA16) {
+        return std::uint32_t{IntensityOf(rgba)} << 8 | a;
+    } else if constexpr (K == Kind::IA8) {
+        return std::uint32_t{kTo4[IntensityOf(rgba)]} << 4 | kTo4[a];
+    } else if constexpr (K == Kind::IA4) {
+        return std::uint32_t{kTo3[IntensityOf(rgba)]} << 1 | (a >> 7);
+    } else if constexpr (K == Kind::I8) {
+        return IntensityOf(rgba);
+    } else {
+        static_assert(K == Kind::I4);
+        return kTo4[IntensityOf(rgba)];
+    }
+}
+
 // The levels' palette: RGBA16 entries and, per RGBA16 colour, the nearest
 // entry among the first `usable` ones, found once and then kept.
 class Indexer {
@@ -236,8 +262,39 @@ void IndexLevel(const PixelGrid& grid, bool opaque, bool dither, Indexer& indexe
     }
 }
 
+// Every pixel of a grid to a direct kind, the kind fixed at compile time so
+// the loop does only that kind's arithmetic.
+template <Kind K> void StoreRows(const PixelGrid& grid, bool opaque, std::vector<std::uint32_t>& values) {
+    const std::uint8_t* px = grid.rgba().data();
+    const std::size_t n = values.size();
+    for (std::size_t i = 0; i < n; ++i, px += 4)
+        values[i] = TexelOf<K>(px, opaque);
+}
+
+void StoreDirect(Kind kind, const PixelGrid& grid, bool opaque, std::vector<std::uint32_t>& values) {
+    switch (kind) {
+    case Kind::RGBA32:
+        return StoreRows<Kind::RGBA32>(grid, opaque, values);
+    case Kind::RGBA16:
+        return StoreRows<Kind::RGBA16>(grid, opaque, values);
+    case Kind::IA16:
+        return StoreRows<Kind::IA16>(grid, opaque, values);
+    case Kind::IA8:
+        return StoreRows<Kind::IA8>(grid, opaque, values);
+    case Kind::IA4:
+        return StoreRows<Kind::IA4>(grid, opaque, values);
+    case Kind::I8:
+        return StoreRows<Kind::I8>(grid, opaque, values);
+    case Kind::I4:
+        return StoreRows<Kind::I4>(grid, opaque, values);
+    case Kind::CI8:
+    case Kind::CI4:
+        break;
+    }
+}
+
 ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool opaque, Indexer* indexer,
-                         bool dither) {
+                         bool dither, bool wantShown) {
     ReducedLevel out;
     out.record = level.record;
     out.role = level.role;
@@ -253,14 +310,12 @@ ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool op
         if (indexer != nullptr && !indexer->empty())
             IndexLevel(grid, opaque, dither, *indexer, values);
     } else {
-        for (int row = 0; row < rows; ++row)
-            for (int col = 0; col < cols; ++col)
-                values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col)] =
-                    TexelValue(level.kind, grid.at(row, col), opaque);
+        StoreDirect(level.kind, grid, opaque, values);
     }
 
-    out.shown = PixelGrid(rows, cols);
-    for (int row = 0; row < rows; ++row) {
+    if (wantShown)
+        out.shown = PixelGrid(rows, cols);
+    for (int row = 0; row < (wantShown ? rows : 0); ++row) {
         for (int col = 0; col < cols; ++col) {
             const std::uint32_t v =
                 values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col)];
@@ -327,34 +382,30 @@ std::uint8_t To4(std::uint8_t v) { return kTo4[v]; }
 std::uint8_t To3(std::uint8_t v) { return kTo3[v]; }
 
 std::uint8_t Intensity(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    // The weights in thousandths sum to 1000, so this is round-half-up exactly.
-    return static_cast<std::uint8_t>((299u * r + 587u * g + 114u * b + 500u) / 1000u);
+    const std::uint8_t rgb[3] = {r, g, b};
+    return IntensityOf(rgb);
 }
 
 std::uint16_t ToRgba16(const std::uint8_t* rgba, bool opaque) {
-    const unsigned a = AlphaOf(rgba, opaque) >= 128 ? 1u : 0u;
-    return static_cast<std::uint16_t>(unsigned{kTo5[rgba[0]]} << 11 | unsigned{kTo5[rgba[1]]} << 6 |
-                                      unsigned{kTo5[rgba[2]]} << 1 | a);
+    return static_cast<std::uint16_t>(TexelOf<Kind::RGBA16>(rgba, opaque));
 }
 
 std::uint32_t TexelValue(Kind kind, const std::uint8_t* rgba, bool opaque) {
-    const std::uint8_t a = AlphaOf(rgba, opaque);
-    const std::uint8_t i = Intensity(rgba[0], rgba[1], rgba[2]);
     switch (kind) {
     case Kind::RGBA32:
-        return std::uint32_t{rgba[0]} << 24 | std::uint32_t{rgba[1]} << 16 | std::uint32_t{rgba[2]} << 8 | a;
+        return TexelOf<Kind::RGBA32>(rgba, opaque);
     case Kind::RGBA16:
-        return ToRgba16(rgba, opaque);
+        return TexelOf<Kind::RGBA16>(rgba, opaque);
     case Kind::IA16:
-        return std::uint32_t{i} << 8 | a;
+        return TexelOf<Kind::IA16>(rgba, opaque);
     case Kind::IA8:
-        return std::uint32_t{kTo4[i]} << 4 | kTo4[a];
+        return TexelOf<Kind::IA8>(rgba, opaque);
     case Kind::IA4:
-        return std::uint32_t{kTo3[i]} << 1 | (a >= 128 ? 1u : 0u);
+        return TexelOf<Kind::IA4>(rgba, opaque);
     case Kind::I8:
-        return i;
+        return TexelOf<Kind::I8>(rgba, opaque);
     case Kind::I4:
-        return kTo4[i];
+        return TexelOf<Kind::I4>(rgba, opaque);
     case Kind::CI8:
     case Kind::CI4:
         break;
@@ -428,7 +479,7 @@ ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level
     for (const hw::Level& l : levels) {
         const bool opaque = Opaque(l.role == LevelRole::Detail ? detail : base);
         Indexer* indexer = l.kind == Kind::CI8 ? &ci8 : l.kind == Kind::CI4 ? &ci4 : nullptr;
-        out.levels.push_back(ReduceLevel(tiles, l, opaque, indexer, options.dither && out.quantized));
+        out.levels.push_back(ReduceLevel(tiles, l, opaque, indexer, options.dither && out.quantized, options.shown));
     }
     return out;
 }

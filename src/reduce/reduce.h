@@ -41,6 +41,7 @@ struct ReduceOptions {
     // hold no alpha; for a picture with alpha, theirs is then filtered from
     // the base's the same way. None: the levels came from their own files.
     std::optional<MipFilter> generatedWith;
+    bool shown = true; // also the pixels as the RDP reads them back, for drawing
 };
 
 struct ReducedLevel {
@@ -51,7 +52,7 @@ struct ReducedLevel {
     int width = 0; // the counted size; texels the grid lacks are 0
     int height = 0;
     std::vector<std::uint32_t> texels; // width x height stored values (palette indices for CI), rows top first
-    PixelGrid shown;                   // the source grid's size, each pixel as the RDP reads it back
+    PixelGrid shown; // the source grid's size, each pixel as the RDP reads it back (when asked for)
 };
 
 struct ReducedTexture {

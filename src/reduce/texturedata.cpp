@@ -144,28 +144,31 @@ std::vector<std::uint8_t> LevelBytes(const ReducedLevel& level, const ExportOpti
     // The unit the RDP swaps on odd rows is a 32-bit TMEM word; an RGBA32
     // texel splits into halves, so one such word holds two texels = 8 bytes here.
     const std::size_t swapUnit = level.kind == Kind::RGBA32 ? 8 : 4;
+    const int bits = hw::BitsOf(level.kind);
+    const std::size_t w = static_cast<std::size_t>(width);
     for (int t = 0; t < height; ++t) {
         std::uint8_t* row = out.data() + rowBytes * static_cast<std::size_t>(t);
-        const std::uint32_t* texels = level.texels.data() + static_cast<std::size_t>(t) * static_cast<std::size_t>(width);
-        for (int s = 0; s < width; ++s) {
-            const std::uint32_t v = texels[s];
-            const std::size_t i = static_cast<std::size_t>(s);
-            switch (hw::BitsOf(level.kind)) {
-            case 4:
-                row[i / 2] |= static_cast<std::uint8_t>((v & 15u) << ((i & 1) == 0 ? 4 : 0));
-                break;
-            case 8:
-                row[i] = static_cast<std::uint8_t>(v);
-                break;
-            case 16:
-                row[2 * i] = static_cast<std::uint8_t>(v >> 8);
-                row[2 * i + 1] = static_cast<std::uint8_t>(v);
-                break;
-            default:
-                for (std::size_t k = 0; k < 4; ++k)
-                    row[4 * i + k] = static_cast<std::uint8_t>(v >> (24 - 8 * k));
-                break;
+        const std::uint32_t* texels = level.texels.data() + static_cast<std::size_t>(t) * w;
+        switch (bits) {
+        case 4:
+            for (std::size_t i = 0; i < w; ++i)
+                row[i / 2] |= static_cast<std::uint8_t>((texels[i] & 15u) << ((i & 1) == 0 ? 4 : 0));
+            break;
+        case 8:
+            for (std::size_t i = 0; i < w; ++i)
+                row[i] = static_cast<std::uint8_t>(texels[i]);
+            break;
+        case 16:
+            for (std::size_t i = 0; i < w; ++i) {
+                row[2 * i] = static_cast<std::uint8_t>(texels[i] >> 8);
+                row[2 * i + 1] = static_cast<std::uint8_t>(texels[i]);
             }
+            break;
+        default:
+            for (std::size_t i = 0; i < w; ++i)
+                for (std::size_t k = 0; k < 4; ++k)
+                    row[4 * i + k] = static_cast<std::uint8_t>(texels[i] >> (24 - 8 * k));
+            break;
         }
         if (options.wholeChain && (t & 1) == 1) {
             for (std::size_t at = 0; at + 2 * swapUnit <= rowBytes; at += 2 * swapUnit)
