@@ -23,7 +23,8 @@ std::vector<std::uint8_t> Picture() {
     std::vector<std::uint8_t> px(256u * 256u * 4u);
     for (int y = 0; y < 256; ++y) {
         for (int x = 0; x < 256; ++x) {
-            std::uint8_t* p = px.data() + (static_cast<std::size_t>(y) * 256u + static_cast<std::size_t>(x)) * 4u;
+            std::uint8_t* p =
+                px.data() + (static_cast<std::size_t>(y) * 256u + static_cast<std::size_t>(x)) * 4u;
             p[0] = static_cast<std::uint8_t>(x);
             p[1] = static_cast<std::uint8_t>(y);
             p[2] = static_cast<std::uint8_t>(128 + 127 * std::sin((x + y) / 20.0));
@@ -47,7 +48,8 @@ Pyramid Generate(const std::vector<std::uint8_t>& png, Kind kind) {
         TileLevel& l = p.state.tiles[static_cast<std::size_t>(record)];
         l.Width = w;
         l.Height = h;
-        p.levels.push_back(hw::Level{record, record == 0 ? LevelRole::Base : LevelRole::Mip, w, h, kind, record});
+        p.levels.push_back(
+            hw::Level{record, record == 0 ? LevelRole::Base : LevelRole::Mip, w, h, kind, record});
     }
     GeneratebmpMipMap(p.state.tiles, static_cast<int>(p.levels.size()) - 1, 0, MipFilter::Weighted3x3);
     return p;
@@ -78,10 +80,18 @@ void Convert(benchmark::State& state, Kind kind) {
         benchmark::DoNotOptimize(reduce::TextureBytes(Reduce(Generate(png, kind)), {}));
 }
 
-void BM_ReduceRgba16(benchmark::State& state) { ReduceOnly(state, Kind::RGBA16); }
-void BM_ReduceCi8(benchmark::State& state) { ReduceOnly(state, Kind::CI8); }
-void BM_ConvertRgba16(benchmark::State& state) { Convert(state, Kind::RGBA16); }
-void BM_ConvertCi8(benchmark::State& state) { Convert(state, Kind::CI8); }
+void BM_ReduceRgba16(benchmark::State& state) {
+    ReduceOnly(state, Kind::RGBA16);
+}
+void BM_ReduceCi8(benchmark::State& state) {
+    ReduceOnly(state, Kind::CI8);
+}
+void BM_ConvertRgba16(benchmark::State& state) {
+    Convert(state, Kind::RGBA16);
+}
+void BM_ConvertCi8(benchmark::State& state) {
+    Convert(state, Kind::CI8);
+}
 
 BENCHMARK(BM_DecodeAndGenerate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReduceRgba16)->Unit(benchmark::kMillisecond);

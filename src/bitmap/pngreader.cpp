@@ -120,8 +120,7 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level)
         spng_plte plte{};
         if (spng_get_plte(ctx.get(), &plte) == 0) {
             for (std::uint32_t i = 0; i < plte.n_entries && i < 256; ++i) {
-                const std::uint32_t a =
-                    hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255u;
+                const std::uint32_t a = hasTrns && i < trns.n_type3_entries ? trns.type3_alpha[i] : 255u;
                 const spng_plte_entry& e = plte.entries[i];
                 info.palette.push_back(std::uint32_t{e.red} << 24 | std::uint32_t{e.green} << 16 |
                                        std::uint32_t{e.blue} << 8 | a);

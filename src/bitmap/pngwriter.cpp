@@ -64,7 +64,8 @@ std::vector<std::uint8_t> EncodePng(int width, int height, int channels,
 
 std::vector<std::uint8_t> EncodeIndexedPng(int width, int height, std::span<const std::uint8_t> indices,
                                            std::span<const std::uint32_t> palette) {
-    const std::size_t size = static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0));
+    const std::size_t size =
+        static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0));
     if (width <= 0 || height <= 0 || indices.size() < size || palette.empty() || palette.size() > 256)
         return {};
     for (std::size_t i = 0; i < size; ++i) {

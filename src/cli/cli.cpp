@@ -15,7 +15,8 @@ namespace vellora {
 namespace {
 
 void PrintUsage(std::ostream& out) {
-    out << "usage:\n  " << cli::kCountUsage << "  " << cli::kLoadUsage << "  " << cli::kCheckUsage << "  " << cli::kConvertUsage
+    out << "usage:\n  " << cli::kCountUsage << "  " << cli::kLoadUsage << "  " << cli::kCheckUsage << "  "
+        << cli::kConvertUsage
         << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32).\n"
            "Levels L: auto | auto-w64 | 0 to 7 (the index of the last level).\n"
            "Exit code: 0 fits in TMEM, 1 exceeds TMEM, 2 bad usage or input.\n";
@@ -42,7 +43,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return cli::CheckCommand(args, out, err, showProgress);
         if (command == "convert")
             return cli::ConvertCommand(args, out, err);
-        err << "vellora-cli: unknown command \"" << command << "\" (allowed: count, load, check, convert, --help)\n";
+        err << "vellora-cli: unknown command \"" << command
+            << "\" (allowed: count, load, check, convert, --help)\n";
         return kExitUsage;
     } catch (const cli::UsageError& e) {
         err << e.what() << "\n";

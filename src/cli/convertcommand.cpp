@@ -65,7 +65,8 @@ ConvertOptions ParseConvert(const std::vector<std::string>& args) {
     if (!input)
         throw UsageError("vellora-cli convert: missing IN (allowed: a BMP or PNG file)");
     if (!out)
-        throw UsageError("vellora-cli convert: missing --out (allowed: a file ending in .bin, .c, .h or .png)");
+        throw UsageError(
+            "vellora-cli convert: missing --out (allowed: a file ending in .bin, .c, .h or .png)");
     if (!reduce::TextureFileTypeOf(*out))
         Reject("--out", *out, "a file ending in .bin, .c, .h or .png");
     o.input = *input;
@@ -99,11 +100,12 @@ int ConvertCommand(const std::vector<std::string>& args, std::ostream& out, std:
     };
     const CountReport rep = RunCount(spec, {}, state.tiles, regenerate, {});
 
-    const Kind kind = KindInRow(spec.format.value_or(Format::Bits4), o.format ? o.format->kind : state.baseKind);
+    const Kind kind =
+        KindInRow(spec.format.value_or(Format::Bits4), o.format ? o.format->kind : state.baseKind);
     const std::vector<hw::Level> levels = hw::LevelsOf(rep.count, kind, Kind::I4);
     const hw::Layout layout = hw::LayOut(levels, hw::TileOptions{});
-    const reduce::ReducedTexture texture =
-        reduce::ReduceTexture(state.tiles, levels, state.baseSource, state.detailSource, {o.dither, o.filter});
+    const reduce::ReducedTexture texture = reduce::ReduceTexture(state.tiles, levels, state.baseSource,
+                                                                 state.detailSource, {o.dither, o.filter});
     const reduce::ExportOptions options{o.wholeChain};
     OutputFiles files;
     // A missing folder for the output is made, and removed again should the write fail.

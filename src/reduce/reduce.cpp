@@ -14,8 +14,7 @@ namespace {
 
 // For each 8-bit value, the n-bit value whose expansion is nearest; scanning
 // upwards with a strict comparison keeps the lower value on a tie.
-template <unsigned Bits, class ExpandFn>
-std::array<std::uint8_t, 256> NearestTable(ExpandFn expand) {
+template <unsigned Bits, class ExpandFn> std::array<std::uint8_t, 256> NearestTable(ExpandFn expand) {
     std::array<std::uint8_t, 256> table{};
     for (int v = 0; v < 256; ++v) {
         int best = 0, bestDistance = INT_MAX;
@@ -35,9 +34,13 @@ const std::array<std::uint8_t, 256> kTo5 = NearestTable<5>(Expand5);
 const std::array<std::uint8_t, 256> kTo4 = NearestTable<4>(Expand4);
 const std::array<std::uint8_t, 256> kTo3 = NearestTable<3>(Expand3);
 
-bool Opaque(const PictureSource& source) { return !source.alpha; }
+bool Opaque(const PictureSource& source) {
+    return !source.alpha;
+}
 
-std::uint8_t AlphaOf(const std::uint8_t* rgba, bool opaque) { return opaque ? 255 : rgba[3]; }
+std::uint8_t AlphaOf(const std::uint8_t* rgba, bool opaque) {
+    return opaque ? 255 : rgba[3];
+}
 
 std::uint8_t IntensityOf(const std::uint8_t* rgba) {
     // The weights in thousandths sum to 1000, so this is round-half-up exactly.
@@ -152,7 +155,8 @@ std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int heigh
     const Region r = Covered(level, width, height);
     // The picture as RGBA16 holds it, so the palette is chosen among colours
     // the texture can show.
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(r.rows) * static_cast<std::size_t>(r.cols) * 4u);
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(r.rows) * static_cast<std::size_t>(r.cols) *
+                                     4u);
     std::size_t at = 0;
     for (int row = 0; row < r.rows; ++row) {
         for (int col = 0; col < r.cols; ++col) {
@@ -203,7 +207,8 @@ PaletteResult MakePalette(const TileLevel& level, int width, int height, const P
             std::vector<int> rank(65536, INT_MAX);
             for (std::size_t i = 0; i < source.palette.size(); ++i) {
                 const std::uint32_t e = source.palette[i];
-                const std::uint8_t px[4] = {static_cast<std::uint8_t>(e >> 24), static_cast<std::uint8_t>(e >> 16),
+                const std::uint8_t px[4] = {static_cast<std::uint8_t>(e >> 24),
+                                            static_cast<std::uint8_t>(e >> 16),
                                             static_cast<std::uint8_t>(e >> 8), static_cast<std::uint8_t>(e)};
                 int& r = rank[ToRgba16(px, opaque)];
                 r = std::min(r, static_cast<int>(i));
@@ -220,7 +225,9 @@ PaletteResult MakePalette(const TileLevel& level, int width, int height, const P
     return result;
 }
 
-int Clamp8(int v) { return std::clamp(v, 0, 255); }
+int Clamp8(int v) {
+    return std::clamp(v, 0, 255);
+}
 
 // Indexes a level's grid with the palette; with dither, the error of each
 // texel's colour is spread over its neighbours (Floyd-Steinberg).
@@ -239,11 +246,12 @@ void IndexLevel(const PixelGrid& grid, bool opaque, bool dither, Indexer& indexe
             std::size_t e = static_cast<std::size_t>(col + 1) * 3u;
             if (dither) {
                 for (int k = 0; k < 3; ++k)
-                    px[k] = static_cast<std::uint8_t>(Clamp8(px[k] + errThis[e + static_cast<std::size_t>(k)] / 16));
+                    px[k] = static_cast<std::uint8_t>(
+                        Clamp8(px[k] + errThis[e + static_cast<std::size_t>(k)] / 16));
             }
             const int index = indexer.index(ToRgba16(px, false));
-            values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col)] =
-                static_cast<std::uint32_t>(index);
+            values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
+                   static_cast<std::size_t>(col)] = static_cast<std::uint32_t>(index);
             if (dither) {
                 const std::array<std::uint8_t, 4>& chosen = indexer.colour(index);
                 for (std::size_t k = 0; k < 3; ++k) {
@@ -317,8 +325,8 @@ ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool op
         out.shown = PixelGrid(rows, cols);
     for (int row = 0; row < (wantShown ? rows : 0); ++row) {
         for (int col = 0; col < cols; ++col) {
-            const std::uint32_t v =
-                values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(col)];
+            const std::uint32_t v = values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
+                                           static_cast<std::size_t>(col)];
             const std::array<std::uint8_t, 4> c =
                 ci ? (indexer != nullptr && !indexer->empty() ? indexer->colour(static_cast<int>(v))
                                                               : std::array<std::uint8_t, 4>{})
@@ -327,7 +335,8 @@ ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool op
         }
     }
 
-    out.texels.assign(static_cast<std::size_t>(std::max(out.width, 0)) * static_cast<std::size_t>(std::max(out.height, 0)),
+    out.texels.assign(static_cast<std::size_t>(std::max(out.width, 0)) *
+                          static_cast<std::size_t>(std::max(out.height, 0)),
                       0);
     const int coveredRows = std::min(out.height, rows), coveredCols = std::min(out.width, cols);
     for (int row = 0; row < coveredRows; ++row)
@@ -336,7 +345,9 @@ ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool op
     return out;
 }
 
-bool IsCi(Kind kind) { return kind == Kind::CI4 || kind == Kind::CI8; }
+bool IsCi(Kind kind) {
+    return kind == Kind::CI4 || kind == Kind::CI8;
+}
 
 // The table with the generated levels' alpha filtered from the base's: the
 // base's alpha goes through the generator in the colour bytes of a table of
@@ -373,13 +384,21 @@ TileTable WithGeneratedAlpha(const TileTable& tiles, const std::vector<hw::Level
     return out;
 }
 
-int PaletteEntries(Kind kind) { return kind == Kind::CI8 ? 256 : 16; }
+int PaletteEntries(Kind kind) {
+    return kind == Kind::CI8 ? 256 : 16;
+}
 
 } // namespace
 
-std::uint8_t To5(std::uint8_t v) { return kTo5[v]; }
-std::uint8_t To4(std::uint8_t v) { return kTo4[v]; }
-std::uint8_t To3(std::uint8_t v) { return kTo3[v]; }
+std::uint8_t To5(std::uint8_t v) {
+    return kTo5[v];
+}
+std::uint8_t To4(std::uint8_t v) {
+    return kTo4[v];
+}
+std::uint8_t To3(std::uint8_t v) {
+    return kTo3[v];
+}
 
 std::uint8_t Intensity(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     const std::uint8_t rgb[3] = {r, g, b};
@@ -444,7 +463,8 @@ std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t v) {
 }
 
 ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level>& levels,
-                             const PictureSource& base, const PictureSource& detail, const ReduceOptions& options) {
+                             const PictureSource& base, const PictureSource& detail,
+                             const ReduceOptions& options) {
     ReducedTexture out;
     TileTable patched;
     const TileTable* table = &given;
@@ -467,9 +487,9 @@ ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level
     }
     std::vector<Indexer> indexers;
     if (source != nullptr) {
-        const PaletteResult p = MakePalette(tiles[static_cast<std::size_t>(source->record)], source->width,
-                                            source->height, source->role == LevelRole::Detail ? detail : base,
-                                            PaletteEntries(source->kind));
+        const PaletteResult p =
+            MakePalette(tiles[static_cast<std::size_t>(source->record)], source->width, source->height,
+                        source->role == LevelRole::Detail ? detail : base, PaletteEntries(source->kind));
         out.palette = p.palette;
         out.colours = p.colours;
         out.quantized = p.quantized;
@@ -479,7 +499,8 @@ ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level
     for (const hw::Level& l : levels) {
         const bool opaque = Opaque(l.role == LevelRole::Detail ? detail : base);
         Indexer* indexer = l.kind == Kind::CI8 ? &ci8 : l.kind == Kind::CI4 ? &ci4 : nullptr;
-        out.levels.push_back(ReduceLevel(tiles, l, opaque, indexer, options.dither && out.quantized, options.shown));
+        out.levels.push_back(
+            ReduceLevel(tiles, l, opaque, indexer, options.dither && out.quantized, options.shown));
     }
     return out;
 }

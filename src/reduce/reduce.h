@@ -19,9 +19,15 @@ namespace vellora::reduce {
 std::uint8_t To5(std::uint8_t v);
 std::uint8_t To4(std::uint8_t v);
 std::uint8_t To3(std::uint8_t v);
-constexpr std::uint8_t Expand5(unsigned x) { return static_cast<std::uint8_t>((x << 3 | x >> 2) & 0xFF); }
-constexpr std::uint8_t Expand4(unsigned x) { return static_cast<std::uint8_t>((x << 4 | x) & 0xFF); }
-constexpr std::uint8_t Expand3(unsigned x) { return static_cast<std::uint8_t>((x << 5 | x << 2 | x >> 1) & 0xFF); }
+constexpr std::uint8_t Expand5(unsigned x) {
+    return static_cast<std::uint8_t>((x << 3 | x >> 2) & 0xFF);
+}
+constexpr std::uint8_t Expand4(unsigned x) {
+    return static_cast<std::uint8_t>((x << 4 | x) & 0xFF);
+}
+constexpr std::uint8_t Expand3(unsigned x) {
+    return static_cast<std::uint8_t>((x << 5 | x << 2 | x >> 1) & 0xFF);
+}
 // round(0.299 R + 0.587 G + 0.114 B)
 std::uint8_t Intensity(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
@@ -51,7 +57,8 @@ struct ReducedLevel {
     Kind kind = Kind::RGBA16;
     int width = 0; // the counted size; texels the grid lacks are 0
     int height = 0;
-    std::vector<std::uint32_t> texels; // width x height stored values (palette indices for CI), rows top first
+    std::vector<std::uint32_t>
+        texels;      // width x height stored values (palette indices for CI), rows top first
     PixelGrid shown; // the source grid's size, each pixel as the RDP reads it back (when asked for)
 };
 

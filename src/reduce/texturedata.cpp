@@ -70,11 +70,13 @@ std::string LevelComment(const ReducedLevel& level, const hw::Layout& layout, st
         text += " *   tile " + std::to_string(d.tile) + ": line " + std::to_string(d.line) + ", tmem " +
                 std::to_string(d.tmem) + ", palette " + std::to_string(d.palette) + ", cms " + CmText(d.cms) +
                 ", masks " + std::to_string(d.masks) + ", shifts " + std::to_string(d.shifts) + ", cmt " +
-                CmText(d.cmt) + ", maskt " + std::to_string(d.maskt) + ", shiftt " + std::to_string(d.shiftt) +
-                "\n *   SetTile " + hw::HexWord(d.setTile) + ", SetTileSize " + hw::HexWord(d.setTileSize) + "\n";
+                CmText(d.cmt) + ", maskt " + std::to_string(d.maskt) + ", shiftt " +
+                std::to_string(d.shiftt) + "\n *   SetTile " + hw::HexWord(d.setTile) + ", SetTileSize " +
+                hw::HexWord(d.setTileSize) + "\n";
         if (ownLoad && i < layout.loads.size()) {
             const hw::LoadPlan& p = layout.loads[i];
-            text += p.block ? " *   LoadBlock" + (p.dxt ? ", dxt " + std::to_string(*p.dxt) : std::string()) + "\n"
+            text += p.block ? " *   LoadBlock" + (p.dxt ? ", dxt " + std::to_string(*p.dxt) : std::string()) +
+                                  "\n"
                             : " *   LoadTile: " + p.reason + "\n";
         }
     }
@@ -96,11 +98,19 @@ std::string ArrayText(std::string_view name, const std::vector<std::uint8_t>& by
     return text;
 }
 
-bool Wide(Kind kind) { return kind == Kind::RGBA16 || kind == Kind::IA16; }
+bool Wide(Kind kind) {
+    return kind == Kind::RGBA16 || kind == Kind::IA16;
+}
 
-bool IsI(Kind kind) { return kind == Kind::I4 || kind == Kind::I8; }
-bool IsIa(Kind kind) { return kind == Kind::IA4 || kind == Kind::IA8 || kind == Kind::IA16; }
-bool IsCi(Kind kind) { return kind == Kind::CI4 || kind == Kind::CI8; }
+bool IsI(Kind kind) {
+    return kind == Kind::I4 || kind == Kind::I8;
+}
+bool IsIa(Kind kind) {
+    return kind == Kind::IA4 || kind == Kind::IA8 || kind == Kind::IA16;
+}
+bool IsCi(Kind kind) {
+    return kind == Kind::CI4 || kind == Kind::CI8;
+}
 
 } // namespace
 
@@ -198,10 +208,13 @@ std::vector<std::uint8_t> PaletteBytes(const ReducedTexture& texture) {
 
 std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layout, std::string_view name,
                           bool header, const ExportOptions& options) {
-    std::string text = "/* " + std::string(name) + ": texture data as the RDP loads it, 16-bit texels high byte first";
-    text += options.wholeChain ? ",\n * one LoadBlock (dxt 0) for the whole chain: odd rows stored word-swapped.\n"
-                               : ".\n";
-    text += layout.fits ? " * It fits in TMEM.\n" : " * It does not fit in TMEM: " + layout.reason.value_or("") + "\n";
+    std::string text =
+        "/* " + std::string(name) + ": texture data as the RDP loads it, 16-bit texels high byte first";
+    text += options.wholeChain
+                ? ",\n * one LoadBlock (dxt 0) for the whole chain: odd rows stored word-swapped.\n"
+                : ".\n";
+    text += layout.fits ? " * It fits in TMEM.\n"
+                        : " * It does not fit in TMEM: " + layout.reason.value_or("") + "\n";
     text += " */\n";
     std::string guard;
     if (header) {
@@ -219,11 +232,13 @@ std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layou
             comment += LevelComment(level, layout, RowBytes(level, options), false);
             wide = wide && Wide(level.kind);
         }
-        text += comment + " */\n" + ArrayText(std::string(name) + "_chain", TextureBytes(texture, options), wide);
+        text +=
+            comment + " */\n" + ArrayText(std::string(name) + "_chain", TextureBytes(texture, options), wide);
     } else {
         for (const ReducedLevel& level : texture.levels) {
             text += "\n/*\n" + LevelComment(level, layout, RowBytes(level, options), true) + " */\n";
-            text += ArrayText(std::string(name) + "_" + RoleName(level), LevelBytes(level, options), Wide(level.kind));
+            text += ArrayText(std::string(name) + "_" + RoleName(level), LevelBytes(level, options),
+                              Wide(level.kind));
         }
     }
     if (!texture.palette.empty()) {
@@ -239,7 +254,8 @@ std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layou
 
 std::vector<std::uint8_t> TexturePng(const ReducedTexture& texture) {
     int width = 0, height = 0;
-    bool allCi = !texture.levels.empty() && !texture.palette.empty(), allI = !texture.levels.empty(), allGrey = allI;
+    bool allCi = !texture.levels.empty() && !texture.palette.empty(), allI = !texture.levels.empty(),
+         allGrey = allI;
     for (const ReducedLevel& level : texture.levels) {
         width += std::max(level.width, 0);
         height = std::max(height, level.height);
@@ -255,11 +271,13 @@ std::vector<std::uint8_t> TexturePng(const ReducedTexture& texture) {
     for (const ReducedLevel& level : texture.levels) {
         for (int t = 0; t < level.height; ++t) {
             for (int s = 0; s < level.width; ++s) {
-                const std::uint32_t v = level.texels[static_cast<std::size_t>(t) * static_cast<std::size_t>(level.width) +
-                                                     static_cast<std::size_t>(s)];
-                std::uint8_t* px = pixels.data() + (static_cast<std::size_t>(t) * static_cast<std::size_t>(width) +
-                                                    static_cast<std::size_t>(left + s)) *
-                                                       static_cast<std::size_t>(channels);
+                const std::uint32_t v =
+                    level.texels[static_cast<std::size_t>(t) * static_cast<std::size_t>(level.width) +
+                                 static_cast<std::size_t>(s)];
+                std::uint8_t* px =
+                    pixels.data() + (static_cast<std::size_t>(t) * static_cast<std::size_t>(width) +
+                                     static_cast<std::size_t>(left + s)) *
+                                        static_cast<std::size_t>(channels);
                 if (allCi) {
                     px[0] = static_cast<std::uint8_t>(v);
                     continue;
@@ -287,7 +305,8 @@ std::vector<std::uint8_t> TexturePng(const ReducedTexture& texture) {
     std::vector<std::uint32_t> palette;
     for (std::uint16_t c : texture.palette) {
         const std::array<std::uint8_t, 4> e = ExpandRgba16(c);
-        palette.push_back(std::uint32_t{e[0]} << 24 | std::uint32_t{e[1]} << 16 | std::uint32_t{e[2]} << 8 | e[3]);
+        palette.push_back(std::uint32_t{e[0]} << 24 | std::uint32_t{e[1]} << 16 | std::uint32_t{e[2]} << 8 |
+                          e[3]);
     }
     return EncodeIndexedPng(width, height, pixels, palette);
 }

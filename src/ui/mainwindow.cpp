@@ -2,10 +2,13 @@
 #include "ui/mainwindow.h"
 
 #include "bitmap/mipmap.h"
+#include "bitmap/outputfiles.h"
 #include "bitmap/startup.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
 #include "core/version.h"
+#include "reduce/reduce.h"
+#include "reduce/texturedata.h"
 #include "ui/aboutpage.h"
 #include "ui/artwork.h"
 #include "ui/calculatorpage.h"
@@ -85,6 +88,30 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     setAcceptDrops(true);
     connect(tileSetup_, &TileSetupPage::layoutChanged, this, &MainWindow::showHardwareAgreement);
     connect(preview_, &PreviewPage::detailShiftChanged, tileSetup_, &TileSetupPage::setDetailShift);
+    connect(tileSetup_, &TileSetupPage::exportRequested, this, &MainWindow::exportTexture);
+    preview_->setShownTiles([this]() -> const TileTable* {
+        if (!shownTiles_) {
+            const reduce::ReducedTexture texture = reduce::ReduceTexture(
+                state_.tiles, tileSetup_->layout().levels, state_.baseSource, state_.detailSource,
+                {tileSetup_->exportChoice().dither, generatedWith(), true});
+            shownTiles_ = reduce::ShownTable(state_.tiles, texture);
+        }
+        return &*shownTiles_;
+    });
+    connect(tileSetup_, &TileSetupPage::reductionChanged, this, [this] {
+        shownTiles_.reset();
+        QString kinds;
+        for (const hw::Level& l : tileSetup_->layout().levels) {
+            if (l.role == LevelRole::Base)
+                kinds = QString::fromLatin1(KindName(l.kind)) + kinds;
+            else if (l.role == LevelRole::Detail)
+                kinds += QStringLiteral(", detail ") + QString::fromLatin1(KindName(l.kind));
+        }
+        preview_->setShownKinds(kinds);
+        // A recalculation draws the preview itself once it is done.
+        if (preview_->showFormat() && !counting_ && !guard_.held() && state_.bitmapLoaded)
+            preview_->drawAtSlider();
+    });
 
     connect(cmdBrowse_, &QPushButton::clicked, this, &MainWindow::browse);
     connect(btnExit_, &QPushButton::clicked, this, [this] {
@@ -162,11 +189,63 @@ void MainWindow::recalculate(bool askTileSizes) {
     tmemMap_->setMap(r.count.tmemMap);
     last_ = std::move(r);
     const Settings settings = currentSettings();
+    shownTiles_.reset();
+    counting_ = true;
     tileSetup_->showCount(
         last_.count, SpecFromSettings(settings, state_.tiles), settings.baseFormat.value_or(Format::Bits4),
         settings.detailEnabled ? std::optional<Format>(settings.detailFormat.value_or(Format::Bits4))
                                : std::nullopt,
         preview_->detailShift());
+    counting_ = false;
+}
+
+std::optional<MipFilter> MainWindow::generatedWith() const {
+    if (state_.noAutoTiles)
+        return std::nullopt;
+    return preview_->use2x2() ? MipFilter::Box2x2 : MipFilter::Weighted3x3;
+}
+
+void MainWindow::exportTexture() {
+    FileRequest request;
+    request.title = QStringLiteral("Export Texture");
+    request.initialDir = LastChosenFolder();
+    request.fileName = QStringLiteral("texture.bin");
+    request.filters = {QStringLiteral("Texture data (*.bin)"), QStringLiteral("C source (*.c)"),
+                       QStringLiteral("C header (*.h)"),
+                       QStringLiteral("PNG picture in the texture's format (*.png)")};
+    request.owner = this;
+    const QString path = dialogs_.chooseSaveFile(request);
+    if (path.isEmpty())
+        return;
+    RememberChosenFile(path);
+    const std::string file = path.toStdString();
+    if (!reduce::TextureFileTypeOf(file)) {
+        dialogs_.messageBox(QStringLiteral("Choose a file name ending in .bin, .c, .h or .png."),
+                            MsgStyle::Exclamation, QString(), 0);
+        return;
+    }
+    const TextureExportChoice choice = tileSetup_->exportChoice();
+    std::vector<hw::Level> levels = tileSetup_->layout().levels;
+    if (choice.baseOnly)
+        std::erase_if(levels, [](const hw::Level& l) { return l.role != LevelRole::Base; });
+    const hw::Layout layout = hw::LayOut(levels, tileSetup_->tileOptions());
+    const reduce::ReducedTexture texture =
+        reduce::ReduceTexture(state_.tiles, levels, state_.baseSource, state_.detailSource,
+                              {choice.dither, generatedWith(), false});
+    OutputFiles files;
+    for (reduce::ExportFile& f : reduce::ExportTexture(texture, layout, file, {choice.wholeChain}))
+        files.add(f.path, std::move(f.bytes));
+    if (auto problem = files.write()) {
+        dialogs_.messageBox(QString::fromStdString(*problem), MsgStyle::Exclamation, QString(), 0);
+        return;
+    }
+    if (texture.quantized)
+        dialogs_.messageBox(
+            QStringLiteral("The picture's %1 colours were quantized to a palette of %2 (%3 merged).")
+                .arg(texture.colours)
+                .arg(texture.palette.size())
+                .arg(texture.merged()),
+            MsgStyle::Information, QString(), 0);
 }
 
 void MainWindow::showHardwareAgreement() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "bitmap/mipmap.h"
 #include "core/calc.h"
 #include "ui/loadhost.h"
 #include "ui/recalcguard.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QDragEnterEvent;
@@ -102,6 +104,11 @@ class MainWindow : public QWidget, public LoadHost {
     void savePreviewImage();
     void saveMapImage();
     void exportLevels();
+    // "Export Texture...": the counted texture (or its base) reduced to its
+    // kinds and written as the game loads it.
+    void exportTexture();
+    // The filter the levels were generated with; none when they came from files.
+    std::optional<MipFilter> generatedWith() const;
     // What a drop brings: one BMP or PNG file runs the load with it as the
     // base texture (once the drop has ended); anything else is explained.
     void dropFiles(const QList<QUrl>& urls);
@@ -157,6 +164,10 @@ class MainWindow : public QWidget, public LoadHost {
     AboutPage* about_ = nullptr;
     TileSetupPage* tileSetup_ = nullptr;
     QLabel* hardwareMarker_ = nullptr;
+    // The levels as the RDP holds them, made when the preview first asks
+    // after a change of the pixels, the kinds or the dither.
+    std::optional<TileTable> shownTiles_;
+    bool counting_ = false; // a recalculation is handing its count to the pages
     std::unique_ptr<Themes> themes_;
     std::unique_ptr<WindowLayouts> layouts_;
 };

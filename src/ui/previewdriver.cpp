@@ -98,7 +98,9 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
     input.viewW = view.width();
     input.viewH = view.height();
 
-    const PreviewPlan plan = PlanPreview(state_.tiles, input);
+    const TileTable* shown = sources_.shownTiles ? sources_.shownTiles() : nullptr;
+    const TileTable& tiles = shown != nullptr ? *shown : state_.tiles;
+    const PreviewPlan plan = PlanPreview(tiles, input);
     lastPlan_ = plan;
     // The surface is resized, cleared and drawn within the pass; painting
     // each of those steps at a checkpoint would cost more than the pass. It
@@ -156,8 +158,7 @@ PreviewDriver::Outcome PreviewDriver::runPass(float tilePos) {
     const QColor back = surface_->palette().color(QPalette::Window);
     const auto clearRgb = static_cast<std::uint32_t>(back.rgb() & 0xFFFFFFu);
     const PreviewResult result = RenderPlanned(
-        plan, state_.tiles, canvas, random_, checkpoint, [this](const PreviewFailure& f) { report(f); },
-        clearRgb);
+        plan, tiles, canvas, random_, checkpoint, [this](const PreviewFailure& f) { report(f); }, clearRgb);
 
     if (superseded)
         return Outcome::Superseded;

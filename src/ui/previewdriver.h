@@ -23,6 +23,9 @@ struct PreviewSources {
     std::function<QString()> shiftText;    // txtShift
     std::function<QString()> lodFracText;  // txtLODFrac
     std::function<QSize()> viewportPixels; // picPreview's visible part
+    // The levels as the RDP holds them, when those are to be drawn; null
+    // (or no source) draws the state's own pixels.
+    std::function<const TileTable*()> shownTiles;
 };
 
 // Drawbmp: runs drawing passes of the preview on the window's thread. A pass

@@ -54,12 +54,14 @@ PreviewPage::PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& s
         drawAtSlider();
     });
     connect(chkUse2x2_, &QCheckBox::toggled, this, &PreviewPage::use2x2Toggled);
+    connect(chkShowFormat_, &QCheckBox::toggled, this, [this] {
+        showTileCaption();
+        if (!guard_.held())
+            drawAtSlider();
+    });
     connect(sliderTile_, &QScrollBar::valueChanged, this, [this](int value) {
-        const double position = value / 10.0;
-        lblTSTile_->setText(QStringLiteral("Tile = ") +
-                            QLocale().toString(position, 'g', QLocale::FloatingPointShortest));
-        fitTileLabel();
-        draw(static_cast<float>(position));
+        showTileCaption();
+        draw(static_cast<float>(value / 10.0));
     });
     connect(sliderZoom_, &QScrollBar::valueChanged, this, [this] {
         if (!guard_.held())
@@ -73,6 +75,11 @@ void PreviewPage::build() {
     chkUse2x2_ = Button<QCheckBox>(this, "chkUse2x2", QStringLiteral("Generate Orrin style Mip-Maps?"),
                                    twipsRect(180, 90, 5235, 195));
     FitWidth(chkUse2x2_);
+    chkShowFormat_ = Button<QCheckBox>(this, "chkShowFormat", QStringLiteral("Show the texture's format"),
+                                       twipsRect(3120, 90, 2475, 195));
+    FitWidth(chkShowFormat_);
+    chkShowFormat_->setToolTip(
+        QStringLiteral("Draw each level as its kind stores it (the kinds chosen on the Tile Setup page)"));
 
     // The surface the passes draw on. Made before the bars and labels, so a
     // surface larger than its viewport during a pass stays under them.
@@ -131,6 +138,30 @@ void PreviewPage::build() {
         PinPalette(e);
 }
 
+void PreviewPage::showTileCaption() {
+    QString caption = QStringLiteral("Tile = ") +
+                      QLocale().toString(sliderTile_->value() / 10.0, 'g', QLocale::FloatingPointShortest);
+    if (chkShowFormat_->isChecked() && !shownKinds_.isEmpty())
+        caption += QStringLiteral(" as ") + shownKinds_;
+    lblTSTile_->setText(caption);
+    fitTileLabel();
+}
+
+void PreviewPage::setShownTiles(std::function<const TileTable*()> shownTiles) {
+    shownTiles_ = std::move(shownTiles);
+}
+
+void PreviewPage::setShownKinds(const QString& kinds) {
+    if (kinds == shownKinds_)
+        return;
+    shownKinds_ = kinds;
+    showTileCaption();
+}
+
+bool PreviewPage::showFormat() const {
+    return chkShowFormat_->isChecked();
+}
+
 void PreviewPage::draw(float tilePos) {
     if (drawer_)
         drawer_(tilePos);
@@ -184,6 +215,9 @@ void PreviewPage::bindDriver(PreviewSurface* s) {
     sources.shiftText = [this] { return txtShift_->text(); };
     sources.lodFracText = [this] { return txtLODFrac_->text(); };
     sources.viewportPixels = [this] { return viewport(); };
+    sources.shownTiles = [this]() -> const TileTable* {
+        return chkShowFormat_->isChecked() && shownTiles_ ? shownTiles_() : nullptr;
+    };
     driver_ = std::make_unique<PreviewDriver>(guard_, state_, std::move(sources), sliderZoom_, s, dialogs_);
     connect(s, &PreviewSurface::surfaceSizeChanged, this, &PreviewPage::onSurfaceSized);
 }

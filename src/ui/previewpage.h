@@ -60,6 +60,11 @@ class PreviewPage : public QFrame {
     float tilePosition() const;
     // The detail map's Shift as its box holds it (1 while the box is empty).
     int detailShift() const;
+    // "Show the texture's format": the passes draw what shownTiles gives,
+    // and the tile caption names the kinds shown ("RGBA16", "CI4, detail I4").
+    bool showFormat() const;
+    void setShownTiles(std::function<const TileTable*()> shownTiles);
+    void setShownKinds(const QString& kinds);
 
   signals:
     void use2x2Toggled();
@@ -69,6 +74,7 @@ class PreviewPage : public QFrame {
     void build();
     void bindDriver(PreviewSurface* surface);
     void onSurfaceSized(QSize size);
+    void showTileCaption();
 
     RecalcGuard& guard_;
     const CoreState& state_;
@@ -79,6 +85,9 @@ class PreviewPage : public QFrame {
     std::unique_ptr<PreviewDriver> driver_;
 
     QCheckBox* chkUse2x2_ = nullptr;
+    QCheckBox* chkShowFormat_ = nullptr;
+    std::function<const TileTable*()> shownTiles_;
+    QString shownKinds_;
     QWidget* picPreview_ = nullptr;
     PictureBox* iconZoom_ = nullptr;
     QLabel* lblneg_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <algorithm>
@@ -200,7 +201,15 @@ QString QtDialogs::chooseSaveFile(const FileRequest& request) {
     QFileDialog dialog(ownerFor(request.owner), request.title, dir);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
+    // A name typed without an extension takes the one of the kind of file chosen.
+    const auto suffixOf = [](const QString& filter) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+        return m.hasMatch() ? m.captured(1) : QStringLiteral("png");
+    };
+    dialog.setDefaultSuffix(suffixOf(request.filters.value(request.selectedFilter)));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     Prepare(dialog, request);
     return FirstSelected(dialog);
 }

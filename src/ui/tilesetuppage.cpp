@@ -7,6 +7,7 @@
 #include "ui/twips.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
@@ -133,6 +134,29 @@ void TileSetupPage::build() {
     buttons->addWidget(cmdCopyWords_);
     column->addLayout(buttons);
 
+    // Export of the texels as the game loads them.
+    auto* exportRow = new QGridLayout();
+    cmdExportTexture_ = new QPushButton(QStringLiteral("Export Texture\u2026"), content);
+    cmdExportTexture_->setObjectName(QStringLiteral("cmdExportTexture"));
+    chkBaseOnly_ = new QCheckBox(QStringLiteral("Base level only"), content);
+    chkBaseOnly_->setObjectName(QStringLiteral("chkBaseOnly"));
+    chkWholeChain_ = new QCheckBox(QStringLiteral("One load for the whole chain"), content);
+    chkWholeChain_->setObjectName(QStringLiteral("chkWholeChain"));
+    chkWholeChain_->setToolTip(
+        QStringLiteral("Odd rows stored word-swapped, as one LoadBlock with dxt 0 needs"));
+    chkDither_ = new QCheckBox(QStringLiteral("Dither"), content);
+    chkDither_->setObjectName(QStringLiteral("chkDither"));
+    chkDither_->setToolTip(QStringLiteral("Spread the error when a CI palette has to merge colours"));
+    exportRow->addWidget(cmdExportTexture_, 0, 0);
+    exportRow->addWidget(chkBaseOnly_, 0, 1);
+    exportRow->addWidget(chkDither_, 1, 0);
+    exportRow->addWidget(chkWholeChain_, 1, 1);
+    exportRow->setColumnStretch(2, 1);
+    column->addLayout(exportRow);
+    connect(cmdExportTexture_, &QPushButton::clicked, this, &TileSetupPage::exportRequested);
+    // A different dither changes the CI texels the preview shows.
+    connect(chkDither_, &QCheckBox::toggled, this, &TileSetupPage::reductionChanged);
+
     map_ = new TmemMapView(content);
     map_->setObjectName(QStringLiteral("HardwareMapView"));
     // Narrower than the map page by the page's margins and scroll bar.
@@ -208,6 +232,11 @@ void TileSetupPage::relayout() {
     layout_ = hw::LayOut(hw::LevelsOf(count_, base, detail), options_);
     showLayout();
     emit layoutChanged();
+    emit reductionChanged();
+}
+
+TextureExportChoice TileSetupPage::exportChoice() const {
+    return {chkBaseOnly_->isChecked(), chkWholeChain_->isChecked(), chkDither_->isChecked()};
 }
 
 void TileSetupPage::showLayout() {

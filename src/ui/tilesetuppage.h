@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -16,6 +17,13 @@ class QTableWidget;
 namespace vellora {
 
 class TmemMapView;
+
+// The page's choices for "Export Texture...".
+struct TextureExportChoice {
+    bool baseOnly = false;
+    bool wholeChain = false;
+    bool dither = false;
+};
 
 // The Tile Setup page: the texture as the RDP holds it. The kinds of the
 // base and the detail map, wrap, mirror or clamp per axis, the hardware
@@ -38,10 +46,15 @@ class TileSetupPage : public QFrame {
     // "To make it fit: ..." with up to three changes, or empty when it fits.
     QString suggestionText() const;
     QString commandWords() const;
+    TextureExportChoice exportChoice() const;
+    const hw::TileOptions& tileOptions() const { return options_; }
 
   signals:
     // The hardware verdict may have changed.
     void layoutChanged();
+    // The kinds or the dither changed: the texels as the RDP holds them did.
+    void reductionChanged();
+    void exportRequested();
 
   private:
     void build();
@@ -68,6 +81,10 @@ class TileSetupPage : public QFrame {
     TmemMapView* map_ = nullptr;
     QPushButton* cmdCopyDisplayList_ = nullptr;
     QPushButton* cmdCopyWords_ = nullptr;
+    QPushButton* cmdExportTexture_ = nullptr;
+    QCheckBox* chkBaseOnly_ = nullptr;
+    QCheckBox* chkWholeChain_ = nullptr;
+    QCheckBox* chkDither_ = nullptr;
 };
 
 } // namespace vellora

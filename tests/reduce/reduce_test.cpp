@@ -25,9 +25,15 @@ struct ChannelRow {
     int expected;
 };
 
-std::uint8_t E5(unsigned x) { return Expand5(x); }
-std::uint8_t E4(unsigned x) { return Expand4(x); }
-std::uint8_t E3(unsigned x) { return Expand3(x); }
+std::uint8_t E5(unsigned x) {
+    return Expand5(x);
+}
+std::uint8_t E4(unsigned x) {
+    return Expand4(x);
+}
+std::uint8_t E3(unsigned x) {
+    return Expand3(x);
+}
 
 class Channels : public ::testing::TestWithParam<ChannelRow> {};
 
@@ -87,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TexelRow{"Ia8NoAlphaInFile", Kind::IA8, kFaint, true, 9u << 4 | 15u},
                       TexelRow{"Ia4", Kind::IA4, kOrange, false, 4u << 1 | 1u},
                       TexelRow{"Ia4Clear", Kind::IA4, kFaint, false, 4u << 1},
-                      TexelRow{"I8", Kind::I8, kOrange, false, 151u}, TexelRow{"I4", Kind::I4, kOrange, false, 9u},
+                      TexelRow{"I8", Kind::I8, kOrange, false, 151u},
+                      TexelRow{"I4", Kind::I4, kOrange, false, 9u},
                       TexelRow{"I8White", Kind::I8, {255, 255, 255, 0}, false, 255u},
                       TexelRow{"I8Black", Kind::I8, {0, 0, 0, 0}, false, 0u},
                       // 114 x 250 = 28500: exactly half way, rounded up.
@@ -130,7 +137,8 @@ class ExactPalettes : public ::testing::TestWithParam<PaletteRow> {};
 TEST_P(ExactPalettes, KeepTheFilesOrderElseFirstSeen) {
     const PaletteRow& row = GetParam();
     const TileTable t = Picture(4, 2, {kRed, kGreen, kBlue, kGreen});
-    const ReducedTexture r = ReduceTexture(t, Base(4, 2, Kind::CI4), PictureSource{true, row.filePalette}, {});
+    const ReducedTexture r =
+        ReduceTexture(t, Base(4, 2, Kind::CI4), PictureSource{true, row.filePalette}, {});
     EXPECT_EQ(r.palette, row.expected);
     EXPECT_FALSE(r.quantized);
     EXPECT_EQ(r.colours, 3);
@@ -249,27 +257,33 @@ TEST_P(Bytes, BigEndianRowsPaddedAndSwapped) {
 
 INSTANTIATE_TEST_SUITE_P(
     Export, Bytes,
-    ::testing::Values(
-        BytesRow{"Rgba16HighByteFirstRowTo8",
-                 Level(Kind::RGBA16, 3, 1, {0x1234, 0xABCD, 0x00FF}),
-                 false,
-                 {0x12, 0x34, 0xAB, 0xCD, 0x00, 0xFF, 0, 0}},
-        BytesRow{"I4HighNibbleFirst", Level(Kind::I4, 3, 1, {0x1, 0x2, 0xF}), false, {0x12, 0xF0, 0, 0, 0, 0, 0, 0}},
-        BytesRow{"Rgba32FourBytes", Level(Kind::RGBA32, 1, 1, {0x11223344}), false, {0x11, 0x22, 0x33, 0x44, 0, 0, 0, 0}},
-        BytesRow{"OddRowsAsTheyAreForOwnLoads",
-                 Level(Kind::RGBA16, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}),
-                 false,
-                 {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8}},
-        // Row 1's two 32-bit halves trade places.
-        BytesRow{"WholeChainSwapsOddRows",
-                 Level(Kind::RGBA16, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}),
-                 true,
-                 {0, 1, 0, 2, 0, 3, 0, 4, 0, 7, 0, 8, 0, 5, 0, 6}},
-        // RGBA32 rows go to 16 bytes, and its TMEM words of two texels swap.
-        BytesRow{"WholeChainRgba32",
-                 Level(Kind::RGBA32, 2, 2, {0x01010101, 0x02020202, 0x03030303, 0x04040404}),
-                 true,
-                 {1, 1, 1, 1, 2, 2, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 4, 4, 4, 4}}),
+    ::testing::Values(BytesRow{"Rgba16HighByteFirstRowTo8",
+                               Level(Kind::RGBA16, 3, 1, {0x1234, 0xABCD, 0x00FF}),
+                               false,
+                               {0x12, 0x34, 0xAB, 0xCD, 0x00, 0xFF, 0, 0}},
+                      BytesRow{"I4HighNibbleFirst",
+                               Level(Kind::I4, 3, 1, {0x1, 0x2, 0xF}),
+                               false,
+                               {0x12, 0xF0, 0, 0, 0, 0, 0, 0}},
+                      BytesRow{"Rgba32FourBytes",
+                               Level(Kind::RGBA32, 1, 1, {0x11223344}),
+                               false,
+                               {0x11, 0x22, 0x33, 0x44, 0, 0, 0, 0}},
+                      BytesRow{"OddRowsAsTheyAreForOwnLoads",
+                               Level(Kind::RGBA16, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}),
+                               false,
+                               {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8}},
+                      // Row 1's two 32-bit halves trade places.
+                      BytesRow{"WholeChainSwapsOddRows",
+                               Level(Kind::RGBA16, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}),
+                               true,
+                               {0, 1, 0, 2, 0, 3, 0, 4, 0, 7, 0, 8, 0, 5, 0, 6}},
+                      // RGBA32 rows go to 16 bytes, and its TMEM words of two texels swap.
+                      BytesRow{"WholeChainRgba32",
+                               Level(Kind::RGBA32, 2, 2, {0x01010101, 0x02020202, 0x03030303, 0x04040404}),
+                               true,
+                               {1, 1, 1, 1, 2, 2, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0,
+                                0, 0, 0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 4, 4, 4, 4}}),
     test::RowName{});
 
 TEST(Export, FileNames) {
@@ -293,8 +307,9 @@ TEST(Export, BinaryPaletteAndCSourceAgree) {
     const std::string c = TextureSource(t, layout, "x", true, {});
     EXPECT_NE(c.find("static const uint8_t x_base[] __attribute__((aligned(8))) = {\n    0x10, 0x00,"),
               std::string::npos);
-    EXPECT_NE(c.find("static const uint16_t x_pal[] __attribute__((aligned(8))) = {\n    0xF801, 0x07C1,\n};"),
-              std::string::npos);
+    EXPECT_NE(
+        c.find("static const uint16_t x_pal[] __attribute__((aligned(8))) = {\n    0xF801, 0x07C1,\n};"),
+        std::string::npos);
     EXPECT_NE(c.find("#ifndef X_H"), std::string::npos);
 }
 

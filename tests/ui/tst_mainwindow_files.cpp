@@ -7,12 +7,18 @@
 #include "bitmap/pngreader.h"
 #include "testdata.h"
 #include "ui/loadsequence.h"
+#include "ui/tilesetuppage.h"
 #include "ui/tmemmapview.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -65,6 +71,8 @@ class TestMainWindowFiles : public QObject {
     void contextMenusSaveWhatIsShown();
     void exportLevelsWritesEveryCountedLevel();
     void aFailedExportSaysWhyAndWritesNothing();
+    void showFormatDrawsTheKindsTexels();
+    void exportTextureWritesWhatTheGameLoads();
 };
 
 void TestMainWindowFiles::loadDialogsOfferBmpAndPngFromTheLastFolder() {
@@ -232,6 +240,82 @@ void TestMainWindowFiles::aFailedExportSaysWhyAndWritesNothing() {
     QCOMPARE(f.dialogs.messages.size(), 1);
     QVERIFY(f.dialogs.messages[0].prompt.contains(QStringLiteral("does not exist")));
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+void TestMainWindowFiles::showFormatDrawsTheKindsTexels() {
+    QTemporaryDir dir;
+    const QString path = CopySuiteFile(dir, "basn2c08.png", "tex.i4.png");
+    RealWindow f(4321, [] { return 0.5; });
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
+    f.dialogs.defaultMessageAnswer = MsgResult::Ok;
+    f.dialogs.fileAnswers = {path};
+    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::Loaded);
+    QApplication::processEvents();
+    QCOMPARE(f.get<QComboBox>("cboBaseKind")->currentText(), QStringLiteral("I4"));
+    const int before = f.driver()->passesStarted();
+    const long counted = f.shownTotal();
+    const QPoint middle(f.surface()->image().width() / 2, f.surface()->image().height() / 2);
+    const QRgb own = f.shown(middle.x(), middle.y());
+    QVERIFY(qRed(own) != qGreen(own) || qGreen(own) != qBlue(own)); // the picture's own colours
+
+    f.get<QCheckBox>("chkShowFormat")->setChecked(true);
+    QApplication::processEvents();
+    QVERIFY(f.driver()->passesStarted() > before);
+    QCOMPARE(f.shownTotal(), counted);
+    QVERIFY(f.get<QLabel>("lblTSTile")->text().contains(QStringLiteral(" as I4, detail I4")));
+    // I4 holds 16 greys: x * 17.
+    const QRgb grey = f.shown(middle.x(), middle.y());
+    QCOMPARE(qRed(grey), qGreen(grey));
+    QCOMPARE(qGreen(grey), qBlue(grey));
+    QCOMPARE(qRed(grey) % 17, 0);
+
+    // Another kind redraws with its texels; turning it off shows the picture again.
+    f.get<QRadioButton>("ChkBitDepth(4)")->click();
+    QApplication::processEvents();
+    QVERIFY(f.get<QLabel>("lblTSTile")->text().contains(QStringLiteral(" as RGBA16")));
+    const QRgb rgba16 = f.shown(middle.x(), middle.y());
+    for (int channel : {qRed(rgba16), qGreen(rgba16), qBlue(rgba16)})
+        QCOMPARE(channel, (channel >> 3) << 3 | channel >> 5);
+    f.get<QCheckBox>("chkShowFormat")->setChecked(false);
+    QApplication::processEvents();
+    QVERIFY(!f.get<QLabel>("lblTSTile")->text().contains(QStringLiteral(" as ")));
+}
+
+void TestMainWindowFiles::exportTextureWritesWhatTheGameLoads() {
+    QTemporaryDir dir;
+    RealWindow f;
+    const std::vector<hw::Level> levels = f.window->tileSetupPage()->layout().levels;
+    QVERIFY(levels.size() >= 2);
+    // I4 rows of w texels take w / 2 bytes, padded to 8.
+    const auto bytesOf = [](const hw::Level& l) { return qMax(8, (l.width / 2 + 7) / 8 * 8) * l.height; };
+    qint64 whole = 0;
+    for (const hw::Level& l : levels)
+        whole += bytesOf(l);
+    const hw::Level& base = *std::find_if(levels.begin(), levels.end(),
+                                          [](const hw::Level& l) { return l.role == LevelRole::Base; });
+
+    f.dialogs.saveAnswers = {dir.filePath(QStringLiteral("tex.bin"))};
+    f.get<QPushButton>("cmdExportTexture")->click();
+    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("tex.bin"))).size(), whole);
+    QCOMPARE(f.dialogs.saveRequests.last().filters.size(), 4);
+
+    f.get<QCheckBox>("chkBaseOnly")->setChecked(true);
+    f.dialogs.saveAnswers = {dir.filePath(QStringLiteral("base.c"))};
+    f.get<QPushButton>("cmdExportTexture")->click();
+    QFile c(dir.filePath(QStringLiteral("base.c")));
+    QVERIFY(c.open(QIODevice::ReadOnly));
+    const QByteArray text = c.readAll();
+    QVERIFY(text.contains("static const uint8_t base_base[] __attribute__((aligned(8)))"));
+    QVERIFY(!text.contains("base_level1"));
+    QVERIFY(text.contains(QByteArray("I4 ") + QByteArray::number(base.width) + " x " +
+                          QByteArray::number(base.height)));
+
+    // A name of another kind is refused with a message, and nothing is written.
+    const int messages = f.dialogs.messages.size();
+    f.dialogs.saveAnswers = {dir.filePath(QStringLiteral("tex.txt"))};
+    f.get<QPushButton>("cmdExportTexture")->click();
+    QCOMPARE(f.dialogs.messages.size(), messages + 1);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("tex.txt"))));
 }
 
 QTEST_MAIN(TestMainWindowFiles)
