@@ -294,7 +294,7 @@ std::string JunitReport(const std::vector<FileResult>& results, double seconds) 
     return x.str();
 }
 
-void WriteLine(const FileResult& r, std::ostream& out) {
+void WriteLine(const FileResult& r, std::ostream& out, bool colour) {
     if (!r.error.empty()) {
         out << r.path << ": cannot be read: " << r.error << "\n";
         return;
@@ -308,10 +308,10 @@ void WriteLine(const FileResult& r, std::ostream& out) {
         << (base ? base->height : 0) << "  levels " << c.maxIndex - c.detailFlag + 1 << "  " << c.totalBytes
         << "/" << c.tmemLimit << "  ";
     if (r.fits) {
-        out << "fits\n";
+        out << Painted("fits", true, colour) << "\n";
         return;
     }
-    out << "does not fit: " << Reason(r);
+    out << Painted("does not fit: " + Reason(r), false, colour);
     if (!r.suggestions.empty())
         out << "; try: " << SuggestionText(r.suggestions.front());
     out << "\n";
@@ -338,7 +338,8 @@ nlohmann::ordered_json FileJson(const FileResult& r) {
 } // namespace
 
 int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 bool showProgress) {
+                 const CliTerminal& terminal) {
+    const bool showProgress = terminal.progress;
     bool help = false;
     const CheckOptions o = ParseCheck(args, help);
     if (help) {
@@ -421,7 +422,7 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     } else {
         for (const FileResult& r : results)
             if (!o.quiet || !r.error.empty() || !r.fits)
-                WriteLine(r, out);
+                WriteLine(r, out, terminal.colour);
         out << results.size() << (results.size() == 1 ? " file: " : " files: ") << fit << " fit, " << misfit
             << " do not fit, " << unreadable << " unreadable, " << std::fixed << std::setprecision(2)
             << seconds << " s\n";

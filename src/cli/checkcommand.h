@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cli.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,7 +12,7 @@ namespace vellora::cli {
 // Checks every texture under the given paths; progress goes to err while it
 // is a terminal (showProgress).
 int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                 bool showProgress);
+                 const CliTerminal& terminal);
 
 inline constexpr const char* kCheckUsage =
     "vellora-cli check [--levels L] [--filter 3x3|2x2] [--detail FILE | --detail WxH[:F]] [--wrap S,T] "

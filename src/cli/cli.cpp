@@ -7,6 +7,8 @@
 #include "loadcommand.h"
 #include "options.h"
 
+#include "core/version.h"
+
 #include <exception>
 #include <new>
 
@@ -19,12 +21,18 @@ void PrintUsage(std::ostream& out) {
         << cli::kConvertUsage
         << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32).\n"
            "Levels L: auto | auto-w64 | 0 to 7 (the index of the last level).\n"
-           "Exit code: 0 fits in TMEM, 1 exceeds TMEM, 2 bad usage or input.\n";
+           "Exit code: 0 fits in TMEM, 1 exceeds TMEM, 2 bad usage or input.\n"
+           "The text report's verdict is coloured on a terminal unless NO_COLOR is set; "
+           "vellora-cli --version prints the version.\n";
 }
 
 } // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress) {
+bool UseColour(bool outIsTerminal, const char* noColor) {
+    return outIsTerminal && (noColor == nullptr || *noColor == '\0');
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliTerminal terminal) {
     try {
         if (args.empty()) {
             PrintUsage(err);
@@ -35,16 +43,20 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             PrintUsage(out);
             return kExitFits;
         }
+        if (command == "--version" || command == "-V") {
+            out << "vellora-cli " << kVersionText << "\n";
+            return kExitFits;
+        }
         if (command == "count")
-            return cli::CountCommand(args, out, err);
+            return cli::CountCommand(args, out, err, terminal);
         if (command == "load")
-            return cli::LoadCommand(args, out, err);
+            return cli::LoadCommand(args, out, err, terminal);
         if (command == "check")
-            return cli::CheckCommand(args, out, err, showProgress);
+            return cli::CheckCommand(args, out, err, terminal);
         if (command == "convert")
             return cli::ConvertCommand(args, out, err);
         err << "vellora-cli: unknown command \"" << command
-            << "\" (allowed: count, load, check, convert, --help)\n";
+            << "\" (allowed: count, load, check, convert, --help, --version)\n";
         return kExitUsage;
     } catch (const cli::UsageError& e) {
         err << e.what() << "\n";

@@ -41,7 +41,7 @@ void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec) {
 }
 
 int FinishReport(CountReport& rep, const HardwareChoice& hardware, Kind baseKind, Kind detailKind, bool json,
-                 std::ostream& out) {
+                 const TextStyle& style, std::ostream& out) {
     if (hardware.needed()) {
         const hw::Layout layout = hw::LayOut(hw::LevelsOf(rep.count, baseKind, detailKind), hardware.tile);
         if (hardware.emit != Emit::None) {
@@ -53,14 +53,14 @@ int FinishReport(CountReport& rep, const HardwareChoice& hardware, Kind baseKind
             if (json)
                 WriteJson(ReportJson(rep), out);
             else
-                WriteText(rep, out);
+                WriteText(rep, out, style);
         }
         return FailsChosenRules(rep.count, &layout, hardware.rules) ? kExitExceeds : kExitFits;
     }
     if (json)
         WriteJson(ReportJson(rep), out);
     else
-        WriteText(rep, out);
+        WriteText(rep, out, style);
     return FailsChosenRules(rep.count, nullptr, std::nullopt) ? kExitExceeds : kExitFits;
 }
 
@@ -78,13 +78,15 @@ void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& 
     }
 }
 
-int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
+int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream&,
+                 const CliTerminal& terminal) {
     std::optional<std::string> width, height, format, levels, detail;
     std::vector<std::string> tileTexts;
-    bool json = false, help = false;
+    bool json = false, help = false, mapText = false;
     HardwareTexts hwTexts;
-    CommandLine cl("count", "--width, --height, --format, --levels, --detail, --tile, --json, --hardware, "
-                            "--wrap, --shift, --emit, --rules, --help");
+    CommandLine cl("count",
+                   "--width, --height, --format, --levels, --detail, --tile, --json, --map-text, --hardware, "
+                   "--wrap, --shift, --emit, --rules, --help");
     cl.value("--width", width, "1 to 1024");
     cl.value("--height", height, "1 to 256");
     cl.value("--format", format, std::string(kFormatsAllowed));
@@ -92,6 +94,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     cl.value("--detail", detail, "WxH or WxH:F");
     cl.repeated("--tile", tileTexts, "WxH, width 1 to 1024, height 1 to 256");
     cl.flag("--json", json);
+    cl.flag("--map-text", mapText);
     AddHardwareOptions(cl, hwTexts, true);
     cl.flag("--help,-h", help);
     cl.parse(args, 1);
@@ -148,7 +151,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     return FinishReport(rep, hardware, KindInRow(spec.format.value_or(Format::Bits4), baseKind),
                         spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4), detailKind)
                                     : Kind::I4,
-                        json, out);
+                        json, TextStyle{mapText, terminal.colour}, out);
 }
 
 } // namespace vellora::cli

@@ -133,8 +133,10 @@ nlohmann::ordered_json HardwareJson(const hw::Layout& layout) {
     return j;
 }
 
-void WriteHardwareText(const hw::Layout& layout, std::ostream& out) {
-    out << "Hardware: " << (layout.fits ? "fits" : "does not fit: " + *layout.reason) << "\n";
+void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextStyle& style) {
+    out << "Hardware: "
+        << Painted(layout.fits ? "fits" : "does not fit: " + *layout.reason, layout.fits, style.colour)
+        << "\n";
     out << "Hardware bytes: " << layout.lowerHalfBytes << " below 0x800, " << layout.upperHalfBytes
         << " from 0x800\n";
     if (layout.palette)
@@ -157,6 +159,8 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out) {
             << Pad(std::string(hw::AxisModeName(d.cms)) + "," + std::string(hw::AxisModeName(d.cmt)), 15)
             << hw::HexWord(d.setTile) << "  " << load << "\n";
     }
+    if (!style.mapText)
+        return;
     out << "Hardware map, 64 bytes a line ('.' free, digits the level's texels, p padding, P palette):\n";
     const std::string map = hw::MapString(layout);
     for (std::size_t line = 0; line < map.size(); line += 64)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "options.h"
+#include "report.h"
 
 #include "core/count.h"
 #include "core/formats.h"
@@ -47,7 +48,7 @@ bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, 
 void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice);
 
 nlohmann::ordered_json HardwareJson(const hw::Layout& layout);
-void WriteHardwareText(const hw::Layout& layout, std::ostream& out);
+void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextStyle& style);
 // Prints only the code --emit asks for.
 void WriteEmitted(const hw::Layout& layout, Emit emit, std::ostream& out);
 

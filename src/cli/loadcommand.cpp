@@ -48,6 +48,7 @@ struct LoadOptions {
     PreviewInput preview;
     std::uint32_t seed = 1;
     std::string firstPreviewOption; // a preview option given without --preview
+    bool mapText = false;
     bool help = false;
 };
 
@@ -103,6 +104,7 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     cl.value("--view", view, "WxH, 1 to 4096 each");
     cl.value("--seed", seed, "0 to 4294967295");
     cl.flag("--json", o.json);
+    cl.flag("--map-text", o.mapText);
     HardwareTexts hwTexts;
     AddHardwareOptions(cl, hwTexts, false);
     cl.flag("--help,-h", o.help);
@@ -307,7 +309,8 @@ LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadR
     return r.file;
 }
 
-int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const CliTerminal& terminal) {
     const LoadOptions o = ParseLoad(args);
     if (o.help) {
         out << "usage: " << kLoadUsage;
@@ -392,7 +395,8 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     const Kind detailKind = spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4),
                                                     o.detailKind ? o.detailKind : state.detailKind)
                                         : Kind::I4;
-    return FinishReport(rep, o.hardware, baseKind, detailKind, o.json, out);
+    return FinishReport(rep, o.hardware, baseKind, detailKind, o.json, TextStyle{o.mapText, terminal.colour},
+                        out);
 }
 
 } // namespace vellora::cli

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cli.h"
+
 #include "bitmap/loadstep.h"
 
 #include <ostream>
@@ -15,11 +17,13 @@ namespace vellora::cli {
 LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
                         int level);
 
-int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const CliTerminal& terminal);
 
 inline constexpr const char* kLoadUsage =
     "vellora-cli load BASE [--detail FILE [--detail-format F]] [--tiles A.png,B.bmp,...] "
-    "[--filter 3x3|2x2] [--levels L] [--format F] [--json] [--dump-levels DIR [--dump-format pam|png]] "
+    "[--filter 3x3|2x2] [--levels L] [--format F] [--json] [--map-text] [--dump-levels DIR [--dump-format "
+    "pam|png]] "
     "[--map OUT.png] "
     "[--preview OUT.png [--tile-pos X] [--zoom Z] [--shift S] [--lodfrac F] [--view WxH] [--seed N]] "
     "[--hardware] [--wrap S,T] [--emit gbi|words] [--rules calculator|hardware|both]\n";

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    // The progress line is for a person watching, never for a pipe or a log.
-    return vellora::RunCli(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    // The progress line and the colours are for a person watching, never for a pipe or a log.
+    vellora::CliTerminal terminal;
+    terminal.progress = isatty(STDERR_FILENO) == 1;
+    terminal.colour = vellora::UseColour(isatty(STDOUT_FILENO) == 1, std::getenv("NO_COLOR"));
+    return vellora::RunCli(args, std::cout, std::cerr, terminal);
 }

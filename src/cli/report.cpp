@@ -134,7 +134,16 @@ std::string Pad(std::string s, std::size_t width) {
     return s;
 }
 
-void WriteText(const CountReport& rep, std::ostream& out) {
+std::string Painted(std::string_view verdict, bool good, bool colour) {
+    if (!colour)
+        return std::string(verdict);
+    std::string s(good ? "\x1b[32m" : "\x1b[31m");
+    s.append(verdict);
+    s.append("\x1b[0m");
+    return s;
+}
+
+void WriteText(const CountReport& rep, std::ostream& out, const TextStyle& style) {
     const Count& c = rep.count;
     if (rep.bitmap) {
         const PictureInfo& b = rep.bitmap->info;
@@ -149,9 +158,10 @@ void WriteText(const CountReport& rep, std::ostream& out) {
         out << "Message: " << OneLine(m) << "\n";
     out << "Total: " << c.totalBytes << " Bytes of " << c.tmemLimit << "\n";
     if (c.exceeds())
-        out << "Exceeds TMEM by " << c.excess() << " Bytes\n";
+        out << Painted("Exceeds TMEM by " + std::to_string(c.excess()) + " Bytes", false, style.colour)
+            << "\n";
     else
-        out << "Good!\n";
+        out << Painted("Good!", true, style.colour) << "\n";
     out << "Percent: " << c.percent() << "%\n";
     out << "Mask: " << c.maskWidth << " x " << c.maskHeight << "   Wrap: " << c.wrapWidth << " x "
         << c.wrapHeight << "\n";
@@ -167,13 +177,15 @@ void WriteText(const CountReport& rep, std::ostream& out) {
             << Pad(std::to_string(l.lineWidth), 6) << Pad(std::to_string(l.bitDepth), 6)
             << Pad(std::to_string(l.bytes), 7) << l.tmemAddress << "\n";
     }
-    out << "TMEM map, 64 bytes a line ('.' free, ':' palette half, b/B texels of even/odd levels,"
-           " r/R the same above 2048 with CI, y padding):\n";
-    const std::string map = MapString(c.tmemMap);
-    for (std::size_t line = 0; line < map.size(); line += 64)
-        out << map.substr(line, 64) << "\n";
+    if (style.mapText) {
+        out << "TMEM map, 64 bytes a line ('.' free, ':' palette half, b/B texels of even/odd levels,"
+               " r/R the same above 2048 with CI, y padding):\n";
+        const std::string map = MapString(c.tmemMap);
+        for (std::size_t line = 0; line < map.size(); line += 64)
+            out << map.substr(line, 64) << "\n";
+    }
     if (rep.hardware)
-        WriteHardwareText(*rep.hardware, out);
+        WriteHardwareText(*rep.hardware, out, style);
 }
 
 } // namespace vellora::cli

@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vellora::cli {
@@ -35,7 +36,15 @@ nlohmann::ordered_json ReportJson(const CountReport& report);
 // Writes a document with one top-level field a line, an array of objects
 // with one object a line, and everything else on one line.
 void WriteJson(const nlohmann::ordered_json& doc, std::ostream& out);
-void WriteText(const CountReport& report, std::ostream& out);
+// How a text report looks: the 64-line TMEM pictures only when asked for,
+// the verdict in colour on a terminal.
+struct TextStyle {
+    bool mapText = false;
+    bool colour = false;
+};
+void WriteText(const CountReport& report, std::ostream& out, const TextStyle& style = {});
+// A verdict, green when good and red when not, or plain without colour.
+std::string Painted(std::string_view verdict, bool good, bool colour);
 // text padded with spaces to width, for the text reports' columns.
 std::string Pad(std::string text, std::size_t width);
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "clirun.h"
+
+#include "core/version.h"
 #include "jsonkeys.h"
 
 #include "namedrows.h"
@@ -254,7 +256,16 @@ TEST(CountText, ResultAsTheWindowShowsIt) {
     EXPECT_NE(over.out.find("133%"), std::string::npos);
     EXPECT_EQ(over.out.find("Good!"), std::string::npos);
 
-    // The map: 64 lines of 64 characters at the end, matching the JSON map.
+    // Short by default: the result, the levels table, the mask and wrap; no map.
+    EXPECT_NE(fits.out.find("Mask: 6 x 6"), std::string::npos);
+    EXPECT_NE(fits.out.find("Level  Role"), std::string::npos);
+    EXPECT_EQ(fits.out.find("TMEM map"), std::string::npos);
+    EXPECT_LT(LineCount(fits.out), 20);
+    // No colour where the caller did not ask for it.
+    EXPECT_EQ(fits.out.find('\x1b'), std::string::npos);
+
+    // With --map-text, the map: 64 lines of 64 characters at the end, matching the JSON map.
+    fits = RunTool({"count", "--map-text"});
     const std::string map =
         nlohmann::ordered_json::parse(RunTool(Count({})).out).at("tmem_map").get<std::string>();
     std::string tail;
@@ -317,7 +328,48 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"UnknownOption", {"--colour", "red"}, {"--colour", "--width"}}),
     vellora::test::RowName());
 
+struct ColourRow {
+    const char* name;
+    bool terminal;
+    const char* noColor;
+    bool expected;
+};
+
+class ColourRule : public ::testing::TestWithParam<ColourRow> {};
+
+TEST_P(ColourRule, OnlyOnATerminalWithoutNoColor) {
+    const ColourRow& row = GetParam();
+    EXPECT_EQ(vellora::UseColour(row.terminal, row.noColor), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, ColourRule,
+                         ::testing::Values(ColourRow{"Terminal", true, nullptr, true},
+                                           ColourRow{"Pipe", false, nullptr, false},
+                                           ColourRow{"NoColorSet", true, "1", false},
+                                           // An empty NO_COLOR counts as not set.
+                                           ColourRow{"NoColorEmpty", true, "", true},
+                                           ColourRow{"PipeAndNoColor", false, "1", false}),
+                         vellora::test::RowName{});
+
+TEST(Cli, VerdictsInColourWhenAsked) {
+    vellora::CliTerminal terminal;
+    terminal.colour = true;
+    for (const auto& [args, painted] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"count"}, "\x1b[32mGood!\x1b[0m\n"},
+             {{"count", "--format", "8", "--levels", "5"}, "\x1b[31mExceeds TMEM by 1392 Bytes\x1b[0m\n"},
+             {{"count", "--width", "30", "--height", "34", "--format", "32", "--levels", "0", "--hardware"},
+              "Hardware: \x1b[31mdoes not fit"}}) {
+        std::ostringstream out, err;
+        vellora::RunCli(args, out, err, terminal);
+        EXPECT_NE(out.str().find(painted), std::string::npos) << out.str();
+    }
+}
+
 TEST(Cli, UsageAndUnknownCommands) {
+    CliRun version = RunTool({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, std::string("vellora-cli ") + vellora::kVersionText + "\n");
+
     CliRun help = RunTool({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("vellora-cli count"), std::string::npos);
