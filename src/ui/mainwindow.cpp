@@ -180,6 +180,7 @@ void MainWindow::recalculate(bool askTileSizes) {
     hooks.regenerate = [filter](TileTable& tiles, int lastLevel, int detailFlag) {
         GeneratebmpMipMap(tiles, lastLevel, detailFlag, filter);
     };
+    ++recalculations_;
     CountResult r = CalcTMEM(currentSettings(), state_, askTileSizes, hooks);
     for (const std::string& message : r.messages)
         dialogs_.messageBox(QString::fromStdString(message), MsgStyle::Ok, QString(), 0);

@@ -76,6 +76,7 @@ class MainWindow : public QWidget, public LoadHost {
     Settings currentSettings() const;
     CoreState& coreState() { return state_; }
     const CountResult& lastResult() const { return last_; }
+    int recalculations() const { return recalculations_; } // counts run since start-up
     TmemMapView* tmemMapView() const { return tmemMap_; }
     TileSetupPage* tileSetupPage() const { return tileSetup_; }
 
@@ -168,6 +169,7 @@ class MainWindow : public QWidget, public LoadHost {
     // after a change of the pixels, the kinds or the dither.
     std::optional<TileTable> shownTiles_;
     bool counting_ = false; // a recalculation is handing its count to the pages
+    int recalculations_ = 0;
     std::unique_ptr<Themes> themes_;
     std::unique_ptr<WindowLayouts> layouts_;
 };

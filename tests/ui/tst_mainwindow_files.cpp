@@ -269,7 +269,17 @@ void TestMainWindowFiles::showFormatDrawsTheKindsTexels() {
     QCOMPARE(qGreen(grey), qBlue(grey));
     QCOMPARE(qRed(grey) % 17, 0);
 
-    // Another kind redraws with its texels; turning it off shows the picture again.
+    // Another kind of the row redraws with its texels, without a recalculation.
+    const int recalculations = f.window->recalculations();
+    const int drawn = f.driver()->passesStarted();
+    f.get<QComboBox>("cboBaseKind")->setCurrentIndex(1);
+    QApplication::processEvents();
+    QCOMPARE(f.window->recalculations(), recalculations);
+    QVERIFY(f.driver()->passesStarted() > drawn);
+    QVERIFY(f.get<QLabel>("lblTSTile")->text().contains(QStringLiteral(" as IA4")));
+    const QRgb ia4 = f.shown(middle.x(), middle.y());
+    QVERIFY(QList<int>({0, 36, 73, 109, 146, 182, 219, 255}).contains(qRed(ia4)));
+    // Another row is another kind: RGBA16 holds 5 bits a channel.
     f.get<QRadioButton>("ChkBitDepth(4)")->click();
     QApplication::processEvents();
     QVERIFY(f.get<QLabel>("lblTSTile")->text().contains(QStringLiteral(" as RGBA16")));
