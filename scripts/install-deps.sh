@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the Debian 12 packages Vellora needs to build, test and run, and
-# nothing else. Does nothing when they are all present.
+# Installs the Debian 12 packages Vellora needs to build, test, run and
+# package (dpkg-dev and file for the .deb, desktop-file-utils, appstream and
+# man-db to check what it installs), and nothing else. Does nothing when they
+# are all present.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
           clang-format-14 libcli11-dev nlohmann-json3-dev libspng-dev zlib1g-dev
-          libimagequant-dev "$@")
+          libimagequant-dev
+          dpkg-dev file desktop-file-utils appstream man-db "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the Debian package from a finished build folder, installs the build
+# into a scratch folder and checks what a desktop reads from it: the menu
+# entry, the AppStream metainfo and the manual page, and that both programs
+# answer --version.
+set -euo pipefail
+build=$(realpath "${1:-build/ci}")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+(cd "$build" && cpack -G DEB -B "$scratch/deb" >/dev/null)
+deb=$(ls "$scratch"/deb/vellora_*_amd64.deb)
+echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+dpkg-deb --field "$deb" Version Installed-Size Depends
+
+DESTDIR="$scratch/root" cmake --install "$build" --prefix /usr >/dev/null
+usr="$scratch/root/usr"
+desktop-file-validate "$usr/share/applications/org.vellora.Vellora.desktop"
+appstreamcli validate --no-net "$usr/share/metainfo/org.vellora.Vellora.metainfo.xml"
+# groff's warnings go to stderr; any at all fail the check.
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -l "$usr/share/man/man1/vellora-cli.1.gz" 2>&1 >/dev/null)
+if [ -n "$warnings" ]; then
+    echo "$warnings"
+    echo "check-package: the manual page renders with warnings" >&2
+    exit 1
+fi
+for size in 16 24 32 48 64 128 256; do
+    test -f "$usr/share/icons/hicolor/${size}x${size}/apps/org.vellora.Vellora.png"
+done
+test -f "$usr/share/icons/hicolor/scalable/apps/org.vellora.Vellora.svg"
+"$usr/bin/vellora-cli" --version
+QT_QPA_PLATFORM=offscreen "$usr/bin/vellora" --version
+echo "check-package: the package, menu entry, metainfo, icons and manual page are good"
