@@ -229,11 +229,10 @@ int Clamp8(int v) {
     return std::clamp(v, 0, 255);
 }
 
-// Indexes a level's grid with the palette; with dither, the error of each
-// texel's colour is spread over its neighbours (Floyd-Steinberg).
-void IndexLevel(const PixelGrid& grid, bool opaque, bool dither, Indexer& indexer,
+// Indexes rows x cols of a level's grid with the palette; with dither, the
+// error of each texel's colour is spread over its neighbours (Floyd-Steinberg).
+void IndexLevel(const PixelGrid& grid, int rows, int cols, bool opaque, bool dither, Indexer& indexer,
                 std::vector<std::uint32_t>& values) {
-    const int rows = grid.rows(), cols = grid.cols();
     std::vector<int> errThis, errNext;
     if (dither) {
         errThis.assign(static_cast<std::size_t>(cols + 2) * 3u, 0);
@@ -270,38 +269,42 @@ void IndexLevel(const PixelGrid& grid, bool opaque, bool dither, Indexer& indexe
     }
 }
 
-// Every pixel of a grid to a direct kind, the kind fixed at compile time so
+// rows x cols of a grid to a direct kind, the kind fixed at compile time so
 // the loop does only that kind's arithmetic.
-template <Kind K> void StoreRows(const PixelGrid& grid, bool opaque, std::vector<std::uint32_t>& values) {
-    const std::uint8_t* px = grid.rgba().data();
-    const std::size_t n = values.size();
-    for (std::size_t i = 0; i < n; ++i, px += 4)
-        values[i] = TexelOf<K>(px, opaque);
+template <Kind K>
+void StoreRows(const PixelGrid& grid, int rows, int cols, bool opaque, std::vector<std::uint32_t>& values) {
+    std::uint32_t* out = values.data();
+    for (int row = 0; row < rows; ++row) {
+        const std::uint8_t* px = grid.at(row, 0);
+        for (int col = 0; col < cols; ++col, px += 4)
+            *out++ = TexelOf<K>(px, opaque);
+    }
 }
 
-void StoreDirect(Kind kind, const PixelGrid& grid, bool opaque, std::vector<std::uint32_t>& values) {
+void StoreDirect(Kind kind, const PixelGrid& grid, int rows, int cols, bool opaque,
+                 std::vector<std::uint32_t>& values) {
     switch (kind) {
     case Kind::RGBA32:
-        return StoreRows<Kind::RGBA32>(grid, opaque, values);
+        return StoreRows<Kind::RGBA32>(grid, rows, cols, opaque, values);
     case Kind::RGBA16:
-        return StoreRows<Kind::RGBA16>(grid, opaque, values);
+        return StoreRows<Kind::RGBA16>(grid, rows, cols, opaque, values);
     case Kind::IA16:
-        return StoreRows<Kind::IA16>(grid, opaque, values);
+        return StoreRows<Kind::IA16>(grid, rows, cols, opaque, values);
     case Kind::IA8:
-        return StoreRows<Kind::IA8>(grid, opaque, values);
+        return StoreRows<Kind::IA8>(grid, rows, cols, opaque, values);
     case Kind::IA4:
-        return StoreRows<Kind::IA4>(grid, opaque, values);
+        return StoreRows<Kind::IA4>(grid, rows, cols, opaque, values);
     case Kind::I8:
-        return StoreRows<Kind::I8>(grid, opaque, values);
+        return StoreRows<Kind::I8>(grid, rows, cols, opaque, values);
     case Kind::I4:
-        return StoreRows<Kind::I4>(grid, opaque, values);
+        return StoreRows<Kind::I4>(grid, rows, cols, opaque, values);
     case Kind::CI8:
     case Kind::CI4:
         break;
     }
 }
 
-ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool opaque, Indexer* indexer,
+ReducedLevel ReduceLevel(const PixelGrid& grid, const hw::Level& level, bool opaque, Indexer* indexer,
                          bool dither, bool wantShown) {
     ReducedLevel out;
     out.record = level.record;
@@ -310,15 +313,17 @@ ReducedLevel ReduceLevel(const TileTable& tiles, const hw::Level& level, bool op
     out.kind = level.kind;
     out.width = level.width;
     out.height = level.height;
-    const PixelGrid& grid = tiles[static_cast<std::size_t>(level.record)].Pixels;
-    const int rows = grid.rows(), cols = grid.cols();
+    // The level and the one row and column past it that drawing may read; a
+    // picture larger than its level is not reduced beyond that.
+    const int rows = std::min(grid.rows(), std::max(level.height, 0) + 1);
+    const int cols = std::min(grid.cols(), std::max(level.width, 0) + 1);
     std::vector<std::uint32_t> values(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), 0);
     const bool ci = level.kind == Kind::CI4 || level.kind == Kind::CI8;
     if (ci) {
         if (indexer != nullptr && !indexer->empty())
-            IndexLevel(grid, opaque, dither, *indexer, values);
+            IndexLevel(grid, rows, cols, opaque, dither, *indexer, values);
     } else {
-        StoreDirect(level.kind, grid, opaque, values);
+        StoreDirect(level.kind, grid, rows, cols, opaque, values);
     }
 
     if (wantShown)
@@ -349,19 +354,21 @@ bool IsCi(Kind kind) {
     return kind == Kind::CI4 || kind == Kind::CI8;
 }
 
-// The table with the generated levels' alpha filtered from the base's: the
-// base's alpha goes through the generator in the colour bytes of a table of
-// the same sizes, and comes back as the alpha of each generated level.
-TileTable WithGeneratedAlpha(const TileTable& tiles, const std::vector<hw::Level>& levels, MipFilter filter) {
+// The generated levels' grids with their alpha filtered from the base's:
+// the base's alpha goes through the generator in the colour bytes of a table
+// of the same sizes, and comes back as the alpha of each generated level.
+// Returns the records it made a grid for.
+std::vector<int> GeneratedAlpha(const TileTable& tiles, const std::vector<hw::Level>& levels,
+                                MipFilter filter, std::array<PixelGrid, kLevelCount>& out) {
     int baseRecord = -1, lastRecord = -1;
     for (const hw::Level& l : levels) {
         if (l.role == LevelRole::Base)
             baseRecord = l.record;
         lastRecord = std::max(lastRecord, l.record);
     }
-    TileTable out = tiles;
+    std::vector<int> made;
     if (baseRecord < 0 || lastRecord <= baseRecord)
-        return out;
+        return made;
     TileTable alpha;
     for (std::size_t i = 0; i < alpha.size(); ++i) {
         alpha[i].Width = tiles[i].Width;
@@ -375,13 +382,15 @@ TileTable WithGeneratedAlpha(const TileTable& tiles, const std::vector<hw::Level
             a.at(r, c)[0] = base.at(r, c)[3];
     GeneratebmpMipMap(alpha, lastRecord, baseRecord, filter);
     for (int record = baseRecord + 1; record <= lastRecord; ++record) {
-        PixelGrid& target = out[static_cast<std::size_t>(record)].Pixels;
+        PixelGrid& target = out[static_cast<std::size_t>(record)] =
+            tiles[static_cast<std::size_t>(record)].Pixels;
         const PixelGrid& from = alpha[static_cast<std::size_t>(record)].Pixels;
         for (int r = 0; r < std::min(target.rows(), from.rows()); ++r)
             for (int c = 0; c < std::min(target.cols(), from.cols()); ++c)
                 target.at(r, c)[3] = from.at(r, c)[0];
+        made.push_back(record);
     }
-    return out;
+    return made;
 }
 
 int PaletteEntries(Kind kind) {
@@ -462,17 +471,24 @@ std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t v) {
     return {};
 }
 
-ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level>& levels,
+ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level>& counted,
                              const PictureSource& base, const PictureSource& detail,
                              const ReduceOptions& options) {
     ReducedTexture out;
-    TileTable patched;
-    const TileTable* table = &given;
-    if (options.generatedWith && base.alpha) {
-        patched = WithGeneratedAlpha(given, levels, *options.generatedWith);
-        table = &patched;
+    std::vector<hw::Level> levels;
+    for (const hw::Level& l : counted) {
+        if (l.record >= 0 && l.record < kLevelCount)
+            levels.push_back(l);
     }
-    const TileTable& tiles = *table;
+    // Each record's pixels: its own, or a copy whose alpha was filtered down from the base's.
+    std::array<const PixelGrid*, kLevelCount> grids{};
+    for (std::size_t i = 0; i < grids.size(); ++i)
+        grids[i] = &tiles[i].Pixels;
+    std::array<PixelGrid, kLevelCount> patched;
+    if (options.generatedWith && base.alpha) {
+        for (int record : GeneratedAlpha(tiles, levels, *options.generatedWith, patched))
+            grids[static_cast<std::size_t>(record)] = &patched[static_cast<std::size_t>(record)];
+    }
     // The one palette: the base picture's when the base is CI, else the detail map's.
     const hw::Level* source = nullptr;
     for (const hw::Level& l : levels) {
@@ -485,7 +501,6 @@ ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level
                 source = &l;
         }
     }
-    std::vector<Indexer> indexers;
     if (source != nullptr) {
         const PaletteResult p =
             MakePalette(tiles[static_cast<std::size_t>(source->record)], source->width, source->height,
@@ -494,13 +509,19 @@ ReducedTexture ReduceTexture(const TileTable& given, const std::vector<hw::Level
         out.colours = p.colours;
         out.quantized = p.quantized;
     }
-    Indexer ci8(out.palette, 256);
-    Indexer ci4(out.palette, 16); // a CI4 level reads palette 0: the first 16 entries
+    std::optional<Indexer> ci8, ci4; // a CI4 level reads palette 0: the first 16 entries
+    if (!out.palette.empty()) {
+        ci8.emplace(out.palette, 256);
+        ci4.emplace(out.palette, 16);
+    }
     for (const hw::Level& l : levels) {
         const bool opaque = Opaque(l.role == LevelRole::Detail ? detail : base);
-        Indexer* indexer = l.kind == Kind::CI8 ? &ci8 : l.kind == Kind::CI4 ? &ci4 : nullptr;
-        out.levels.push_back(
-            ReduceLevel(tiles, l, opaque, indexer, options.dither && out.quantized, options.shown));
+        Indexer* indexer = !ci8                  ? nullptr
+                           : l.kind == Kind::CI8 ? &*ci8
+                           : l.kind == Kind::CI4 ? &*ci4
+                                                 : nullptr;
+        out.levels.push_back(ReduceLevel(*grids[static_cast<std::size_t>(l.record)], l, opaque, indexer,
+                                         options.dither && out.quantized, options.shown));
     }
     return out;
 }

@@ -57,9 +57,11 @@ struct ReducedLevel {
     Kind kind = Kind::RGBA16;
     int width = 0; // the counted size; texels the grid lacks are 0
     int height = 0;
-    std::vector<std::uint32_t>
-        texels;      // width x height stored values (palette indices for CI), rows top first
-    PixelGrid shown; // the source grid's size, each pixel as the RDP reads it back (when asked for)
+    // width x height stored values (palette indices for CI), rows top first
+    std::vector<std::uint32_t> texels;
+    // The level and one row and column past it (as far as the picture goes),
+    // each pixel as the RDP reads it back; only when asked for.
+    PixelGrid shown;
 };
 
 struct ReducedTexture {
