@@ -196,8 +196,10 @@ FileResult CheckOne(const std::string& path, const CoreState& start, const Check
         spec.detail = DetailSpec{{state.tiles[0].Width, state.tiles[0].Height}, Format::Bits4};
     }
     ApplyLevels(o.levels, spec);
-    // Sizes alone decide the count; the levels' pictures are never needed.
-    r.report = RunCount(spec, {}, state.tiles, {}, loaded.file.messages);
+    // Sizes alone decide the count; the levels' pictures are never needed,
+    // and the byte map only goes into the JSON report.
+    r.report = RunCount(spec, {}, state.tiles, {}, loaded.file.messages,
+                        o.json ? CountDetail::Full : CountDetail::SizesOnly);
     r.report.bitmap = BitmapFacts{loaded.file.info};
 
     hw::TextureCase texture;

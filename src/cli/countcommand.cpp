@@ -10,7 +10,7 @@
 namespace vellora::cli {
 
 CountReport RunCount(TextureSpec spec, const std::vector<Size>& typed, TileTable& tiles,
-                     const Regenerate& regenerate, std::vector<std::string> leading) {
+                     const Regenerate& regenerate, std::vector<std::string> leading, CountDetail detail) {
     CountReport rep;
     rep.messages = std::move(leading);
     if (spec.detail) {
@@ -18,7 +18,7 @@ CountReport RunCount(TextureSpec spec, const std::vector<Size>& typed, TileTable
             rep.messages.emplace_back(message);
     }
     if (typed.empty()) {
-        rep.count = CountTexture(spec, tiles, regenerate);
+        rep.count = CountTexture(spec, tiles, regenerate, detail);
         rep.levelBoxYellow = rep.count.levelsCutBack;
         if (rep.levelBoxYellow)
             rep.messages.push_back(kLevelLimitMessage);
@@ -28,7 +28,7 @@ CountReport RunCount(TextureSpec spec, const std::vector<Size>& typed, TileTable
         for (const Size& t : typed)
             sizes.push_back({t.width, t.height});
         spec.typedLevels = std::move(sizes);
-        rep.count = CountTexture(spec, tiles, regenerate);
+        rep.count = CountTexture(spec, tiles, regenerate, detail);
     }
     return rep;
 }

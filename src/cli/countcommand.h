@@ -20,7 +20,8 @@ namespace vellora::cli {
 // its messages were the window's earlier edits and are not reported), then
 // the count with the typed sizes. leading holds messages raised before.
 CountReport RunCount(TextureSpec spec, const std::vector<Size>& typed, TileTable& tiles,
-                     const Regenerate& regenerate, std::vector<std::string> leading = {});
+                     const Regenerate& regenerate, std::vector<std::string> leading = {},
+                     CountDetail detail = CountDetail::Full);
 
 void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec);
 // Rejects typed tiles that the level choice cannot take.
