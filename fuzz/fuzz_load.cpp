@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The way a picture travels through the program: read as the base texture,
 // its size written into the boxes through their input rules, the count with
-// the mip-map regeneration it triggers, and one small preview pass.
+// the mip-map regeneration it triggers, one small preview pass, and the
+// texture reduced to a kind and written as the game loads it.
 #include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
 #include "core/calc.h"
 #include "core/detailmap.h"
+#include "hardware/layout.h"
 #include "preview/renderer.h"
+#include "reduce/reduce.h"
+#include "reduce/texturedata.h"
 
 #include <cstdlib>
 #include <string>
@@ -57,5 +61,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (shown.rgb.size() !=
         static_cast<std::size_t>(shown.viewW) * static_cast<std::size_t>(shown.viewH) * 3u)
         std::abort();
+
+    // Reducing and writing every texel takes far longer than the rest under
+    // the fuzzer's instrumentation; one input in four, and only textures of
+    // up to 128 x 128 texels, go on to it, so the load keeps most of the time.
+    long texels = 0;
+    for (const CountedLevel& l : count.count.levels)
+        texels += static_cast<long>(l.width) * l.height;
+    if (size % 4 != 0 || texels > 128 * 128)
+        return 0;
+    static constexpr Kind kKinds[] = {Kind::RGBA32, Kind::RGBA16, Kind::IA16, Kind::IA8, Kind::IA4,
+                                      Kind::I8,     Kind::I4,     Kind::CI8,  Kind::CI4};
+    const Kind kind = kKinds[knobs % 9];
+    const std::vector<hw::Level> levels = hw::LevelsOf(count.count, kind, Kind::CI4);
+    const reduce::ReducedTexture texture = reduce::ReduceTexture(
+        state.tiles, levels, state.baseSource, state.detailSource, {(knobs & 8) != 0, filter, true});
+    if (texture.levels.size() != levels.size())
+        std::abort();
+    for (const reduce::ReducedLevel& l : texture.levels) {
+        if (l.texels.size() != static_cast<std::size_t>(l.width) * static_cast<std::size_t>(l.height))
+            std::abort();
+        if (l.kind == Kind::CI4 || l.kind == Kind::CI8) {
+            for (std::uint32_t index : l.texels)
+                if (!texture.palette.empty() && index >= texture.palette.size())
+                    std::abort();
+        }
+    }
+    const hw::Layout layout = hw::LayOut(levels, {});
+    for (const char* name : {"t.bin", "t.c", "t.png"})
+        reduce::ExportTexture(texture, layout, name, {(knobs & 16) != 0});
     return 0;
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
 
 namespace vellora::reduce {
@@ -27,10 +26,13 @@ std::size_t RowBytes(const ReducedLevel& level, const ExportOptions& options) {
     return std::max<std::size_t>((bytes + unit - 1) / unit * unit, unit);
 }
 
-std::string Hex(unsigned value, int digits) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%0*X", digits, value);
-    return buffer;
+// "0x" and digits upper-case hex digits, appended; a texture's C file has
+// hundreds of thousands of them.
+void AppendHex(std::string& text, unsigned value, int digits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    text += "0x";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        text += kDigits[(value >> shift) & 15u];
 }
 
 std::string RoleName(const ReducedLevel& level) {
@@ -89,9 +91,13 @@ std::string ArrayText(std::string_view name, const std::vector<std::uint8_t>& by
                        "[] __attribute__((aligned(8))) = {";
     const std::size_t step = wide ? 2 : 1;
     const std::size_t perLine = wide ? 12 : 16;
+    text.reserve(text.size() + bytes.size() / step * (wide ? 8 : 6) + 16);
     for (std::size_t i = 0, n = 0; i + step <= bytes.size(); i += step, ++n) {
         text += n % perLine == 0 ? "\n    " : " ";
-        text += wide ? Hex(static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1], 4) : Hex(bytes[i], 2);
+        if (wide)
+            AppendHex(text, static_cast<unsigned>(bytes[i]) << 8 | bytes[i + 1], 4);
+        else
+            AppendHex(text, bytes[i], 2);
         text += ',';
     }
     text += "\n};\n";
