@@ -4,6 +4,7 @@
 #include "cli.h"
 #include "countcommand.h"
 #include "hardwareoptions.h"
+#include "loadcommand.h"
 #include "options.h"
 #include "report.h"
 
@@ -125,8 +126,7 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
             o.levels = RequireLevels(opt, *levels);
         } else if (opt == "--filter") {
             // Generated levels change pixels, never sizes: the count is the same with either filter.
-            if (*filter != "3x3" && *filter != "2x2")
-                Reject(opt, *filter, "3x3 or 2x2");
+            RequireFilter(opt, *filter);
         } else if (opt == "--detail") {
             const std::string& v = *detail;
             const std::size_t colon = v.find(':');

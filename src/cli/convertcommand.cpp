@@ -54,12 +54,7 @@ ConvertOptions ParseConvert(const std::vector<std::string>& args) {
         } else if (opt == "--levels") {
             o.levels = RequireLevels(opt, *levels);
         } else if (opt == "--filter") {
-            if (*filter == "3x3")
-                o.filter = MipFilter::Weighted3x3;
-            else if (*filter == "2x2")
-                o.filter = MipFilter::Box2x2;
-            else
-                Reject(opt, *filter, "3x3 or 2x2");
+            o.filter = RequireFilter(opt, *filter);
         }
     }
     if (!input)

@@ -126,12 +126,7 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
         } else if (opt == "--tiles") {
             o.tiles = SplitList(opt, *tiles);
         } else if (opt == "--filter") {
-            if (*filter == "3x3")
-                o.filter = MipFilter::Weighted3x3;
-            else if (*filter == "2x2")
-                o.filter = MipFilter::Box2x2;
-            else
-                Reject(opt, *filter, "3x3 or 2x2");
+            o.filter = RequireFilter(opt, *filter);
         } else if (opt == "--levels") {
             o.levels = RequireLevels(opt, *levels);
         } else if (opt == "--format") {
@@ -285,6 +280,14 @@ RgbImage DrawTmemMap(const TmemMap& map) {
 }
 
 } // namespace
+
+MipFilter RequireFilter(std::string_view option, const std::string& text) {
+    if (text == "3x3")
+        return MipFilter::Weighted3x3;
+    if (text == "2x2")
+        return MipFilter::Box2x2;
+    Reject(option, text, "3x3 or 2x2");
+}
 
 LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
                         int level) {

@@ -4,6 +4,7 @@
 #include "cli.h"
 
 #include "bitmap/loadstep.h"
+#include "bitmap/mipmap.h"
 
 #include <ostream>
 #include <string>
@@ -16,6 +17,9 @@ namespace vellora::cli {
 // and why it cannot be used.
 LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
                         int level);
+
+// The mip-map filter an option names: 3x3 or 2x2.
+MipFilter RequireFilter(std::string_view option, const std::string& text);
 
 int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 const CliTerminal& terminal);
