@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -48,7 +49,13 @@ struct CheckOptions {
 struct FileResult {
     std::string path;
     std::string error; // set when the file could not be read
-    CountReport report;
+    // What the text and JUnit reports show of the count.
+    int baseWidth = 0, baseHeight = 0, levels = 0;
+    long totalBytes = 0, excess = 0;
+    int limit = 4096;
+    // The whole count, kept only for the JSON report: with its byte maps it
+    // is some 20 KB a file, which thousands of files need not hold.
+    std::unique_ptr<CountReport> report;
     Kind kind = Kind::I4;
     bool fitsCalculator = false;
     bool fitsHardware = false;
@@ -162,14 +169,17 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
 
 std::string Reason(const FileResult& r) {
     if (!r.fitsCalculator)
-        return "exceeds TMEM by " + std::to_string(r.report.count.excess()) + " bytes";
+        return "exceeds TMEM by " + std::to_string(r.excess) + " bytes";
     if (!r.fitsHardware)
         return "the hardware cannot load it: " + r.hardwareReason.value_or("");
     return std::string();
 }
 
-FileResult CheckOne(const std::string& path, const CoreState& start, const CheckOptions& o) {
-    FileResult r;
+using ResultPtr = std::unique_ptr<FileResult>;
+
+ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckOptions& o) {
+    auto result = std::make_unique<FileResult>();
+    FileResult& r = *result;
     r.path = path;
     CoreState state = start;
     Settings s;
@@ -185,7 +195,7 @@ FileResult CheckOne(const std::string& path, const CoreState& start, const Check
     }
     if (!loaded.ok) {
         r.error = loaded.error.empty() ? std::string("cannot be read") : loaded.error;
-        return r;
+        return result;
     }
     ApplyToSettings(loaded.file, LoadRole::Base, s);
     TextureSpec spec = SpecFromSettings(s, state.tiles);
@@ -198,9 +208,20 @@ FileResult CheckOne(const std::string& path, const CoreState& start, const Check
     ApplyLevels(o.levels, spec);
     // Sizes alone decide the count; the levels' pictures are never needed,
     // and the byte map only goes into the JSON report.
-    r.report = RunCount(spec, {}, state.tiles, {}, loaded.file.messages,
-                        o.json ? CountDetail::Full : CountDetail::SizesOnly);
-    r.report.bitmap = BitmapFacts{loaded.file.info};
+    CountReport report = RunCount(spec, {}, state.tiles, {}, loaded.file.messages,
+                                  o.json ? CountDetail::Full : CountDetail::SizesOnly);
+    report.bitmap = BitmapFacts{loaded.file.info};
+    const Count& c = report.count;
+    for (const CountedLevel& l : c.levels) {
+        if (l.role == LevelRole::Base) {
+            r.baseWidth = l.width;
+            r.baseHeight = l.height;
+        }
+    }
+    r.levels = c.maxIndex - c.detailFlag + 1;
+    r.totalBytes = c.totalBytes;
+    r.excess = c.excess();
+    r.limit = c.tmemLimit;
 
     hw::TextureCase texture;
     texture.spec = spec;
@@ -210,15 +231,15 @@ FileResult CheckOne(const std::string& path, const CoreState& start, const Check
                                      : Kind::I4;
     texture.options = o.hardware.tile;
     r.kind = texture.baseKind;
-    const std::vector<hw::Level> levels = hw::LevelsOf(r.report.count, texture.baseKind, texture.detailKind);
+    const std::vector<hw::Level> levels = hw::LevelsOf(c, texture.baseKind, texture.detailKind);
     // The whole layout (tiles, loads, byte map) only goes into the JSON report.
     if (o.json) {
-        r.report.hardware = hw::LayOut(levels, texture.options);
-        r.hardwareReason = r.report.hardware->reason;
+        report.hardware = hw::LayOut(levels, texture.options);
+        r.hardwareReason = report.hardware->reason;
     } else {
         r.hardwareReason = hw::HardwareVerdict(levels);
     }
-    r.fitsCalculator = !r.report.count.exceeds();
+    r.fitsCalculator = !c.exceeds();
     r.fitsHardware = !r.hardwareReason;
     const Rules rules = o.hardware.rules.value_or(Rules::Both);
     r.fits = hw::FitsBy(rules, r.fitsCalculator, r.fitsHardware);
@@ -230,7 +251,9 @@ FileResult CheckOne(const std::string& path, const CoreState& start, const Check
         }
         r.suggestions = hw::Suggest(texture, rules, colours);
     }
-    return r;
+    if (o.json)
+        r.report = std::make_unique<CountReport>(std::move(report));
+    return result;
 }
 
 std::string XmlEscape(const std::string& text) {
@@ -268,9 +291,10 @@ std::string SuggestionText(const hw::Suggestion& s) {
            (s.fitsBoth ? "fits" : "still does not fit") + ")";
 }
 
-std::string JunitReport(const std::vector<FileResult>& results, double seconds) {
+std::string JunitReport(const std::vector<ResultPtr>& results, double seconds) {
     int failures = 0, errors = 0;
-    for (const FileResult& r : results) {
+    for (const ResultPtr& each : results) {
+        const FileResult& r = *each;
         errors += !r.error.empty();
         failures += r.error.empty() && !r.fits;
     }
@@ -278,7 +302,8 @@ std::string JunitReport(const std::vector<FileResult>& results, double seconds) 
     x << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     x << "<testsuite name=\"vellora-cli check\" tests=\"" << results.size() << "\" failures=\"" << failures
       << "\" errors=\"" << errors << "\" time=\"" << std::fixed << std::setprecision(3) << seconds << "\">\n";
-    for (const FileResult& r : results) {
+    for (const ResultPtr& each : results) {
+        const FileResult& r = *each;
         x << "  <testcase classname=\"textures\" name=\"" << XmlEscape(r.path) << "\"";
         if (!r.error.empty()) {
             x << ">\n    <error message=\"" << XmlEscape(r.error) << "\"/>\n  </testcase>\n";
@@ -301,14 +326,8 @@ void WriteLine(const FileResult& r, std::ostream& out, bool colour) {
         out << r.path << ": cannot be read: " << r.error << "\n";
         return;
     }
-    const Count& c = r.report.count;
-    const CountedLevel* base = nullptr;
-    for (const CountedLevel& l : c.levels)
-        if (l.role == LevelRole::Base)
-            base = &l;
-    out << r.path << "  " << KindName(r.kind) << "  " << (base ? base->width : 0) << "x"
-        << (base ? base->height : 0) << "  levels " << c.maxIndex - c.detailFlag + 1 << "  " << c.totalBytes
-        << "/" << c.tmemLimit << "  ";
+    out << r.path << "  " << KindName(r.kind) << "  " << r.baseWidth << "x" << r.baseHeight << "  levels "
+        << r.levels << "  " << r.totalBytes << "/" << r.limit << "  ";
     if (r.fits) {
         out << Painted("fits", true, colour) << "\n";
         return;
@@ -326,7 +345,7 @@ nlohmann::ordered_json FileJson(const FileResult& r) {
         j["error"] = r.error;
         return j;
     }
-    const nlohmann::ordered_json report = ReportJson(r.report);
+    const nlohmann::ordered_json report = ReportJson(*r.report);
     for (const auto& [key, value] : report.items())
         j[key] = value;
     nlohmann::ordered_json suggestions = nlohmann::ordered_json::array();
@@ -366,7 +385,7 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
             throw UsageError("vellora-cli check: " + *o.detailFile + ": " + d.error);
     }
 
-    std::vector<FileResult> results(files.size());
+    std::vector<ResultPtr> results(files.size());
     std::atomic<std::size_t> next{0}, done{0};
     auto work = [&] {
         for (std::size_t i = next++; i < files.size(); i = next++) {
@@ -397,7 +416,8 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     int fit = 0, misfit = 0, unreadable = 0;
-    for (const FileResult& r : results) {
+    for (const ResultPtr& each : results) {
+        const FileResult& r = *each;
         if (!r.error.empty())
             ++unreadable;
         else if (r.fits)
@@ -418,13 +438,13 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         for (std::size_t i = 0; i < results.size(); ++i)
             // A file name need not be UTF-8; such bytes are replaced rather than ending the report.
             out << (i == 0 ? "\n  " : ",\n  ")
-                << FileJson(results[i])
+                << FileJson(*results[i])
                        .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         out << "\n]\n";
     } else {
-        for (const FileResult& r : results)
-            if (!o.quiet || !r.error.empty() || !r.fits)
-                WriteLine(r, out, terminal.colour);
+        for (const ResultPtr& r : results)
+            if (!o.quiet || !r->error.empty() || !r->fits)
+                WriteLine(*r, out, terminal.colour);
         out << results.size() << (results.size() == 1 ? " file: " : " files: ") << fit << " fit, " << misfit
             << " do not fit, " << unreadable << " unreadable, " << std::fixed << std::setprecision(2)
             << seconds << " s\n";
