@@ -106,6 +106,11 @@ PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level) {
     return ReadPicture(file.bytes, HasPngName(path), level);
 }
 
+bool HasExtension(std::string_view path, std::string_view ext) {
+    const std::string_view name = FileNameOf(path);
+    return name.size() > ext.size() && EndsWithNoCase(name, ext);
+}
+
 bool HasPngName(std::string_view path) {
     return EndsWithNoCase(FileNameOf(path), ".png");
 }

@@ -34,6 +34,9 @@ PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level);
 
 // Whether a path's file name ends in .png (any case).
 bool HasPngName(std::string_view path);
+// Whether the path's file name has the extension ext (".png", in lower
+// case), letters in any case; a name that is only the extension has none.
+bool HasExtension(std::string_view path, std::string_view ext);
 // The kind a file's name gives it: "brick.rgba16.png", "font.IA8.bmp".
 std::optional<Kind> KindFromFileName(std::string_view path);
 

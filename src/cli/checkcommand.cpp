@@ -10,6 +10,7 @@
 
 #include "bitmap/loadstep.h"
 #include "bitmap/outputfiles.h"
+#include "bitmap/picturefile.h"
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
@@ -65,10 +66,7 @@ struct FileResult {
 };
 
 bool IsTextureName(const fs::path& p) {
-    std::string ext = p.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".png" || ext == ".bmp";
+    return HasExtension(p.native(), ".png") || HasExtension(p.native(), ".bmp");
 }
 
 // Files in the order given; each folder's textures sorted by path; every

@@ -118,7 +118,7 @@ int ConvertCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const TileLevel& top = state.tiles[0];
     out << o.input << ": " << KindName(kind) << " " << top.Width << " x " << top.Height << ", "
         << levels.size() << (levels.size() == 1 ? " level" : " levels") << ", "
-        << reduce::TextureBytes(texture, options).size() << " bytes of texels";
+        << reduce::TextureByteCount(texture, options) << " bytes of texels";
     if (!texture.palette.empty())
         out << ", a palette of " << texture.palette.size() << " colours";
     out << "\n";

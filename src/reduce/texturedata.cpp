@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "texturedata.h"
 
+#include "bitmap/picturefile.h"
 #include "bitmap/pngwriter.h"
 #include "hardware/gbi.h"
 
@@ -11,13 +12,6 @@
 namespace vellora::reduce {
 
 namespace {
-
-std::string Lower(std::string_view text) {
-    std::string s(text);
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::size_t RowBytes(const ReducedLevel& level, const ExportOptions& options) {
     const std::size_t bits = static_cast<std::size_t>(hw::BitsOf(level.kind));
@@ -121,14 +115,13 @@ bool IsCi(Kind kind) {
 } // namespace
 
 std::optional<TextureFileType> TextureFileTypeOf(std::string_view path) {
-    const std::string ext = Lower(std::filesystem::path(path).extension().string());
-    if (ext == ".bin")
+    if (HasExtension(path, ".bin"))
         return TextureFileType::Binary;
-    if (ext == ".c")
+    if (HasExtension(path, ".c"))
         return TextureFileType::CSource;
-    if (ext == ".h")
+    if (HasExtension(path, ".h"))
         return TextureFileType::CHeader;
-    if (ext == ".png")
+    if (HasExtension(path, ".png"))
         return TextureFileType::Png;
     return std::nullopt;
 }
@@ -201,6 +194,13 @@ std::vector<std::uint8_t> TextureBytes(const ReducedTexture& texture, const Expo
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
     return out;
+}
+
+std::size_t TextureByteCount(const ReducedTexture& texture, const ExportOptions& options) {
+    std::size_t bytes = 0;
+    for (const ReducedLevel& level : texture.levels)
+        bytes += RowBytes(level, options) * static_cast<std::size_t>(std::max(level.height, 0));
+    return bytes;
 }
 
 std::vector<std::uint8_t> PaletteBytes(const ReducedTexture& texture) {

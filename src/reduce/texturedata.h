@@ -34,6 +34,8 @@ struct ExportOptions {
 std::vector<std::uint8_t> LevelBytes(const ReducedLevel& level, const ExportOptions& options);
 // Every level one after another in TMEM order.
 std::vector<std::uint8_t> TextureBytes(const ReducedTexture& texture, const ExportOptions& options);
+// How many bytes TextureBytes gives, without making them.
+std::size_t TextureByteCount(const ReducedTexture& texture, const ExportOptions& options);
 // The palette's 16-bit entries, big-endian.
 std::vector<std::uint8_t> PaletteBytes(const ReducedTexture& texture);
 
