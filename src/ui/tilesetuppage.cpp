@@ -23,11 +23,6 @@ namespace vellora {
 
 namespace {
 
-constexpr Kind kRowKinds[][2] = {
-    {Kind::CI4, Kind::CI4}, {Kind::I4, Kind::IA4},      {Kind::CI8, Kind::CI8},
-    {Kind::I8, Kind::IA8},  {Kind::RGBA16, Kind::IA16}, {Kind::RGBA32, Kind::RGBA32},
-};
-
 QComboBox* Choice(QWidget* parent, const char* name) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
@@ -191,11 +186,13 @@ void TileSetupPage::build() {
 
 void TileSetupPage::fillKinds(QComboBox* box, Format row, std::optional<Kind> chosen) {
     box->clear();
-    const Kind* kinds = kRowKinds[FormatIndex(row)];
-    for (int i = 0; i < 2; ++i) {
-        if (i == 1 && kinds[1] == kinds[0])
-            break;
-        box->addItem(Text(KindName(kinds[i])), static_cast<int>(kinds[i]));
+    // The row's own kind first, then any other kind the row holds.
+    const Kind first = DefaultKind(row);
+    box->addItem(Text(KindName(first)), static_cast<int>(first));
+    for (int k = 0; k <= static_cast<int>(Kind::CI4); ++k) {
+        const auto kind = static_cast<Kind>(k);
+        if (kind != first && RowOf(kind) == row)
+            box->addItem(Text(KindName(kind)), k);
     }
     const Kind shown = KindInRow(row, chosen);
     box->setCurrentIndex(std::max(0, box->findData(static_cast<int>(shown))));
