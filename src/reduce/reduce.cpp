@@ -43,7 +43,8 @@ std::uint8_t AlphaOf(const std::uint8_t* rgba, bool opaque) {
 }
 
 std::uint8_t IntensityOf(const std::uint8_t* rgba) {
-    // The weights in thousandths sum to 1000, so this is round-half-up exactly.
+    // round(0.299 R + 0.587 G + 0.114 B): the weights in thousandths sum to
+    // 1000, so this is round-half-up exactly.
     return static_cast<std::uint8_t>((299u * rgba[0] + 587u * rgba[1] + 114u * rgba[2] + 500u) / 1000u);
 }
 
@@ -410,11 +411,6 @@ std::uint8_t To4(std::uint8_t v) {
 }
 std::uint8_t To3(std::uint8_t v) {
     return kTo3[v];
-}
-
-std::uint8_t Intensity(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    const std::uint8_t rgb[3] = {r, g, b};
-    return IntensityOf(rgb);
 }
 
 std::uint16_t ToRgba16(const std::uint8_t* rgba, bool opaque) {

@@ -28,8 +28,6 @@ constexpr std::uint8_t Expand4(unsigned x) {
 constexpr std::uint8_t Expand3(unsigned x) {
     return static_cast<std::uint8_t>((x << 5 | x << 2 | x >> 1) & 0xFF);
 }
-// round(0.299 R + 0.587 G + 0.114 B)
-std::uint8_t Intensity(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
 // The value a texel of a direct kind (not CI) stores for an R G B A pixel:
 // 16 bits for RGBA16 and IA16, 32 for RGBA32, else 8 or 4. opaque: the file
