@@ -41,11 +41,14 @@ void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec) {
 }
 
 int FinishReport(CountReport& rep, const HardwareChoice& hardware, Kind baseKind, Kind detailKind, bool json,
-                 const TextStyle& style, std::ostream& out) {
+                 const TextStyle& style, std::ostream& out, std::ostream& err) {
     if (hardware.needed()) {
         const hw::Layout layout = hw::LayOut(hw::LevelsOf(rep.count, baseKind, detailKind), hardware.tile);
         if (hardware.emit != Emit::None) {
-            WriteEmitted(layout, hardware.emit, out);
+            // No commands were printed for a texture the hardware cannot
+            // load: the run must not say it succeeded.
+            if (!WriteEmitted(layout, hardware, json, out, err))
+                return kExitExceeds;
         } else if (hardware.report) {
             rep.hardware = layout;
         }
@@ -78,7 +81,7 @@ void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& 
     }
 }
 
-int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream&,
+int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  const CliTerminal& terminal) {
     std::optional<std::string> width, height, format, levels, detail;
     std::vector<std::string> tileTexts;
@@ -86,7 +89,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     HardwareTexts hwTexts;
     CommandLine cl("count",
                    "--width, --height, --format, --levels, --detail, --tile, --json, --map-text, --hardware, "
-                   "--wrap, --shift, --emit, --rules, --help");
+                   "--wrap, --shift, --emit, --image-base, --rules, --help");
     cl.value("--width", width, "1 to 1024");
     cl.value("--height", height, "1 to 256");
     cl.value("--format", format, std::string(kFormatsAllowed));
@@ -151,7 +154,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     return FinishReport(rep, hardware, KindInRow(spec.format.value_or(Format::Bits4), baseKind),
                         spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4), detailKind)
                                     : Kind::I4,
-                        json, TextStyle{mapText, terminal.colour}, out);
+                        json, TextStyle{mapText, terminal.colour}, out, err);
 }
 
 } // namespace vellora::cli

@@ -30,14 +30,14 @@ void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& 
 // Writes the report (with the hardware layout when asked) or only the code
 // --emit asks for; returns the exit code by the chosen rules.
 int FinishReport(CountReport& rep, const HardwareChoice& hardware, Kind baseKind, Kind detailKind, bool json,
-                 const TextStyle& style, std::ostream& out);
+                 const TextStyle& style, std::ostream& out, std::ostream& err);
 
 int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  const CliTerminal& terminal);
 
 inline constexpr const char* kCountUsage =
     "vellora-cli count [--width N] [--height N] [--format F] [--levels L] [--detail WxH[:F]] [--tile WxH]... "
-    "[--json] [--map-text] [--hardware] [--wrap S,T] [--shift S] [--emit gbi|words] [--rules "
-    "calculator|hardware|both]\n";
+    "[--json] [--map-text] [--hardware] [--wrap S,T] [--shift S] [--emit gbi|words [--image-base ADDR]] "
+    "[--rules calculator|hardware|both]\n";
 
 } // namespace vellora::cli

@@ -6,12 +6,15 @@
 #include "hardware/gbi.h"
 
 #include <array>
+#include <sstream>
 
 namespace vellora::cli {
 
 namespace {
 
 constexpr std::string_view kWrapAllowed = "S,T with each one of wrap, mirror, clamp";
+constexpr std::string_view kImageBaseAllowed =
+    "an RDRAM address, decimal or 0x hex, a multiple of 8, at most 0x3FFFFF8";
 
 std::optional<std::pair<hw::AxisMode, hw::AxisMode>> ParseWrap(std::string_view text) {
     const std::size_t comma = text.find(',');
@@ -28,6 +31,20 @@ nlohmann::ordered_json OrNull(const std::optional<int>& v) {
     return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(nullptr);
 }
 
+// An RDRAM address: decimal or 0x hex, 8-byte aligned as loads need, within
+// SetTextureImage's 26 bits.
+std::optional<std::uint32_t> ParseImageBase(const std::string& text) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty() || digits.size() > 10 ||
+        digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long long value = std::stoull(digits, nullptr, hex ? 16 : 10);
+    if (value > hw::kMaxImageAddress || value % 8 != 0)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
 } // namespace
 
 FormatChoice RequireFormatKind(std::string_view option, std::string_view text) {
@@ -42,6 +59,7 @@ void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift) {
     cl.value("--wrap", texts.wrap, std::string(kWrapAllowed));
     cl.value("--emit", texts.emit, "gbi or words");
     cl.value("--rules", texts.rules, "calculator, hardware or both");
+    cl.value("--image-base", texts.imageBase, std::string(kImageBaseAllowed));
     if (withShift)
         cl.value("--shift", texts.shift, "0 to 5");
 }
@@ -69,6 +87,11 @@ bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, 
             choice.rules = Rules::Both;
         else
             Reject(option, *texts.rules, "calculator, hardware or both");
+    } else if (option == "--image-base") {
+        const std::optional<std::uint32_t> base = ParseImageBase(*texts.imageBase);
+        if (!base)
+            Reject(option, *texts.imageBase, kImageBaseAllowed);
+        choice.emitted.imageBase = *base;
     } else if (option == "--shift" && texts.shift) {
         choice.tile.detailShift = RequireInt(option, *texts.shift, 0, 5);
     } else if (option == "--hardware") {
@@ -167,8 +190,31 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
         out << map.substr(line, 64) << "\n";
 }
 
-void WriteEmitted(const hw::Layout& layout, Emit emit, std::ostream& out) {
-    out << (emit == Emit::Gbi ? hw::DisplayList(layout) : hw::CommandWords(layout));
+bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool json, std::ostream& out,
+                  std::ostream& err) {
+    if (!json) {
+        out << (choice.emit == Emit::Gbi ? hw::DisplayList(layout)
+                                         : hw::CommandWords(layout, choice.emitted));
+        return layout.fits;
+    }
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    if (!layout.fits) {
+        err << "vellora-cli: the texture does not fit in TMEM (" << layout.reason.value_or("")
+            << "): no commands load it\n";
+    } else if (choice.emit == Emit::Words) {
+        for (const hw::Command& c : hw::LoadCommands(layout, choice.emitted))
+            list.push_back(hw::HexWord(c.word));
+    } else {
+        std::istringstream lines(hw::DisplayList(layout));
+        for (std::string line; std::getline(lines, line);)
+            list.push_back(line);
+    }
+    // One word or line a row, so that a diff of two lists reads as one.
+    out << "[";
+    for (std::size_t i = 0; i < list.size(); ++i)
+        out << (i == 0 ? "\n  " : ",\n  ") << list[i].dump();
+    out << (list.empty() ? "]\n" : "\n]\n");
+    return layout.fits;
 }
 
 bool FailsChosenRules(const Count& count, const hw::Layout* layout, std::optional<Rules> rules) {

@@ -6,6 +6,7 @@
 
 #include "core/count.h"
 #include "core/formats.h"
+#include "hardware/gbi.h"
 #include "hardware/layout.h"
 #include "hardware/suggest.h"
 
@@ -34,13 +35,14 @@ struct HardwareChoice {
     Emit emit = Emit::None;
     std::optional<Rules> rules;
     hw::TileOptions tile;
+    hw::EmitOptions emitted; // where the words say the data lies
     bool needed() const { return report || emit != Emit::None || rules.has_value(); }
 };
 
 // The options' texts as the command line collects them.
 struct HardwareTexts {
     bool hardware = false;
-    std::optional<std::string> wrap, emit, rules, shift;
+    std::optional<std::string> wrap, emit, rules, shift, imageBase;
 };
 void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift);
 // Applies one given option; false when it is none of these.
@@ -49,8 +51,12 @@ void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice);
 
 nlohmann::ordered_json HardwareJson(const hw::Layout& layout);
 void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextStyle& style);
-// Prints only the code --emit asks for.
-void WriteEmitted(const hw::Layout& layout, Emit emit, std::ostream& out);
+// Prints only the code --emit asks for: text, or with json an array of the
+// words (or of the display list's lines). A layout that does not fit prints
+// no commands: the text says why, and JSON is an empty array with the reason
+// on err. Returns whether a list was printed.
+bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool json, std::ostream& out,
+                  std::ostream& err);
 
 // 1 when the chosen rules say the texture does not fit; without --rules
 // only the calculator's count decides.

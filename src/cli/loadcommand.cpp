@@ -399,7 +399,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
                                                     o.detailKind ? o.detailKind : state.detailKind)
                                         : Kind::I4;
     return FinishReport(rep, o.hardware, baseKind, detailKind, o.json, TextStyle{o.mapText, terminal.colour},
-                        out);
+                        out, err);
 }
 
 } // namespace vellora::cli

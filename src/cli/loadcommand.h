@@ -30,6 +30,7 @@ inline constexpr const char* kLoadUsage =
     "pam|png]] "
     "[--map OUT.png] "
     "[--preview OUT.png [--tile-pos X] [--zoom Z] [--shift S] [--lodfrac F] [--view WxH] [--seed N]] "
-    "[--hardware] [--wrap S,T] [--emit gbi|words] [--rules calculator|hardware|both]\n";
+    "[--hardware] [--wrap S,T] [--emit gbi|words [--image-base ADDR]] "
+    "[--rules calculator|hardware|both]\n";
 
 } // namespace vellora::cli

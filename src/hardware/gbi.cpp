@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "gbi.h"
 
+#include "words.h"
+
+#include <algorithm>
 #include <array>
 #include <sstream>
 
@@ -37,6 +40,16 @@ std::string ImageName(const Level& level) {
     return "level" + std::to_string(level.distance) + "_image";
 }
 
+bool HasDetail(const Layout& layout) {
+    return std::any_of(layout.levels.begin(), layout.levels.end(),
+                       [](const Level& l) { return l.role == LevelRole::Detail; });
+}
+
+int ChainLevels(const Layout& layout) {
+    return static_cast<int>(std::count_if(layout.levels.begin(), layout.levels.end(),
+                                          [](const Level& l) { return l.role != LevelRole::Detail; }));
+}
+
 std::string Caption(const Level& level) {
     std::string role = level.role == LevelRole::Detail ? "detail map"
                        : level.role == LevelRole::Base ? "base"
@@ -55,8 +68,93 @@ std::string HexWord(std::uint64_t word) {
     return s;
 }
 
+namespace {
+
+// The palette's load, as gsDPLoadTLUT_pal16 and _pal256 expand.
+template <class Add> void AddPaletteLoad(const Palette& p, std::uint32_t address, const Add& add) {
+    const std::string what = std::to_string(p.entries) + " palette colours";
+    add(words::SetTextureImage(0, 2, 1, address), "SetTextureImage", what);
+    add(words::Sync(words::kTileSync), "TileSync", "");
+    add(p.loadTileSetTile, "SetTile", "load tile for the palette");
+    add(words::Sync(words::kLoadSync), "LoadSync", "");
+    add(p.loadTlut, "LoadTLUT", what);
+    add(words::Sync(words::kPipeSync), "PipeSync", "");
+}
+
+// One load as gsDPLoadTextureBlock and gsDPLoadTextureTile expand it, up to
+// the render tile.
+template <class Add>
+void AddLoad(const LoadPlan& p, int fmt, std::uint32_t address, const std::string& caption, const Add& add) {
+    add(words::SetTextureImage(fmt, p.loadSiz, p.imageWidth, address), "SetTextureImage", caption);
+    add(p.loadTileSetTile, "SetTile", "load tile for " + caption);
+    add(words::Sync(words::kLoadSync), "LoadSync", "");
+    add(p.load, p.block ? "LoadBlock" : "LoadTile", caption);
+    add(words::Sync(words::kPipeSync), "PipeSync", "");
+}
+
+template <class Add> void AddRenderTile(const TileDescriptor& d, const std::string& caption, const Add& add) {
+    add(d.setTile, "SetTile", caption);
+    add(d.setTileSize, "SetTileSize", caption);
+}
+
+} // namespace
+
+std::vector<Command> LoadCommands(const Layout& layout, const EmitOptions& options) {
+    std::vector<Command> list;
+    const auto add = [&list](std::uint64_t word, const char* name, std::string what) {
+        list.push_back({word, name, std::move(what)});
+    };
+    const auto address = [&options](long offset) {
+        return static_cast<std::uint32_t>(options.imageBase + static_cast<std::uint64_t>(offset));
+    };
+    if (layout.palette)
+        AddPaletteLoad(*layout.palette, address(layout.palette->offset), add);
+    for (std::size_t i = 0; i < layout.levels.size(); ++i) {
+        const std::string caption = Caption(layout.levels[i]);
+        AddLoad(layout.loads[i], layout.tiles[i].fmt, address(layout.loads[i].offset), caption, add);
+        AddRenderTile(layout.tiles[i], caption, add);
+    }
+    return list;
+}
+
+std::vector<Command> WholeChainCommands(const Layout& layout, const EmitOptions& options) {
+    const ChainLoad chain = WholeChainLoad(layout);
+    if (!chain.plan)
+        return {};
+    std::vector<Command> list;
+    const auto add = [&list](std::uint64_t word, const char* name, std::string what) {
+        list.push_back({word, name, std::move(what)});
+    };
+    // The chain's data is the levels' rows back to back, so the palette
+    // follows it as it follows the levels loaded one by one.
+    const long chainBytes = 8L * layout.endWord * (chain.plan->loadSiz == 3 ? 2 : 1);
+    if (layout.palette)
+        AddPaletteLoad(*layout.palette,
+                       options.imageBase + static_cast<std::uint32_t>((chainBytes + 7) / 8 * 8), add);
+    AddLoad(*chain.plan, layout.tiles.front().fmt, options.imageBase, "the whole chain", add);
+    for (std::size_t i = 0; i < layout.levels.size(); ++i)
+        AddRenderTile(layout.tiles[i], Caption(layout.levels[i]), add);
+    return list;
+}
+
+std::string NoListLine(const Layout& layout) {
+    return "/* The texture does not fit in TMEM (" + layout.reason.value_or("") +
+           "): no commands load it. */\n";
+}
+
 std::string DisplayList(const Layout& layout) {
+    if (!layout.fits)
+        return NoListLine(layout);
     std::ostringstream out;
+    const bool ci = layout.palette.has_value();
+    out << "gsDPSetTextureLUT(" << (ci ? "G_TT_RGBA16" : "G_TT_NONE") << "),\n";
+    const int chain = ChainLevels(layout);
+    if (chain > 1)
+        out << "gsDPSetTextureLOD(G_TL_LOD),\n";
+    if (HasDetail(layout))
+        out << "gsDPSetTextureDetail(G_TD_DETAIL),\n";
+    const int firstTile = layout.levels.empty() ? 0 : layout.levels.front().record;
+    out << "gsSPTexture(0xFFFF, 0xFFFF, " << std::max(chain - 1, 0) << ", " << firstTile << ", G_ON),\n";
     if (layout.palette) {
         out << "/* palette: " << layout.palette->entries << " RGBA16 colours at 0x800 */\n";
         if (layout.palette->entries == 16)
@@ -70,8 +168,8 @@ std::string DisplayList(const Layout& layout) {
         const LoadPlan& p = layout.loads[i];
         out << "/* " << Caption(l) << " */\n";
         out << "gsDPSetTextureImage(" << kFmtNames[static_cast<std::size_t>(d.fmt)] << ", "
-            << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << (p.block ? 1 : p.loadWidth) << ", "
-            << ImageName(l) << "),\n";
+            << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << p.imageWidth << ", " << ImageName(l)
+            << "),\n";
         out << "gsDPSetTile(" << kFmtNames[static_cast<std::size_t>(d.fmt)] << ", "
             << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << (p.block ? 0 : d.line) << ", "
             << d.tmem << ", G_TX_LOADTILE, 0, G_TX_NOMIRROR, 0, G_TX_NOLOD, G_TX_NOMIRROR, 0, G_TX_NOLOD),\n";
@@ -92,23 +190,17 @@ std::string DisplayList(const Layout& layout) {
     return out.str();
 }
 
-std::string CommandWords(const Layout& layout) {
-    std::ostringstream out;
-    if (layout.palette) {
-        out << HexWord(layout.palette->loadTileSetTile) << "  SetTile    load tile for the palette\n";
-        out << HexWord(layout.palette->loadTlut) << "  LoadTLUT   " << layout.palette->entries
-            << " colours\n";
+std::string CommandWords(const Layout& layout, const EmitOptions& options) {
+    if (!layout.fits)
+        return NoListLine(layout);
+    std::string out;
+    for (const Command& c : LoadCommands(layout, options)) {
+        out += HexWord(c.word) + "  " + c.name;
+        if (!c.what.empty())
+            out += std::string(c.name.size() < 15 ? 16 - c.name.size() : 1, ' ') + c.what;
+        out += "\n";
     }
-    for (std::size_t i = 0; i < layout.levels.size(); ++i) {
-        const Level& l = layout.levels[i];
-        const TileDescriptor& d = layout.tiles[i];
-        const LoadPlan& p = layout.loads[i];
-        out << HexWord(p.loadTileSetTile) << "  SetTile    load tile for " << Caption(l) << "\n";
-        out << HexWord(p.load) << (p.block ? "  LoadBlock  " : "  LoadTile   ") << Caption(l) << "\n";
-        out << HexWord(d.setTile) << "  SetTile    " << Caption(l) << "\n";
-        out << HexWord(d.setTileSize) << "  SetTileSize " << Caption(l) << "\n";
-    }
-    return out.str();
+    return out;
 }
 
 } // namespace vellora::hw

@@ -5,18 +5,49 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vellora::hw {
 
 // 16 upper-case hex digits.
 std::string HexWord(std::uint64_t word);
 
-// The loads and tiles as display-list macros, ready to paste: the palette
-// first for CI, then per level its load and its render tile. Images are
-// named by placeholders (base_image, level2_image, detail_image, palette).
+// Where the exported data lies when the RDP reads it: the levels one after
+// another from imageBase (each level at its offset in the exported .bin),
+// the palette right after them, 8-byte aligned.
+struct EmitOptions {
+    std::uint32_t imageBase = 0;
+};
+inline constexpr std::uint32_t kMaxImageAddress = 0x03FFFFFF; // SetTextureImage's 26 address bits
+
+// One RDP command of the load list: its word, its name and what it does.
+struct Command {
+    std::uint64_t word = 0;
+    std::string name; // "SetTextureImage", "LoadBlock", ...
+    std::string what;
+};
+
+// The commands that load the palette and every level and set up its render
+// tile, in display-list order: each load's SetTextureImage, load tile,
+// syncs and load, then the render tile. The words are made even for a
+// layout that does not fit, with every field cut to its bits as the RDP
+// would take it, so that a model can show what such a list does.
+std::vector<Command> LoadCommands(const Layout& layout, const EmitOptions& options = {});
+
+// The same with one LoadBlock for the whole chain (WholeChainLoad) in place
+// of the loads of each level; empty when no single block can carry them.
+std::vector<Command> WholeChainCommands(const Layout& layout, const EmitOptions& options = {});
+
+// The render state and the loads as display-list macros, ready to paste.
+// Images are named by placeholders (base_image, level2_image, detail_image,
+// palette). A texture that does not fit gets one comment saying why instead.
 std::string DisplayList(const Layout& layout);
 
-// The same commands as 64-bit words, one a line with what each does.
-std::string CommandWords(const Layout& layout);
+// The load commands as 64-bit words, one a line with what each does; a
+// texture that does not fit gets one line saying why instead.
+std::string CommandWords(const Layout& layout, const EmitOptions& options = {});
+
+// What a display list says when the texture cannot be loaded.
+std::string NoListLine(const Layout& layout);
 
 } // namespace vellora::hw

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "layout.h"
 
+#include "words.h"
+
 #include <algorithm>
 
 namespace vellora::hw {
 
 namespace {
 
-constexpr std::uint64_t kSetTile = 0xF5;
-constexpr std::uint64_t kSetTileSize = 0xF2;
-constexpr std::uint64_t kLoadBlock = 0xF3;
-constexpr std::uint64_t kLoadTileCommand = 0xF4;
-constexpr std::uint64_t kLoadTlut = 0xF0;
+constexpr int kMaxImageWidth = 1024; // SetTextureImage keeps width - 1 in 10 bits
 
 int CeilDiv(long a, long b) {
     return static_cast<int>((a + b - 1) / b);
@@ -35,26 +33,6 @@ int LineOf(const Level& level) {
     return std::max(1, CeilDiv(static_cast<long>(std::max(level.width, 0)) * HalfBits(level.kind), 64));
 }
 
-std::uint64_t Field(long value, int shift, int bits) {
-    return (static_cast<std::uint64_t>(value) & ((std::uint64_t{1} << bits) - 1)) << shift;
-}
-
-std::uint64_t SetTileWord(int fmt, int siz, int line, int tmem, int tile, int palette, int cmt, int maskt,
-                          int shiftt, int cms, int masks, int shifts) {
-    const std::uint64_t high =
-        kSetTile << 24 | Field(fmt, 21, 3) | Field(siz, 19, 2) | Field(line, 9, 9) | Field(tmem, 0, 9);
-    const std::uint64_t low = Field(tile, 24, 3) | Field(palette, 20, 4) | Field(cmt, 18, 2) |
-                              Field(maskt, 14, 4) | Field(shiftt, 10, 4) | Field(cms, 8, 2) |
-                              Field(masks, 4, 4) | Field(shifts, 0, 4);
-    return high << 32 | low;
-}
-
-std::uint64_t RectWord(std::uint64_t command, int tile, int uls, int ult, int lrs, int lrt) {
-    const std::uint64_t high = command << 24 | Field(uls, 12, 12) | Field(ult, 0, 12);
-    const std::uint64_t low = Field(tile, 24, 3) | Field(lrs, 12, 12) | Field(lrt, 0, 12);
-    return high << 32 | low;
-}
-
 std::string Bytes(long words) {
     return std::to_string(words * 8) + " bytes";
 }
@@ -65,6 +43,14 @@ std::string LevelName(const Level& level) {
     if (level.role == LevelRole::Base)
         return "the base";
     return "level " + std::to_string(level.record);
+}
+
+// The bytes the levels take in TMEM: RGBA32 levels are counted in both halves.
+long TmemBytes(const std::vector<Level>& levels, const std::vector<int>& lines) {
+    long bytes = 0;
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        bytes += 8L * lines[i] * std::max(levels[i].height, 0) * (levels[i].kind == Kind::RGBA32 ? 2 : 1);
+    return bytes;
 }
 
 std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::vector<int>& lines,
@@ -78,7 +64,7 @@ std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::
                std::string(KindName(ci->kind)) + ") cannot be drawn beside " + LevelName(*plain) + " (" +
                std::string(KindName(plain->kind)) + ")";
     if (endWord > kTmemWords)
-        return "the levels take " + Bytes(endWord) + ", TMEM holds 4096";
+        return "the levels take " + std::to_string(TmemBytes(levels, lines)) + " bytes, TMEM holds 4096";
     const auto wide =
         std::find_if(levels.begin(), levels.end(), [](const Level& l) { return l.kind == Kind::RGBA32; });
     if (wide != levels.end() && endWord > kHalfWords) {
@@ -88,7 +74,8 @@ std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::
                std::to_string(wide->width) + " texels, takes " + Bytes(line) + ")";
     }
     if (ci != levels.end() && endWord > kHalfWords)
-        return "CI texels must stay in the lower half: the levels need " + Bytes(endWord) + " of its 2048";
+        return "CI texels must stay in the lower half: the levels need " + Bytes(endWord) +
+               " of the 2048-byte lower half";
     return std::nullopt;
 }
 
@@ -106,19 +93,27 @@ LoadPlan PlanLoad(const Level& level, int tmem, int line) {
     const int dxt = CeilDiv(2048, W);
     const long excess = static_cast<long>(dxt) * W - 2048;
     p.safeRows = excess == 0 ? h : std::min(h, CeilDiv(dxt, excess) - 1);
+    // LoadBlock hands each half of TMEM half of every 32-bit row; with an odd
+    // number of words a row the halves and the row counter fall out of step,
+    // and each row overwrites half of the one before.
+    const bool splitRowsAgree = bits != 32 || W % 2 == 0 || h <= 1;
     const int fmt = FormatCode(level.kind);
-    if (p.texels <= 2048 && p.safeRows == h) {
+    if (p.texels <= 2048 && p.safeRows == h && splitRowsAgree) {
         p.block = true;
         p.dxt = dxt;
         p.loadSiz = bits == 32 ? 3 : 2;
         p.loadWidth = 1;
-        p.loadTileSetTile = SetTileWord(fmt, p.loadSiz, 0, tmem, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
-        p.load = RectWord(kLoadBlock, kLoadTile, 0, 0, static_cast<int>(p.texels - 1), dxt);
+        p.imageWidth = 1;
+        p.loadTileSetTile = words::SetTile(fmt, p.loadSiz, 0, tmem, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+        p.load = words::Rect(words::kLoadBlock, kLoadTile, 0, 0, static_cast<int>(p.texels - 1), dxt);
         return p;
     }
     p.block = false;
     if (p.texels > 2048)
         p.reason = std::to_string(p.texels) + " texels, a block carries at most 2048";
+    else if (!splitRowsAgree)
+        p.reason = "RGBA32 rows of an odd number of words (" + std::to_string(W) +
+                   ") fall out of step over the two halves in a block";
     else
         p.reason = "dxt " + std::to_string(dxt) + " loads only " + std::to_string(p.safeRows) + " of " +
                    std::to_string(h) + " rows correctly";
@@ -126,10 +121,23 @@ LoadPlan PlanLoad(const Level& level, int tmem, int line) {
     // two to each.
     p.loadSiz = bits == 4 ? 1 : SizeCode(level.kind);
     p.loadWidth = bits == 4 ? CeilDiv(w, 2) : w;
-    p.loadTileSetTile = SetTileWord(fmt, p.loadSiz, line, tmem, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
-    p.load = RectWord(kLoadTileCommand, kLoadTile, 0, 0, std::max(p.loadWidth - 1, 0) << 2,
-                      std::max(h - 1, 0) << 2);
+    p.imageWidth = W * 64 / (bits == 4 ? 8 : bits);
+    p.loadTileSetTile = words::SetTile(fmt, p.loadSiz, line, tmem, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+    p.load = words::Rect(words::kLoadTile, kLoadTile, 0, 0, std::max(p.loadWidth - 1, 0) << 2,
+                         std::max(h - 1, 0) << 2);
     return p;
+}
+
+// A level whose LoadTile needs a wider image than SetTextureImage's 10-bit
+// width field can say: its words would silently load another width.
+std::optional<std::string> UnloadableLevel(const std::vector<Level>& levels, const std::vector<int>& lines) {
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const LoadPlan p = PlanLoad(levels[i], 0, lines[i]);
+        if (!p.block && p.imageWidth > kMaxImageWidth)
+            return LevelName(levels[i]) + "'s rows are " + std::to_string(p.imageWidth) +
+                   " texels wide in memory, more than SetTextureImage's " + std::to_string(kMaxImageWidth);
+    }
+    return std::nullopt;
 }
 
 // One row of a level: bytes at offsets [0, texelBytes) hold texels, the
@@ -278,7 +286,9 @@ std::optional<std::string> HardwareVerdict(const std::vector<Level>& levels) {
         lines.push_back(LineOf(l));
         word += lines.back() * std::max(l.height, 0);
     }
-    return Verdict(levels, lines, word);
+    if (auto reason = Verdict(levels, lines, word))
+        return reason;
+    return UnloadableLevel(levels, lines);
 }
 
 Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
@@ -293,6 +303,8 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
     }
     out.endWord = word;
     out.reason = Verdict(levels, lines, word);
+    if (!out.reason)
+        out.reason = UnloadableLevel(levels, lines);
     out.fits = !out.reason;
 
     bool anyCI = false, ci8 = false;
@@ -322,46 +334,74 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
         d.shifts = d.shiftt = shift;
         d.lrs = std::max(l.width - 1, 0) << 2;
         d.lrt = std::max(l.height - 1, 0) << 2;
-        d.setTile = SetTileWord(d.fmt, d.siz, d.line, d.tmem, d.tile, d.palette, static_cast<int>(d.cmt),
-                                d.maskt, d.shiftt, static_cast<int>(d.cms), d.masks, d.shifts);
-        d.setTileSize = RectWord(kSetTileSize, d.tile, d.uls, d.ult, d.lrs, d.lrt);
+        d.setTile = words::SetTile(d.fmt, d.siz, d.line, d.tmem, d.tile, d.palette, static_cast<int>(d.cmt),
+                                   d.maskt, d.shiftt, static_cast<int>(d.cms), d.masks, d.shifts);
+        d.setTileSize = words::Rect(words::kSetTileSize, d.tile, d.uls, d.ult, d.lrs, d.lrt);
         out.tiles.push_back(d);
         out.loads.push_back(PlanLoad(l, tmems[i], lines[i]));
+        out.loads.back().offset = out.dataBytes;
+        out.dataBytes += 8L * out.loads.back().wordsPerRow * std::max(l.height, 0);
         if (d.tile == kLoadTile)
             out.notes.push_back("Level " + std::to_string(l.record) +
                                 " renders with tile 7, the conventional load tile: load it last, or load "
                                 "through another free tile");
     }
 
-    // Levels never overlap one another, so what they draw adds up; only the
-    // palette, drawn last, may cover bytes of a level that did not fit.
-    for (std::size_t i = 0; i < levels.size(); ++i) {
-        const int drawn = DrawLevel(levels[i], tmems[i], lines[i], out.map);
-        const int start = tmems[i] * 8;
-        const int lower = std::clamp(kHalfBytes - start, 0, drawn);
-        out.lowerHalfBytes += lower;
-        out.upperHalfBytes += drawn - lower;
-        if (levels[i].kind == Kind::RGBA32)
-            out.upperHalfBytes += drawn;
-    }
-
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        DrawLevel(levels[i], tmems[i], lines[i], out.map);
     if (anyCI) {
         Palette p;
         p.entries = ci8 ? 256 : 16;
-        p.loadTileSetTile = SetTileWord(0, 0, 0, kHalfWords, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
-        const std::uint64_t high = kLoadTlut << 24;
-        p.loadTlut = high << 32 | Field(kLoadTile, 24, 3) | Field(p.entries - 1, 14, 10);
+        p.loadTileSetTile = words::SetTile(0, 0, 0, kHalfWords, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+        p.loadTlut = words::Rect(words::kLoadTlut, kLoadTile, 0, 0, (p.entries - 1) << 2, 0);
         out.palette = p;
+        out.palette->offset = (out.dataBytes + 7) / 8 * 8;
         // Each 16-bit colour is held four times, once for each bank.
-        for (int e = 0; e < p.entries; ++e) {
-            for (int b = 0; b < 8; ++b) {
-                Cell& cell = out.map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)];
-                if (cell.use() == CellUse::Free)
-                    ++out.upperHalfBytes;
-                cell = Cell::PaletteEntry(e, b / 2);
-            }
-        }
+        for (int e = 0; e < p.entries; ++e)
+            for (int b = 0; b < 8; ++b)
+                out.map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)] = Cell::PaletteEntry(e, b / 2);
     }
+    // The halves' fill is what the map draws: a level placed past the lower
+    // half and an RGBA32 level's blue and alpha can cover the same bytes.
+    for (int a = 0; a < kTmemBytes; ++a)
+        if (out.map[static_cast<std::size_t>(a)].use() != CellUse::Free)
+            ++(a < kHalfBytes ? out.lowerHalfBytes : out.upperHalfBytes);
+    return out;
+}
+
+ChainLoad WholeChainLoad(const Layout& layout) {
+    ChainLoad out;
+    if (layout.levels.empty()) {
+        out.reason = "there are no levels";
+        return out;
+    }
+    const std::size_t wide = static_cast<std::size_t>(std::count_if(
+        layout.levels.begin(), layout.levels.end(), [](const Level& l) { return l.kind == Kind::RGBA32; }));
+    if (wide != 0 && wide != layout.levels.size()) {
+        out.reason = "RGBA32 levels and levels of another size cannot share one block";
+        return out;
+    }
+    // Each TMEM word is one 8-byte unit of the data in 16-bit loads, and two
+    // (one for each half) in 32-bit ones.
+    const int unit = wide != 0 ? 4 : 2;
+    const long bytes = 8L * layout.endWord * (wide != 0 ? 2 : 1);
+    LoadPlan p;
+    p.record = layout.levels.front().record;
+    p.texels = bytes / unit;
+    p.rows = 1;
+    if (p.texels > 2048) {
+        out.reason = std::to_string(p.texels) + " texels, a block carries at most 2048";
+        return out;
+    }
+    p.block = true;
+    p.dxt = 0;
+    p.loadSiz = wide != 0 ? 3 : 2;
+    p.loadWidth = 1;
+    p.imageWidth = 1;
+    const int fmt = FormatCode(layout.levels.front().kind);
+    p.loadTileSetTile = words::SetTile(fmt, p.loadSiz, 0, 0, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+    p.load = words::Rect(words::kLoadBlock, kLoadTile, 0, 0, static_cast<int>(p.texels - 1), 0);
+    out.plan = p;
     return out;
 }
 

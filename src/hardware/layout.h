@@ -118,6 +118,11 @@ struct LoadPlan {
     int wordsPerRow = 0;
     int loadSiz = 0;   // the siz the image is loaded at
     int loadWidth = 0; // texels a row at that siz (LoadTile)
+    // SetTextureImage's width: 1 for LoadBlock, else the row as memory holds
+    // it (padded to 8 bytes) in the load's units, so that LoadTile steps from
+    // row to row by the same bytes the exported data does.
+    int imageWidth = 1;
+    long offset = 0; // the level's first byte in the exported data
     std::uint64_t loadTileSetTile = 0;
     std::uint64_t load = 0;
 };
@@ -125,6 +130,7 @@ struct LoadPlan {
 struct Palette {
     int entries = 0;
     int tmemAddress = 0x800;
+    long offset = 0; // where the palette follows the texture data, 8-byte aligned
     std::uint64_t loadTileSetTile = 0;
     std::uint64_t loadTlut = 0;
 };
@@ -133,7 +139,8 @@ struct Layout {
     std::vector<Level> levels;
     bool fits = true;
     std::optional<std::string> reason;
-    int endWord = 0; // the word after the last level
+    int endWord = 0;    // the word after the last level
+    long dataBytes = 0; // the exported data of every level, rows padded to 8 bytes
     int lowerHalfBytes = 0, upperHalfBytes = 0;
     std::optional<Palette> palette;
     std::vector<TileDescriptor> tiles;
@@ -143,6 +150,17 @@ struct Layout {
 };
 
 Layout LayOut(const std::vector<Level>& levels, const TileOptions& options);
+
+// One LoadBlock with dxt 0 for every level at once, from data whose rows are
+// padded to 8 bytes (16 for RGBA32, a TMEM line of each half) and stored with
+// odd rows word-swapped, since such a block never swaps. None, with the
+// reason, when no single block can carry them: more than 2048 texels in the
+// load's units, or RGBA32 levels beside levels of another size.
+struct ChainLoad {
+    std::optional<LoadPlan> plan;
+    std::string reason;
+};
+ChainLoad WholeChainLoad(const Layout& layout);
 // The verdict alone, without tiles, loads or the byte map: none when the
 // hardware can hold the levels, else the first rule they break.
 std::optional<std::string> HardwareVerdict(const std::vector<Level>& levels);

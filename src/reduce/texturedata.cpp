@@ -82,7 +82,7 @@ std::string LevelComment(const ReducedLevel& level, const hw::Layout& layout, st
 // An array of the bytes, as 16-bit values when every texel is 16 bits.
 std::string ArrayText(std::string_view name, const std::vector<std::uint8_t>& bytes, bool wide) {
     std::string text = std::string("static const ") + (wide ? "uint16_t " : "uint8_t ") + std::string(name) +
-                       "[] __attribute__((aligned(8))) = {";
+                       "[] __attribute__((aligned(8), unused)) = {";
     const std::size_t step = wide ? 2 : 1;
     const std::size_t perLine = wide ? 12 : 16;
     text.reserve(text.size() + bytes.size() / step * (wide ? 8 : 6) + 16);
@@ -203,11 +203,21 @@ std::size_t TextureByteCount(const ReducedTexture& texture, const ExportOptions&
     return bytes;
 }
 
+std::size_t PaletteEntries(const ReducedTexture& texture) {
+    if (texture.palette.empty())
+        return 0;
+    const bool ci8 = std::any_of(texture.levels.begin(), texture.levels.end(),
+                                 [](const ReducedLevel& l) { return l.kind == Kind::CI8; });
+    return ci8 ? 256 : 16;
+}
+
 std::vector<std::uint8_t> PaletteBytes(const ReducedTexture& texture) {
-    std::vector<std::uint8_t> out;
-    for (std::uint16_t c : texture.palette) {
-        out.push_back(static_cast<std::uint8_t>(c >> 8));
-        out.push_back(static_cast<std::uint8_t>(c));
+    // LoadTLUT always reads a whole palette: the entries past the colours
+    // are zero, so the load never reads past the data.
+    std::vector<std::uint8_t> out(2 * PaletteEntries(texture), 0);
+    for (std::size_t i = 0; i < texture.palette.size() && 2 * i + 1 < out.size(); ++i) {
+        out[2 * i] = static_cast<std::uint8_t>(texture.palette[i] >> 8);
+        out[2 * i + 1] = static_cast<std::uint8_t>(texture.palette[i]);
     }
     return out;
 }
@@ -249,6 +259,9 @@ std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layou
     }
     if (!texture.palette.empty()) {
         text += "\n/* The palette (TLUT): " + std::to_string(texture.palette.size()) + " RGBA16 colours";
+        if (texture.palette.size() < PaletteEntries(texture))
+            text += " and " + std::to_string(PaletteEntries(texture) - texture.palette.size()) +
+                    " unused entries, as LoadTLUT reads " + std::to_string(PaletteEntries(texture));
         if (texture.quantized)
             text += ", quantized from " + std::to_string(texture.colours);
         text += " */\n" + ArrayText(std::string(name) + "_pal", PaletteBytes(texture), true);

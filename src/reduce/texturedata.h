@@ -36,7 +36,9 @@ std::vector<std::uint8_t> LevelBytes(const ReducedLevel& level, const ExportOpti
 std::vector<std::uint8_t> TextureBytes(const ReducedTexture& texture, const ExportOptions& options);
 // How many bytes TextureBytes gives, without making them.
 std::size_t TextureByteCount(const ReducedTexture& texture, const ExportOptions& options);
-// The palette's 16-bit entries, big-endian.
+// The entries LoadTLUT loads for the texture: 16 for CI4, 256 with a CI8 level, 0 without CI.
+std::size_t PaletteEntries(const ReducedTexture& texture);
+// The palette's 16-bit entries, big-endian, zero-filled to PaletteEntries.
 std::vector<std::uint8_t> PaletteBytes(const ReducedTexture& texture);
 
 // A C file of 8-byte aligned arrays (one per level, or one for the whole

@@ -89,18 +89,58 @@ TEST_P(LoadPlans, DxtAndTheRowsItLoadsCorrectly) {
 
 INSTANTIATE_TEST_SUITE_P(
     FactSheet, LoadPlans,
-    ::testing::Values(DxtRow{"Rgba16Width44", 44, 46, Kind::RGBA16, 11, 187, 20, false,
-                             "dxt 187 loads only 20 of 46 rows correctly"},
-                      DxtRow{"Rgba16Width52", 52, 39, Kind::RGBA16, 13, 158, 26, false,
-                             "dxt 158 loads only 26 of 39 rows correctly"},
-                      DxtRow{"Rgba16Width80", 80, 25, Kind::RGBA16, 20, 103, 8, false,
-                             "dxt 103 loads only 8 of 25 rows correctly"},
-                      DxtRow{"Rgba16Width44FewRows", 44, 20, Kind::RGBA16, 11, 187, 20, true, ""},
-                      DxtRow{"Rgba32PowerOfTwoIsExact", 32, 32, Kind::RGBA32, 16, 128, 32, true, ""},
-                      DxtRow{"TooManyTexelsForABlock", 64, 48, Kind::RGBA16, 16, 128, 48, false,
-                             "3072 texels, a block carries at most 2048"},
-                      DxtRow{"Ci4LoadsAs16Bit", 64, 64, Kind::CI4, 4, 512, 64, true, ""}),
+    ::testing::Values(
+        DxtRow{"Rgba16Width44", 44, 46, Kind::RGBA16, 11, 187, 20, false,
+               "dxt 187 loads only 20 of 46 rows correctly"},
+        DxtRow{"Rgba16Width52", 52, 39, Kind::RGBA16, 13, 158, 26, false,
+               "dxt 158 loads only 26 of 39 rows correctly"},
+        DxtRow{"Rgba16Width80", 80, 25, Kind::RGBA16, 20, 103, 8, false,
+               "dxt 103 loads only 8 of 25 rows correctly"},
+        DxtRow{"Rgba16Width44FewRows", 44, 20, Kind::RGBA16, 11, 187, 20, true, ""},
+        DxtRow{"Rgba32PowerOfTwoIsExact", 32, 32, Kind::RGBA32, 16, 128, 32, true, ""},
+        DxtRow{"TooManyTexelsForABlock", 64, 48, Kind::RGBA16, 16, 128, 48, false,
+               "3072 texels, a block carries at most 2048"},
+        DxtRow{"Ci4LoadsAs16Bit", 64, 64, Kind::CI4, 4, 512, 64, true, ""},
+        DxtRow{"Rgba32OddWordsARow", 2, 2, Kind::RGBA32, 1, 2048, 2, false,
+               "RGBA32 rows of an odd number of words (1) fall out of step over the two halves in a block"},
+        DxtRow{"Rgba32OddWordsOneRow", 2, 1, Kind::RGBA32, 1, 2048, 1, true, ""},
+        DxtRow{"Rgba32EvenWordsARow", 4, 4, Kind::RGBA32, 2, 1024, 4, true, ""}),
     test::RowName());
+
+struct ImageWidthRow {
+    const char* name;
+    int width, height;
+    Kind kind;
+    int imageWidth; // SetTextureImage's width: the padded row in the load's units
+    int loadSiz;
+};
+
+class LoadTileImages : public ::testing::TestWithParam<ImageWidthRow> {};
+
+// LoadTile steps through memory by SetTextureImage's width, so it must be the
+// row as the export pads it, not the level's width.
+TEST_P(LoadTileImages, WidthIsThePaddedRow) {
+    const ImageWidthRow& row = GetParam();
+    const Layout layout = LayOut(Chain(row.width, row.height, row.kind, 1), {});
+    const LoadPlan& p = layout.loads.front();
+    ASSERT_FALSE(p.block);
+    EXPECT_EQ(p.imageWidth, row.imageWidth);
+    EXPECT_EQ(p.loadSiz, row.loadSiz);
+    const std::vector<Command> list = LoadCommands(layout);
+    const auto image = std::find_if(list.begin(), list.end(), [](const Command& c) {
+        return c.name == "SetTextureImage" && c.what.find("palette") == std::string::npos;
+    });
+    ASSERT_NE(image, list.end());
+    EXPECT_EQ(image->word >> 32 & 0x3FF, static_cast<std::uint64_t>(row.imageWidth - 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Exported, LoadTileImages,
+                         ::testing::Values(ImageWidthRow{"Rgba16", 86, 5, Kind::RGBA16, 88, 2},
+                                           ImageWidthRow{"Ia8", 170, 5, Kind::IA8, 176, 1},
+                                           ImageWidthRow{"Ci8", 82, 21, Kind::CI8, 88, 1},
+                                           ImageWidthRow{"I4AsBytes", 161, 21, Kind::I4, 88, 1},
+                                           ImageWidthRow{"Rgba32", 33, 14, Kind::RGBA32, 34, 3}),
+                         test::RowName());
 
 struct AddressRow {
     const char* name;
@@ -243,6 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Chain(32, 32, Kind::CI4, 3, Level{0, LevelRole::Detail, 16, 16, Kind::I4, 0}),
                    "palette mode is global: the base (CI4) cannot be drawn beside the detail map (I4)"},
         VerdictRow{"MoreThan4096Bytes", Chain(64, 64, Kind::RGBA16, 1), "the levels take 8192 bytes"},
+        VerdictRow{"Rgba32CountsBothHalves", Chain(64, 64, Kind::RGBA32, 1), "the levels take 16384 bytes"},
         VerdictRow{"Rgba32HalfRowsPadded", Chain(30, 34, Kind::RGBA32, 1),
                    "need 2176 bytes of the 2048-byte lower half (a half-row of the base, 30 texels, takes 64 "
                    "bytes)"},
@@ -250,7 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                    Chain(32, 32, Kind::RGBA32, 1, Level{0, LevelRole::Detail, 16, 16, Kind::I8, 0}),
                    "lower half"},
         VerdictRow{"Ci8BeyondTheLowerHalf", Chain(48, 48, Kind::CI8, 1),
-                   "CI texels must stay in the lower half: the levels need 2304 bytes"},
+                   "CI texels must stay in the lower half: the levels need 2304 bytes of the 2048-byte lower "
+                   "half"},
         VerdictRow{"Ci4WithinTheLowerHalf", Chain(64, 64, Kind::CI4, 1), ""}),
     test::RowName());
 
@@ -274,6 +316,27 @@ TEST(Tiles, DetailShiftAndTileSevenNote) {
     EXPECT_EQ(LayOut(Chain(32, 32, Kind::I4, 2, detail), options).tiles[0].shifts, 0);
 }
 
+// The halves' fill counts the bytes the map draws, once each, even where a
+// level that does not fit lands on an RGBA32 level's blue and alpha.
+TEST(HalfBytes, NeverMoreThanAHalf) {
+    for (const std::vector<Level>& levels :
+         {Chain(32, 32, Kind::RGBA32, 6), Chain(32, 32, Kind::RGBA16, 7), Chain(64, 64, Kind::CI8, 1)}) {
+        const Layout layout = LayOut(levels, {});
+        EXPECT_LE(layout.lowerHalfBytes, kHalfBytes);
+        EXPECT_LE(layout.upperHalfBytes, kHalfBytes);
+        const std::string map = MapString(layout);
+        EXPECT_EQ(layout.upperHalfBytes, static_cast<int>(std::count_if(map.begin() + kHalfBytes, map.end(),
+                                                                        [](char c) { return c != '.'; })));
+    }
+}
+
+TEST(Gbi, WordsNeverWrapForATextureThatDoesNotFit) {
+    const Layout big = LayOut(Chain(64, 64, Kind::RGBA16, 7), {});
+    ASSERT_FALSE(big.fits);
+    EXPECT_EQ(CommandWords(big).find("F5"), std::string::npos);
+    EXPECT_NE(DisplayList(big).find("does not fit"), std::string::npos);
+}
+
 TEST(Gbi, PaletteLoadAndCodeText) {
     const Layout ci8 = LayOut(Chain(32, 32, Kind::CI8, 1), {});
     ASSERT_TRUE(ci8.palette.has_value());
@@ -288,8 +351,11 @@ TEST(Gbi, PaletteLoadAndCodeText) {
         << list;
     const Layout ci4 = LayOut(Chain(16, 16, Kind::CI4, 1), {});
     EXPECT_EQ(HexWord(ci4.palette->loadTlut), "F00000000703C000");
-    const std::string words = CommandWords(ci4);
+    const std::string words = CommandWords(ci4, {0x100000});
     EXPECT_NE(words.find(HexWord(ci4.tiles[0].setTile) + "  SetTile"), std::string::npos);
+    // The palette follows the 128 bytes of texels at the image base.
+    EXPECT_NE(words.find("FD10000000100080  SetTextureImage 16 palette colours"), std::string::npos) << words;
+    EXPECT_NE(words.find("FD50000000100000  SetTextureImage tile 0"), std::string::npos) << words;
 }
 
 } // namespace
