@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 namespace vellora::reduce {
@@ -344,6 +348,63 @@ TEST(ReduceTexture, PalettedPngKeepsItsOrder) {
     EXPECT_EQ(r.palette, fileOrder);
     EXPECT_GE(state.baseSource.palette.size(), r.palette.size());
 }
+
+} // namespace
+} // namespace vellora::reduce
+
+namespace vellora::reduce {
+namespace {
+
+struct CompileRow {
+    const char* name;
+    const char* file;   // the exported file
+    const char* source; // the unit the compiler is given; empty: the exported file itself
+};
+
+class CExportCompiles : public ::testing::TestWithParam<CompileRow> {};
+
+// A programmer pastes the export into a project built with warnings on: it
+// must compile without one, on its own and included from another file.
+TEST_P(CExportCompiles, WithoutWarnings) {
+    if (std::system("command -v gcc >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no gcc on this machine";
+    const CompileRow& row = GetParam();
+    ReducedTexture t;
+    t.levels.push_back(Level(Kind::CI4, 3, 2, {1, 0, 1, 0, 1, 1}));
+    t.levels.push_back(Level(Kind::CI4, 1, 1, {1}));
+    t.levels[1].record = 1;
+    t.levels[1].role = LevelRole::Mip;
+    t.levels[1].distance = 1;
+    t.palette = {0xF801, 0x07C1};
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vellora-c-" + std::string(row.name));
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / row.file).string();
+    for (const ExportFile& f : ExportTexture(t, hw::Layout{}, file, {})) {
+        std::ofstream out(f.path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(f.bytes.data()),
+                  static_cast<std::streamsize>(f.bytes.size()));
+    }
+    if (*row.source != '\0') {
+        std::ofstream unit(dir / "unit.c");
+        unit << row.source;
+    }
+    const std::string command =
+        "cd '" + dir.string() + "' && gcc -std=c99 -Wall -Wextra -Werror -c unit.c -o unit.o 2>errors.txt";
+    const int status = std::system(command.c_str());
+    std::ifstream errors(dir / "errors.txt");
+    const std::string text((std::istreambuf_iterator<char>(errors)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(status, 0) << text;
+    std::filesystem::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gcc, CExportCompiles,
+    ::testing::Values(
+        CompileRow{"SourceOnItsOwn", "unit.c", ""},
+        CompileRow{"HeaderIncludedTwice", "brick.h",
+                   "#include \"brick.h\"\n#include \"brick.h\"\nint brick_used(void) { return 0; }\n"}),
+    test::RowName());
 
 } // namespace
 } // namespace vellora::reduce
