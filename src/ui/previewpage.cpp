@@ -2,6 +2,7 @@
 #include "ui/previewpage.h"
 
 #include "core/inputrules.h"
+#include "core/numeric.h"
 #include "ui/artwork.h"
 #include "ui/picturebox.h"
 #include "ui/previewdriver.h"
@@ -17,6 +18,8 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace vellora {
 
@@ -185,10 +188,22 @@ void PreviewPage::clear() {
     picPreview_->update();
 }
 
+namespace {
+
+std::optional<int> ShiftFromText(const QString& text) {
+    const std::optional<double> value = NumericValue(text.toStdString());
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    // A tile's shift is a whole number: the box's number is rounded (halves
+    // to even, as every number of the form) and cut to 0-5, so that the
+    // preview draws the very shift the tile descriptors carry.
+    return static_cast<int>(Nearest(std::clamp(*value, 0.0, 5.0)));
+}
+
+} // namespace
+
 int PreviewPage::detailShift() const {
-    bool ok = false;
-    const int shift = txtShift_->text().toInt(&ok);
-    return ok ? std::clamp(shift, 0, 5) : 1;
+    return ShiftFromText(txtShift_->text()).value_or(1);
 }
 
 PreviewSurface* PreviewPage::surface() const {
@@ -212,7 +227,11 @@ void PreviewPage::bindDriver(PreviewSurface* s) {
         return;
     PreviewSources sources;
     sources.detailFlag = detailFlag_;
-    sources.shiftText = [this] { return txtShift_->text(); };
+    // A box without a number goes to the pass as typed, which reports it.
+    sources.shiftText = [this] {
+        const std::optional<int> shift = ShiftFromText(txtShift_->text());
+        return shift ? QString::number(*shift) : txtShift_->text();
+    };
     sources.lodFracText = [this] { return txtLODFrac_->text(); };
     sources.viewportPixels = [this] { return viewport(); };
     sources.shownTiles = [this]() -> const TileTable* {

@@ -58,7 +58,8 @@ class PreviewPage : public QFrame {
     void setTileBarMaximum(int maximum);
     void setZoomBarEnabled(bool on);
     float tilePosition() const;
-    // The detail map's Shift as its box holds it (1 while the box is empty).
+    // The detail map's Shift as the preview and the tiles both take it: the
+    // box's number rounded to a whole shift, 0 to 5 (1 while it holds none).
     int detailShift() const;
     // "Show the texture's format": the passes draw what shownTiles gives,
     // and the tile caption names the kinds shown ("RGBA16", "CI4, detail I4").

@@ -7,6 +7,7 @@
 #include "mainwindowfixture.h"
 #include "ui/previewdriver.h"
 #include "ui/previewsurface.h"
+#include "ui/tilesetuppage.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -95,6 +96,8 @@ class TestMainWindowPreview : public QObject {
   private slots:
     void startUpPictureIsDrawn();
     void shiftRaisesTheZoom();
+    void shiftIsOneNumberForPreviewAndTiles_data();
+    void shiftIsOneNumberForPreviewAndTiles();
     void loadedOddWidthShowsBackgroundBand();
     void halfwayTilePositionBlendsTwoLevels_data();
     void halfwayTilePositionBlendsTwoLevels();
@@ -175,6 +178,39 @@ void TestMainWindowPreview::shiftRaisesTheZoom() {
     // Already a multiple: drawing again leaves the zoom alone.
     w.get<QLineEdit>("txtShift")->setText(QStringLiteral("1"));
     QCOMPARE(zoom->value(), 4);
+}
+
+void TestMainWindowPreview::shiftIsOneNumberForPreviewAndTiles_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("shift");
+    QTest::newRow("whole") << "2" << 2;
+    QTest::newRow("with a decimal point") << "3.0" << 3;
+    QTest::newRow("exponent") << "2e0" << 2;
+    QTest::newRow("half goes to even") << "1.5" << 2;
+    QTest::newRow("below a half") << "2.4" << 2;
+}
+
+// The preview's scale and the detail tile's shift field come from the same
+// number, whatever way it is typed.
+void TestMainWindowPreview::shiftIsOneNumberForPreviewAndTiles() {
+    QFETCH(QString, text);
+    QFETCH(int, shift);
+    PreviewWindow w;
+    w.get<QLineEdit>("txtShift")->setText(text);
+    QCOMPARE(w.get<QScrollBar>("sliderZoom")->value() % (1 << shift), 0);
+    const hw::Layout& layout = w.window->tileSetupPage()->layout();
+    QVERIFY(!layout.tiles.empty());
+    QCOMPARE(layout.tiles.front().shifts, shift == 0 ? 0 : 16 - shift);
+    // A base texel is 2^shift pixels wide at zoom 1 of the detail map.
+    const TileLevel& detail = w.tiles()[0];
+    const TileLevel& base = w.tiles()[1];
+    const int scale = 1 << shift;
+    const QString mismatch = FirstMismatch(w, [&](int x, int y) {
+        const int zoom = w.get<QScrollBar>("sliderZoom")->value() / scale;
+        const int i = y / zoom % (64 * scale), j = x / zoom % (64 * scale);
+        return Mix(detail.Pixels.at(i % 16, j % 16), base.Pixels.at(i / scale, j / scale), 0.8f);
+    });
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
 void TestMainWindowPreview::loadedOddWidthShowsBackgroundBand() {
