@@ -21,13 +21,6 @@ std::string Hex(std::uint64_t value, int digits) {
     return text;
 }
 
-constexpr int kSiz4 = 0;
-constexpr int kSiz8 = 1;
-constexpr int kSiz16 = 2;
-constexpr int kSiz32 = 3;
-constexpr int kFmtRgba = 0;
-constexpr int kFmtYuv = 1;
-
 std::int32_t Sign16(std::uint32_t value) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
@@ -45,9 +38,9 @@ TmemSlots Slots(const Tile& tile, std::int32_t s, std::int32_t t) {
     const auto ut = static_cast<std::uint32_t>(t);
     const std::uint32_t base = ((static_cast<std::uint32_t>(tile.line) * ut) & 0x1FF) + tile.tmem;
     std::uint32_t shorts = 0;
-    if (tile.siz == kSiz8 || tile.fmt == kFmtYuv)
+    if (tile.siz == Bits8 || tile.fmt == Yuv)
         shorts = static_cast<std::uint32_t>(s >> 1);
-    else if (tile.siz >= kSiz16)
+    else if (tile.siz >= Bits16)
         shorts = static_cast<std::uint32_t>(s);
     else
         shorts = static_cast<std::uint32_t>(s >> 2);
@@ -131,7 +124,7 @@ void Rdp::load(LoadKind kind, std::uint32_t hi, std::uint32_t lo) {
     tile.th = th;
 
     const bool tlut = kind == LoadKind::Tlut;
-    if (image_.siz == kSiz4)
+    if (image_.siz == Bits4)
         throw Error(std::string(name) + " from a 4-bit texture image: the RDP loads 4-bit data only as 8- or "
                                         "16-bit units");
 
@@ -139,10 +132,10 @@ void Rdp::load(LoadKind kind, std::uint32_t hi, std::uint32_t lo) {
     // 16-bit colour at a time.
     int texelsPerStep = 0, bytesPerStep = 8;
     switch (image_.siz) {
-    case kSiz8:
+    case Bits8:
         texelsPerStep = 8;
         break;
-    case kSiz16:
+    case Bits16:
         texelsPerStep = tlut ? 1 : 4;
         bytesPerStep = tlut ? 2 : 8;
         break;
@@ -203,7 +196,7 @@ void Rdp::load(LoadKind kind, std::uint32_t hi, std::uint32_t lo) {
                         ", past the end of RDRAM (" + Hex(rdram_.size(), 6) + " bytes)");
     }
 
-    const int formatting = tile.fmt == kFmtYuv ? 0 : (tile.fmt == kFmtRgba && tile.siz == kSiz32 ? 1 : 2);
+    const int formatting = tile.fmt == Yuv ? 0 : (tile.fmt == Rgba && tile.siz == Bits32 ? 1 : 2);
     for (const Span& span : spans) {
         const int length = (span.last - span.first + 1) & 0xFFF;
         const std::uint64_t texel =

@@ -20,6 +20,10 @@ struct Rgba8 {
     friend bool operator==(const Rgba8&, const Rgba8&) = default;
 };
 
+// Formats (fmt) and texel sizes (siz) as the command words encode them.
+enum Format : int { Rgba = 0, Yuv = 1, Ci = 2, Ia = 3, Intensity = 4 };
+enum Size : int { Bits4 = 0, Bits8 = 1, Bits16 = 2, Bits32 = 3 };
+
 // The render mode's texture LUT (SetOtherModes' TT bits).
 enum class TlutMode { None, Rgba16, Ia16 };
 

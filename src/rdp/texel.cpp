@@ -10,14 +10,6 @@
 namespace vellora::rdp {
 namespace {
 
-constexpr int kSiz4 = 0;
-constexpr int kSiz8 = 1;
-constexpr int kSiz16 = 2;
-constexpr int kFmtRgba = 0;
-constexpr int kFmtYuv = 1;
-constexpr int kFmtCi = 2;
-constexpr int kFmtIa = 3;
-
 std::uint8_t Five(std::uint32_t x) {
     return static_cast<std::uint8_t>((x << 3) | (x >> 2));
 }
@@ -88,7 +80,7 @@ Rgba8 Rdp::fetch(int index, int s, int t, TlutMode tlut) const {
 // with the word's 32-bit halves swapped (byte address XOR 4).
 Rgba8 Rdp::texelAt(int index, int s, int t, TlutMode tlut) const {
     const Tile& tl = tile(index);
-    if (tl.fmt == kFmtYuv)
+    if (tl.fmt == Yuv)
         throw Error("tile " + std::to_string(index) + " is YUV, which this model does not decode");
     const auto us = static_cast<std::uint32_t>(s);
     const auto ut = static_cast<std::uint32_t>(t);
@@ -110,9 +102,9 @@ Rgba8 Rdp::texelAt(int index, int s, int t, TlutMode tlut) const {
         // for non-CI kinds under a TLUT too). Entry i: the first of its four
         // copies at 0x800 + 8 i.
         std::uint32_t entry = 0;
-        if (tl.siz == kSiz4)
+        if (tl.siz == Bits4)
             entry = (static_cast<std::uint32_t>(tl.palette) << 4) | nibble(0x7FF);
-        else if (tl.siz == kSiz8)
+        else if (tl.siz == Bits8)
             entry = tmem_[byteAddress & 0x7FF];
         else
             entry = readShort(shortIndex & 0x3FF) >> 8u;
@@ -123,34 +115,34 @@ Rgba8 Rdp::texelAt(int index, int s, int t, TlutMode tlut) const {
     }
 
     switch (tl.siz) {
-    case kSiz4: {
+    case Bits4: {
         const std::uint32_t x = nibble(0xFFF);
-        if (tl.fmt == kFmtIa) {
+        if (tl.fmt == Ia) {
             const std::uint32_t i = x >> 1;
             return Grey((i << 5) | (i << 2) | (i >> 1), (x & 1) ? 255 : 0);
         }
-        if (tl.fmt == kFmtCi) { // without a TLUT the texel is its index
+        if (tl.fmt == Ci) { // without a TLUT the texel is its index
             const std::uint32_t ci = (static_cast<std::uint32_t>(tl.palette) << 4 | x) & 0xFF;
             return Grey(ci, ci);
         }
         return Grey(x << 4 | x, x << 4 | x); // I4, and RGBA4 reads the same
     }
-    case kSiz8: {
+    case Bits8: {
         const std::uint32_t p = tmem_[byteAddress & 0xFFF];
-        if (tl.fmt == kFmtIa)
+        if (tl.fmt == Ia)
             return Grey((p & 0xF0) | (p >> 4), ((p & 0xF) << 4) | (p & 0xF));
         return Grey(p, p); // I8, CI8 (its index), RGBA8
     }
-    case kSiz16: {
+    case Bits16: {
         const std::uint16_t c = readShort(shortIndex & 0x7FF);
-        if (tl.fmt == kFmtRgba)
+        if (tl.fmt == Rgba)
             return FromRgba16(c);
-        if (tl.fmt == kFmtIa)
+        if (tl.fmt == Ia)
             return Grey(c >> 8, c & 0xFF);
         return Raw16(c);
     }
     default: {
-        if (tl.fmt != kFmtRgba)
+        if (tl.fmt != Rgba)
             return Raw16(readShort(shortIndex & 0x7FF));
         const std::uint16_t rg = readShort(shortIndex & 0x3FF);
         const std::uint16_t ba = readShort((shortIndex & 0x3FF) | 0x400);

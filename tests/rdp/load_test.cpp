@@ -48,25 +48,29 @@ void Fill32(Rdp& rdp, int w, int h) {
         }
 }
 
-// The first row whose texels do not all read back, or h when all do.
-int FirstWrongRow32(const Rdp& rdp, int w, int h) {
+// The first row t in 0..h-1 where right(s, t) fails for some s < w, or h.
+template <typename Right> int FirstWrongRow(int w, int h, Right right) {
     for (int t = 0; t < h; ++t)
         for (int s = 0; s < w; ++s)
-            if (!(rdp.fetch(0, s, t, TlutMode::None) == Texel32(s, t)))
+            if (!right(s, t))
                 return t;
     return h;
+}
+int FirstWrongRow32(const Rdp& rdp, int w, int h) {
+    return FirstWrongRow(w, h,
+                         [&](int s, int t) { return rdp.fetch(0, s, t, TlutMode::None) == Texel32(s, t); });
 }
 
 TEST(LoadBlock, Rgba32WorkedExample) {
     Rdp rdp(1 << 16);
     Fill32(rdp, 32, 32);
     const std::uint64_t words[] = {
-        SetTextureImage(Rgba, B32, 32, 0),
-        SetTile({.fmt = Rgba, .siz = B32, .tile = kLoadTile}),
+        SetTextureImage(Rgba, Bits32, 32, 0),
+        SetTile({.fmt = Rgba, .siz = Bits32, .tile = kLoadTile}),
         kLoadSync,
         LoadBlock(kLoadTile, 32 * 32, 128),
         kPipeSync,
-        SetTile({.fmt = Rgba, .siz = B32, .line = 8, .maskt = 5, .masks = 5}),
+        SetTile({.fmt = Rgba, .siz = Bits32, .line = 8, .maskt = 5, .masks = 5}),
         SetTileSize(0, 32, 32),
     };
     rdp.run(words);
@@ -107,10 +111,10 @@ TEST(LoadBlock, Rgba32SmallLevels) {
         const std::uint64_t load = row.block ? LoadBlock(kLoadTile, row.w * row.w, 2048 / wordsPerRow)
                                              : LoadTile(kLoadTile, row.w, row.w);
         const std::uint64_t words[] = {
-            SetTextureImage(Rgba, B32, row.w, 0),
-            SetTile({.fmt = Rgba, .siz = B32, .line = row.block ? 0 : 1, .tile = kLoadTile}),
+            SetTextureImage(Rgba, Bits32, row.w, 0),
+            SetTile({.fmt = Rgba, .siz = Bits32, .line = row.block ? 0 : 1, .tile = kLoadTile}),
             load,
-            SetTile({.fmt = Rgba, .siz = B32, .line = 1}),
+            SetTile({.fmt = Rgba, .siz = Bits32, .line = 1}),
             SetTileSize(0, row.w, row.w),
         };
         rdp.run(words);
@@ -138,17 +142,17 @@ TEST(LoadBlock, DxtSafeHeight) {
         Rdp rdp(1 << 16);
         Fill16(rdp, row.width, h, row.width);
         const std::uint64_t words[] = {
-            SetTextureImage(Rgba, B16, row.width, 0),
-            SetTile({.fmt = Rgba, .siz = B16, .tile = kLoadTile}),
+            SetTextureImage(Rgba, Bits16, row.width, 0),
+            SetTile({.fmt = Rgba, .siz = Bits16, .tile = kLoadTile}),
             LoadBlock(kLoadTile, row.width * h, row.dxt),
         };
         rdp.run(words);
-        int firstWrong = h;
-        for (int t = h - 1; t >= 0; --t)
-            for (int s = 0; s < row.width; ++s)
-                if (Short(rdp, (line * 8 * t + 2 * s) ^ (t % 2 ? 4 : 0)) != Texel16(s, t))
-                    firstWrong = t;
-        EXPECT_EQ(firstWrong, row.safeRows);
+        EXPECT_EQ(FirstWrongRow(row.width, h,
+                                [&](int s, int t) {
+                                    return Short(rdp, (line * 8 * t + 2 * s) ^ (t % 2 ? 4 : 0)) ==
+                                           Texel16(s, t);
+                                }),
+                  row.safeRows);
     }
 }
 
@@ -156,8 +160,8 @@ TEST(LoadBlock, MoreThan2048TexelsWrapToTmemStart) {
     Rdp rdp(1 << 16);
     Fill16(rdp, 2052, 1, 2052);
     const std::uint64_t words[] = {
-        SetTextureImage(Rgba, B16, 1, 0),
-        SetTile({.fmt = Rgba, .siz = B16, .tile = kLoadTile}),
+        SetTextureImage(Rgba, Bits16, 1, 0),
+        SetTile({.fmt = Rgba, .siz = Bits16, .tile = kLoadTile}),
         LoadBlock(kLoadTile, 2052, 0),
     };
     rdp.run(words);
@@ -181,21 +185,19 @@ TEST(LoadTile, RowsFollowTheImageWidth) {
         Rdp rdp(4096);
         Fill16(rdp, 86, 5, 88);
         const std::uint64_t words[] = {
-            SetTextureImage(Rgba, B16, row.imageWidth, 0),
-            SetTile({.fmt = Rgba, .siz = B16, .line = 22, .tile = kLoadTile}),
+            SetTextureImage(Rgba, Bits16, row.imageWidth, 0),
+            SetTile({.fmt = Rgba, .siz = Bits16, .line = 22, .tile = kLoadTile}),
             LoadTile(kLoadTile, 86, 5),
-            SetTile({.fmt = Ia, .siz = B16, .line = 22}),
+            SetTile({.fmt = Ia, .siz = Bits16, .line = 22}),
             SetTileSize(0, 86, 5),
         };
         rdp.run(words);
-        int firstWrong = 5;
-        for (int t = 4; t >= 0; --t)
-            for (int s = 0; s < 86; ++s) {
-                const Rgba8 c = rdp.fetch(0, s, t, TlutMode::None);
-                if ((c.r << 8 | c.a) != Texel16(s, t))
-                    firstWrong = t;
-            }
-        EXPECT_EQ(firstWrong, row.firstWrong);
+        EXPECT_EQ(FirstWrongRow(86, 5,
+                                [&](int s, int t) {
+                                    const Rgba8 c = rdp.fetch(0, s, t, TlutMode::None);
+                                    return (c.r << 8 | c.a) == Texel16(s, t);
+                                }),
+                  row.firstWrong);
     }
 }
 
@@ -212,8 +214,8 @@ TEST(LoadTlut, EntriesAreStoredFourTimes) {
         Rdp rdp(1024);
         Fill16(rdp, row.entries, 1, row.entries);
         const std::uint64_t words[] = {
-            SetTextureImage(Rgba, B16, 1, 0),
-            SetTile({.fmt = Rgba, .siz = B4, .tmem = row.tmem, .tile = kLoadTile}),
+            SetTextureImage(Rgba, Bits16, 1, 0),
+            SetTile({.fmt = Rgba, .siz = Bits4, .tmem = row.tmem, .tile = kLoadTile}),
             LoadTlut(kLoadTile, row.entries),
         };
         rdp.run(words);
@@ -240,7 +242,7 @@ TEST(Commands, SetTileWordsDecode) {
         rdp.execute(row.word);
         const Tile& t = rdp.tile(row.tile);
         EXPECT_EQ(t.fmt, Rgba);
-        EXPECT_EQ(t.siz, B16);
+        EXPECT_EQ(t.siz, Bits16);
         EXPECT_EQ(t.line, row.line);
         EXPECT_EQ(t.tmem, row.tmem);
         EXPECT_EQ(t.masks, row.mask);
@@ -260,16 +262,16 @@ TEST(Commands, BadInputIsAClearError) {
          {kPipeSync, 0xC800000000000000},
          "word 1 (0xC800000000000000): unknown command 0xC8"},
         {"load past the end of RDRAM",
-         {SetTextureImage(Rgba, B16, 64, 0), LoadBlock(kLoadTile, 64, 0)},
+         {SetTextureImage(Rgba, Bits16, 64, 0), LoadBlock(kLoadTile, 64, 0)},
          "past the end of RDRAM"},
         {"address past the end of RDRAM",
-         {SetTextureImage(Rgba, B16, 4, 0xFFFFF8), LoadTile(kLoadTile, 4, 1)},
+         {SetTextureImage(Rgba, Bits16, 4, 0xFFFFF8), LoadTile(kLoadTile, 4, 1)},
          "past the end of RDRAM"},
         {"4-bit load source",
-         {SetTextureImage(Ci, B4, 16, 0), LoadBlock(kLoadTile, 16, 0)},
+         {SetTextureImage(Ci, Bits4, 16, 0), LoadBlock(kLoadTile, 16, 0)},
          "4-bit texture image"},
         {"LoadTLUT over two rows",
-         {SetTextureImage(Rgba, B16, 16, 0), Rect(0xF0, kLoadTile, 0, 0, 15 << 2, 1 << 2)},
+         {SetTextureImage(Rgba, Bits16, 16, 0), Rect(0xF0, kLoadTile, 0, 0, 15 << 2, 1 << 2)},
          "single row"},
     };
     for (const Row& row : rows) {

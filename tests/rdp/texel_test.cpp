@@ -16,7 +16,7 @@ void Put16(Rdp& rdp, std::size_t at, int value) {
     rdp.rdram()[at + 1] = static_cast<std::uint8_t>(value);
 }
 
-// TMEM word 0 holds B4 7E 35 9C 80 40 A5 3D; the palette (all 256 entries)
+// TMEM word 0 holds Bits4 7E 35 9C 80 40 A5 3D; the palette (all 256 entries)
 // is zero except entry 0x35 = A53D (RGBA16 165,165,247,255) and entry
 // 0xB4 = 8040 (IA16 0x80 / 0x40).
 TEST(Texel, EachKindDecodes) {
@@ -26,11 +26,11 @@ TEST(Texel, EachKindDecodes) {
     Put16(rdp, 0x100 + 2 * 0x35, 0xA53D);
     Put16(rdp, 0x100 + 2 * 0xB4, 0x8040);
     const std::uint64_t setup[] = {
-        SetTextureImage(Rgba, B16, 1, 0),
+        SetTextureImage(Rgba, Bits16, 1, 0),
         SetTile({.tile = kLoadTile}),
         LoadBlock(kLoadTile, 4, 0),
-        SetTextureImage(Rgba, B16, 1, 0x100),
-        SetTile({.siz = B4, .tmem = 256, .tile = kLoadTile}),
+        SetTextureImage(Rgba, Bits16, 1, 0x100),
+        SetTile({.siz = Bits4, .tmem = 256, .tile = kLoadTile}),
         LoadTlut(kLoadTile, 256),
     };
     rdp.run(setup);
@@ -42,21 +42,27 @@ TEST(Texel, EachKindDecodes) {
         TlutMode tlut;
         Rgba8 expected;
     } const rows[] = {
-        {"RGBA16 A53D", Rgba, B16, 0, 3, TlutMode::None, rgba},
-        {"IA16 8040", Ia, B16, 0, 2, TlutMode::None, ia},
-        {"IA8 9C", Ia, B8, 0, 3, TlutMode::None, {0x99, 0x99, 0x99, 0xCC}},
-        {"IA4 B (I 5, A 1)", Ia, B4, 0, 0, TlutMode::None, {182, 182, 182, 255}},
-        {"IA4 4 (I 2, A 0)", Ia, B4, 0, 1, TlutMode::None, {73, 73, 73, 0}},
-        {"I8 7E", I, B8, 0, 1, TlutMode::None, {0x7E, 0x7E, 0x7E, 0x7E}},
-        {"I4 B (high nibble)", I, B4, 0, 0, TlutMode::None, {0xBB, 0xBB, 0xBB, 0xBB}},
-        {"I4 4 (low nibble)", I, B4, 0, 1, TlutMode::None, {0x44, 0x44, 0x44, 0x44}},
-        {"CI8 without TLUT reads its index", Ci, B8, 0, 1, TlutMode::None, {0x7E, 0x7E, 0x7E, 0x7E}},
-        {"CI4 without TLUT reads palette and nibble", Ci, B4, 3, 2, TlutMode::None, {0x37, 0x37, 0x37, 0x37}},
-        {"I16 reads high and low bytes", I, B16, 0, 2, TlutMode::None, {0x80, 0x40, 0x80, 0x40}},
-        {"CI4 palette 3 entry 5 as RGBA16", Ci, B4, 3, 5, TlutMode::Rgba16, rgba},
-        {"CI8 entry B4 as IA16", Ci, B8, 0, 0, TlutMode::Ia16, ia},
-        {"I8 under a TLUT is an index", I, B8, 0, 2, TlutMode::Rgba16, rgba},
-        {"RGBA16 under a TLUT: its high byte is the index", Rgba, B16, 0, 0, TlutMode::Ia16, ia},
+        {"RGBA16 A53D", Rgba, Bits16, 0, 3, TlutMode::None, rgba},
+        {"IA16 8040", Ia, Bits16, 0, 2, TlutMode::None, ia},
+        {"IA8 9C", Ia, Bits8, 0, 3, TlutMode::None, {0x99, 0x99, 0x99, 0xCC}},
+        {"IA4 B (I 5, A 1)", Ia, Bits4, 0, 0, TlutMode::None, {182, 182, 182, 255}},
+        {"IA4 4 (I 2, A 0)", Ia, Bits4, 0, 1, TlutMode::None, {73, 73, 73, 0}},
+        {"I8 7E", Intensity, Bits8, 0, 1, TlutMode::None, {0x7E, 0x7E, 0x7E, 0x7E}},
+        {"I4 B (high nibble)", Intensity, Bits4, 0, 0, TlutMode::None, {0xBB, 0xBB, 0xBB, 0xBB}},
+        {"I4 4 (low nibble)", Intensity, Bits4, 0, 1, TlutMode::None, {0x44, 0x44, 0x44, 0x44}},
+        {"CI8 without TLUT reads its index", Ci, Bits8, 0, 1, TlutMode::None, {0x7E, 0x7E, 0x7E, 0x7E}},
+        {"CI4 without TLUT reads palette and nibble",
+         Ci,
+         Bits4,
+         3,
+         2,
+         TlutMode::None,
+         {0x37, 0x37, 0x37, 0x37}},
+        {"I16 reads high and low bytes", Intensity, Bits16, 0, 2, TlutMode::None, {0x80, 0x40, 0x80, 0x40}},
+        {"CI4 palette 3 entry 5 as RGBA16", Ci, Bits4, 3, 5, TlutMode::Rgba16, rgba},
+        {"CI8 entry Bits4 as IA16", Ci, Bits8, 0, 0, TlutMode::Ia16, ia},
+        {"I8 under a TLUT is an index", Intensity, Bits8, 0, 2, TlutMode::Rgba16, rgba},
+        {"RGBA16 under a TLUT: its high byte is the index", Rgba, Bits16, 0, 0, TlutMode::Ia16, ia},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -72,7 +78,7 @@ TEST(Texel, CoordinatesAtTheTileEdge) {
     Rdp rdp(4096);
     for (int i = 0; i < 1024; ++i)
         Put16(rdp, static_cast<std::size_t>(2 * i), 2 * i + 1);
-    const std::uint64_t load[] = {SetTextureImage(Rgba, B16, 64, 0), SetTile({.tile = kLoadTile}),
+    const std::uint64_t load[] = {SetTextureImage(Rgba, Bits16, 64, 0), SetTile({.tile = kLoadTile}),
                                   LoadBlock(kLoadTile, 1024, 128)};
     rdp.run(load);
 

@@ -3,12 +3,12 @@
 
 // Command words built the way the display-list macros build them, so the
 // tests write loads as a programmer would.
+#include "rdp/rdp.h"
+
 #include <cstdint>
 
 namespace vellora::rdp::test {
 
-enum Fmt { Rgba = 0, Yuv = 1, Ci = 2, Ia = 3, I = 4 };
-enum Siz { B4 = 0, B8 = 1, B16 = 2, B32 = 3 };
 constexpr int kLoadTile = 7;
 
 constexpr std::uint64_t Word(std::uint32_t hi, std::uint32_t lo) {
@@ -22,7 +22,7 @@ constexpr std::uint64_t SetTextureImage(int fmt, int siz, int width, std::uint32
     return Word(0xFD000000u | U(fmt) << 21 | U(siz) << 19 | U(width - 1), address);
 }
 struct TileArgs {
-    int fmt = Rgba, siz = B16, line = 0, tmem = 0, tile = 0, palette = 0;
+    int fmt = Rgba, siz = Bits16, line = 0, tmem = 0, tile = 0, palette = 0;
     int cmt = 0, maskt = 0, shiftt = 0, cms = 0, masks = 0, shifts = 0;
 };
 constexpr std::uint64_t SetTile(const TileArgs& a) {
