@@ -88,9 +88,12 @@ class Rdp {
 
     // The texel of render tile `tile` at integer texel coordinates (s, t) in
     // the base level's coordinate space: shift, subtract sl/tl, clamp, mirror,
-    // mask, then address and decode as texelAt does.
+    // mask, then address and decode as texelAt does. Like the texture unit's
+    // s10.5 input, coordinates outside -1024..1023 saturate.
     Rgba8 fetch(int tile, int s, int t, TlutMode tlut) const;
-    // The texel at tile-relative (s, t) after shift/clamp/mirror/mask.
+    // The texel at tile-relative (s, t) after shift/clamp/mirror/mask. Only
+    // the low 8 bits of t reach the row address, as on the hardware.
+    // Throws Error for a YUV tile, which the model does not decode.
     Rgba8 texelAt(int tile, int s, int t, TlutMode tlut) const;
 
   private:

@@ -32,15 +32,19 @@ Rgba8 Raw16(std::uint16_t c) {
 }
 
 // One coordinate through shift and clamp, as the texture unit steps it: the
-// coordinate is 16 bits of 10.5 fixed point; `max` tells whether the shifted
-// coordinate reached the tile's far edge (sh or th, 10.2).
+// coordinate is 16 bits of s10.5 fixed point, so texel coordinates outside
+// -1024..1023 saturate first (angrylion's tclod_tcclamp, parallel-rdp's
+// clamp_and_shift_coord); `beyond` tells whether the shifted coordinate
+// reached the tile's far edge (sh or th, 10.2).
 std::int32_t ShiftClamp(int coord, int shift, int low, int high, bool clamp) {
-    const std::uint32_t c = static_cast<std::uint32_t>(coord) << 5;
+    const auto c =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{coord} * 32, -0x8000, 0x7FFF));
     std::int32_t v;
     if (shift < 11)
-        v = static_cast<std::int16_t>(static_cast<std::uint16_t>(c)) >> shift;
+        v = c >> shift;
     else
-        v = static_cast<std::int16_t>(static_cast<std::uint16_t>(c << (16 - shift)));
+        v = static_cast<std::int16_t>(
+            static_cast<std::uint16_t>(static_cast<std::uint32_t>(c) << (16 - shift)));
     const bool beyond = (v >> 3) >= high;
     const std::int32_t relative = v - (low << 3);
     if (!clamp)
@@ -73,18 +77,19 @@ Rgba8 Rdp::fetch(int index, int s, int t, TlutMode tlut) const {
     return texelAt(index, ss, st, tlut);
 }
 
-// Addresses: a row starts at tmem + line * t words (the full t: the loader's
-// own index arithmetic wraps line * t at 9 bits, the same thing; one
-// emulator path keeps only 8 bits of t there, which would make rows past 255
-// of a tall 4-bit texture unreadable, so it is not followed). Odd rows read
-// with the word's 32-bit halves swapped (byte address XOR 4).
+// Addresses: a row starts at tmem + line * (t & 0xFF) words. The texture
+// unit keeps only 8 bits of t for the row base (angrylion's fetch_texel and
+// parallel-rdp's sample_texture both mask t0 to 0xFF), so rows 256 and on of
+// a tall texture read rows 0 and on again. Odd rows read with the word's
+// 32-bit halves swapped (byte address XOR 4).
 Rgba8 Rdp::texelAt(int index, int s, int t, TlutMode tlut) const {
     const Tile& tl = tile(index);
     if (tl.fmt == Yuv)
         throw Error("tile " + std::to_string(index) + " is YUV, which this model does not decode");
     const auto us = static_cast<std::uint32_t>(s);
     const auto ut = static_cast<std::uint32_t>(t);
-    const std::uint32_t base = static_cast<std::uint32_t>(tl.line) * ut + static_cast<std::uint32_t>(tl.tmem);
+    const std::uint32_t base =
+        static_cast<std::uint32_t>(tl.line) * (ut & 0xFF) + static_cast<std::uint32_t>(tl.tmem);
     const std::uint32_t oddByte = (ut & 1) ? 4 : 0;
     const std::uint32_t oddShort = (ut & 1) ? 2 : 0;
     const std::uint32_t nibbleAddress = (((base << 4) + us) >> 1) ^ oddByte;

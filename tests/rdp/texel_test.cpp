@@ -104,6 +104,7 @@ TEST(Texel, CoordinatesAtTheTileEdge) {
         {"shift left: 15 doubles", {.masks = 6, .shifts = 15}, 0, 0, 63, 15, 3, 0, 6, 0},
         {"shift right on t", {.maskt = 4, .shiftt = 2}, 0, 0, 63, 15, 0, 8, 0, 2},
         {"shift, then clamp", {.cms = 2, .shifts = 1}, 0, 0, 3, 15, 10, 0, 3, 0},
+        {"coordinates past 1023 saturate", {.masks = 10}, 0, 0, 63, 15, 5000, 0, 1023, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -116,6 +117,12 @@ TEST(Texel, CoordinatesAtTheTileEdge) {
         // The neighbours read differently, so the rows above pin one texel.
         EXPECT_NE(rdp.texelAt(0, row.expectS + 1, row.expectT, TlutMode::None), want);
     }
+
+    // Only 8 bits of t reach the row address: with one word a row, row 256
+    // reads word 0, not word 256 in the (empty) upper half.
+    rdp.execute(SetTile({.line = 1}));
+    EXPECT_EQ(rdp.texelAt(0, 0, 256, TlutMode::None), rdp.texelAt(0, 0, 0, TlutMode::None));
+    EXPECT_NE(rdp.texelAt(0, 0, 256, TlutMode::None), Rgba8{});
 }
 
 } // namespace
