@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     ++written;
     // RGBA16 32x32 by LoadBlock, a 16x16 RGBA32 LoadTile, a CI4 palette.
     const std::vector<std::vector<std::uint8_t>> streams = {
-        RdpStream({0xFD10001F00000000, 0xF510000007000000, 0xE600000000000000, 0xF30000000703F080,
+        RdpStream({0xFD10001F00000000, 0xF510000007000000, 0xE600000000000000, 0xF3000000073FF080,
                    0xF510100000014050, 0xF20000000007C07C}),
         RdpStream({0xFD18000F00000000, 0xF518080007000000, 0xF40000000703C03C, 0xF518080000000000,
                    0xF20000000003C03C}),
