@@ -70,14 +70,10 @@ const char* LoadName(int kind) {
 
 Rdp::Rdp(std::size_t rdramBytes) : rdram_(rdramBytes, 0) {}
 
-Tile& Rdp::tileRef(int index) {
+const Tile& Rdp::tile(int index) const {
     if (index < 0 || index > 7)
         throw Error("tile " + std::to_string(index) + " does not exist (tiles are 0 to 7)");
     return tiles_[static_cast<std::size_t>(index)];
-}
-
-const Tile& Rdp::tile(int index) const {
-    return const_cast<Rdp*>(this)->tileRef(index);
 }
 
 TlutMode Rdp::tlutMode() const {

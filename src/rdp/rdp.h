@@ -27,8 +27,9 @@ enum Size : int { Bits4 = 0, Bits8 = 1, Bits16 = 2, Bits32 = 3 };
 // The render mode's texture LUT (SetOtherModes' TT bits).
 enum class TlutMode { None, Rgba16, Ia16 };
 
-// One tile descriptor as SetTile/SetTileSize (or a load, which rewrites the
-// coordinates of its tile) left it. cms/cmt: bit 0 mirror, bit 1 clamp.
+// One tile descriptor as SetTile/SetTileSize left it. A load rewrites the
+// coordinates of its tile (LoadBlock leaves its dxt in th, as the hardware
+// does). cms/cmt: bit 0 mirror, bit 1 clamp.
 struct Tile {
     int fmt = 0, siz = 0, line = 0, tmem = 0, palette = 0;
     int cms = 0, cmt = 0, masks = 0, maskt = 0, shifts = 0, shiftt = 0;
@@ -99,7 +100,6 @@ class Rdp {
   private:
     enum class LoadKind { Block, Tile, Tlut };
     void load(LoadKind kind, std::uint32_t hi, std::uint32_t lo);
-    Tile& tileRef(int index);
     std::uint64_t readWord(std::uint64_t address, bool tlut) const;
     void writeShort(std::uint32_t index, std::uint16_t value);
     std::uint16_t readShort(std::uint32_t index) const;
