@@ -113,11 +113,7 @@ void Rdp::load(LoadKind kind, std::uint32_t hi, std::uint32_t lo) {
     const int sl = static_cast<int>((hi >> 12) & 0xFFF);
     const int tl = static_cast<int>(hi & 0xFFF);
     const int sh = static_cast<int>((lo >> 12) & 0xFFF);
-    const int th = static_cast<int>(lo & 0xFFF); // LoadBlock: dxt, and the tile keeps it as th
-    tile.sl = sl;
-    tile.tl = tl;
-    tile.sh = sh;
-    tile.th = th;
+    const int th = static_cast<int>(lo & 0xFFF); // LoadBlock: dxt
 
     const bool tlut = kind == LoadKind::Tlut;
     if (image_.siz == Bits4)
@@ -140,35 +136,41 @@ void Rdp::load(LoadKind kind, std::uint32_t hi, std::uint32_t lo) {
         break;
     }
 
-    // The rows (spans) the load walks, each with its first and last texel and
-    // its start coordinates in 16.16 (s and t in 10.5 for LoadTile/LoadTLUT,
-    // in texels * 8 for LoadBlock and LoadTLUT's "quad" coordinates).
+    // The rows (spans) the load walks: how many texels (12 bits, so a last
+    // texel before the first wraps round), the RDRAM byte of the first, and
+    // the start coordinates in 16.16 (s and t in 10.5 for LoadTile, in
+    // texels * 8 for the "quad" coordinates of LoadBlock and LoadTLUT).
     struct Span {
-        int row = 0;
-        int first = 0, last = 0;
+        int length = 0;
+        std::uint64_t address = 0;
         std::uint32_t s = 0, t = 0;
     };
     std::vector<Span> spans;
+    const auto addSpan = [&](int row, int first, int last, std::uint32_t s, std::uint32_t t) {
+        const std::uint64_t texel =
+            static_cast<std::uint64_t>(image_.width) * static_cast<std::uint64_t>(row) +
+            static_cast<std::uint64_t>(first);
+        spans.push_back({(last - first + 1) & 0xFFF, image_.address + ((texel << image_.siz) >> 1), s, t});
+    };
     std::uint32_t ds = 0, dt = 0;
     const bool quad = kind != LoadKind::Tile;
     if (kind == LoadKind::Block) {
         // One span on row tl (10 bits), texels sl..sh; t steps by dxt per word.
-        spans.push_back({tl & 0x3FF, sl, sh, static_cast<std::uint32_t>(sl << 3) << 16,
-                         static_cast<std::uint32_t>(tl << 3) << 16});
+        addSpan(tl & 0x3FF, sl, sh, static_cast<std::uint32_t>(sl << 3) << 16,
+                static_cast<std::uint32_t>(tl << 3) << 16);
         ds = static_cast<std::uint32_t>(0x80 >> image_.siz) << 16;
         dt = static_cast<std::uint32_t>(th) << 8;
     } else {
         // Rows tl>>2 .. th>>2. The edge walker covers a row only where one of
         // its four sub-lines lies in [tl, th|3); a row without one ends at
-        // texel 0, which the 12-bit length below then wraps.
+        // texel 0.
         const int bottom = th | 3;
         for (int row = tl >> 2; row <= bottom >> 2; ++row) {
             const bool covered = std::max(row * 4, tl) <= std::min(row * 4 + 3, bottom - 1);
             const auto t =
                 (static_cast<std::uint32_t>(tl << 3) + 0x20u * static_cast<std::uint32_t>(row - (tl >> 2)))
                 << 16;
-            spans.push_back(
-                {row, sl >> 2, covered ? sh >> 2 : 0, static_cast<std::uint32_t>(sl << 3) << 16, t});
+            addSpan(row, sl >> 2, covered ? sh >> 2 : 0, static_cast<std::uint32_t>(sl << 3) << 16, t);
         }
         ds = static_cast<std::uint32_t>(0x200 >> image_.siz) << 16;
         if (tlut && spans.size() > 1)
@@ -176,30 +178,28 @@ void Rdp::load(LoadKind kind, std::uint32_t hi, std::uint32_t lo) {
                         " rows: the palette load takes a single row (tl and th in the same texel row)");
     }
 
-    // Check every RDRAM byte the load will read before TMEM changes.
+    // Check every RDRAM byte the load will read before anything changes.
     for (const Span& span : spans) {
-        const int length = (span.last - span.first + 1) & 0xFFF;
-        if (length == 0)
+        if (span.length == 0)
             continue;
-        const std::uint64_t steps = static_cast<std::uint64_t>((length + texelsPerStep - 1) / texelsPerStep);
-        const std::uint64_t texel =
-            static_cast<std::uint64_t>(image_.width) * static_cast<std::uint64_t>(span.row) + span.first;
-        const std::uint64_t start = image_.address + ((texel << image_.siz) >> 1);
-        const std::uint64_t readBytes = (tlut && (start & 1) == 0) ? 2 : 8;
-        const std::uint64_t end = start + (steps - 1) * static_cast<std::uint64_t>(bytesPerStep) + readBytes;
+        const auto steps = static_cast<std::uint64_t>((span.length + texelsPerStep - 1) / texelsPerStep);
+        const std::uint64_t readBytes = (tlut && (span.address & 1) == 0) ? 2 : 8;
+        const std::uint64_t end =
+            span.address + (steps - 1) * static_cast<std::uint64_t>(bytesPerStep) + readBytes;
         if (end > rdram_.size())
-            throw Error(std::string(name) + " reads RDRAM bytes " + Hex(start, 6) + " to " + Hex(end - 1, 6) +
-                        ", past the end of RDRAM (" + Hex(rdram_.size(), 6) + " bytes)");
+            throw Error(std::string(name) + " reads RDRAM bytes " + Hex(span.address, 6) + " to " +
+                        Hex(end - 1, 6) + ", past the end of RDRAM (" + Hex(rdram_.size(), 6) + " bytes)");
     }
 
+    tile.sl = sl;
+    tile.tl = tl;
+    tile.sh = sh;
+    tile.th = th; // after LoadBlock the tile holds its dxt here, as on the hardware
     const int formatting = tile.fmt == Yuv ? 0 : (tile.fmt == Rgba && tile.siz == Bits32 ? 1 : 2);
     for (const Span& span : spans) {
-        const int length = (span.last - span.first + 1) & 0xFFF;
-        const std::uint64_t texel =
-            static_cast<std::uint64_t>(image_.width) * static_cast<std::uint64_t>(span.row) + span.first;
-        std::uint64_t address = image_.address + ((texel << image_.siz) >> 1);
+        std::uint64_t address = span.address;
         std::uint32_t s = span.s, t = span.t;
-        for (int j = 0; j < length; j += texelsPerStep) {
+        for (int j = 0; j < span.length; j += texelsPerStep) {
             std::int32_t ss = Sign16(s >> 16) - (tile.sl << 3);
             std::int32_t st = Sign16(t >> 16) - (tile.tl << 3);
             ss >>= quad ? 3 : 5;

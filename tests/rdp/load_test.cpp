@@ -285,6 +285,7 @@ TEST(Commands, BadInputIsAClearError) {
         }
         for (std::uint8_t byte : rdp.tmem())
             ASSERT_EQ(byte, 0) << "a refused load changed TMEM";
+        EXPECT_EQ(rdp.tile(kLoadTile).sh, 0) << "a refused load changed its tile";
     }
 }
 
