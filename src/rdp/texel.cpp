@@ -119,6 +119,9 @@ Rgba8 Rdp::texelAt(int index, int s, int t, TlutMode tlut) const {
         return Grey(c >> 8, c & 0xFF);
     }
 
+    // Formats above I (5 to 7) read a 16-bit texel whatever their size.
+    if (tl.fmt > Intensity)
+        return Raw16(readShort(shortIndex & 0x7FF));
     switch (tl.siz) {
     case Bits4: {
         const std::uint32_t x = nibble(0xFFF);
