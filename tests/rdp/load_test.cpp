@@ -61,7 +61,7 @@ int FirstWrongRow32(const Rdp& rdp, int w, int h) {
                          [&](int s, int t) { return rdp.fetch(0, s, t, TlutMode::None) == Texel32(s, t); });
 }
 
-TEST(LoadBlock, Rgba32WorkedExample) {
+TEST(RdpLoadBlock, Rgba32WorkedExample) {
     Rdp rdp(1 << 16);
     Fill32(rdp, 32, 32);
     const std::uint64_t words[] = {
@@ -92,7 +92,7 @@ TEST(LoadBlock, Rgba32WorkedExample) {
 
 // LoadBlock of RGBA32: each TMEM half gets half of each memory row, so a row
 // of an odd number of words (2 x 2: one word) is overwritten by the next.
-TEST(LoadBlock, Rgba32SmallLevels) {
+TEST(RdpLoadBlock, Rgba32SmallLevels) {
     struct Row {
         const char* name;
         int w;
@@ -127,7 +127,7 @@ TEST(LoadBlock, Rgba32SmallLevels) {
 
 // dxt = ceil(2048 / W) drifts by e = dxt * W - 2048 per row: rows from
 // ceil(dxt / e) - 1 on start one word late.
-TEST(LoadBlock, DxtSafeHeight) {
+TEST(RdpLoadBlock, DxtSafeHeight) {
     struct Row {
         const char* name;
         int width, dxt, safeRows;
@@ -156,7 +156,7 @@ TEST(LoadBlock, DxtSafeHeight) {
     }
 }
 
-TEST(LoadBlock, MoreThan2048TexelsWrapToTmemStart) {
+TEST(RdpLoadBlock, MoreThan2048TexelsWrapToTmemStart) {
     Rdp rdp(1 << 16);
     Fill16(rdp, 2052, 1, 2052);
     const std::uint64_t words[] = {
@@ -172,7 +172,7 @@ TEST(LoadBlock, MoreThan2048TexelsWrapToTmemStart) {
 
 // LoadTile steps rows by SetTextureImage's width: data padded to 88 texels a
 // row must be loaded with width 88.
-TEST(LoadTile, RowsFollowTheImageWidth) {
+TEST(RdpLoadTile, RowsFollowTheImageWidth) {
     struct Row {
         const char* name;
         int imageWidth, firstWrong;
@@ -201,7 +201,7 @@ TEST(LoadTile, RowsFollowTheImageWidth) {
     }
 }
 
-TEST(LoadTlut, EntriesAreStoredFourTimes) {
+TEST(RdpLoadTlut, EntriesAreStoredFourTimes) {
     struct Row {
         const char* name;
         int entries, tmem, firstByte;
@@ -226,7 +226,7 @@ TEST(LoadTlut, EntriesAreStoredFourTimes) {
     }
 }
 
-TEST(Commands, SetTileWordsDecode) {
+TEST(RdpCommands, SetTileWordsDecode) {
     struct Row {
         const char* name;
         std::uint64_t word;
@@ -252,7 +252,7 @@ TEST(Commands, SetTileWordsDecode) {
     }
 }
 
-TEST(Commands, BadInputIsAClearError) {
+TEST(RdpCommands, BadInputIsAClearError) {
     struct Row {
         const char* name;
         std::vector<std::uint64_t> words;
@@ -289,7 +289,7 @@ TEST(Commands, BadInputIsAClearError) {
     }
 }
 
-TEST(Commands, TileAboveSevenThrows) {
+TEST(RdpCommands, TileAboveSevenThrows) {
     const Rdp rdp(0);
     EXPECT_THROW((void)rdp.tile(8), Error);
     EXPECT_THROW((void)rdp.tile(-1), Error);

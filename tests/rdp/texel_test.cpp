@@ -19,7 +19,7 @@ void Put16(Rdp& rdp, std::size_t at, int value) {
 // TMEM word 0 holds Bits4 7E 35 9C 80 40 A5 3D; the palette (all 256 entries)
 // is zero except entry 0x35 = A53D (RGBA16 165,165,247,255) and entry
 // 0xB4 = 8040 (IA16 0x80 / 0x40).
-TEST(Texel, EachKindDecodes) {
+TEST(RdpTexel, EachKindDecodes) {
     Rdp rdp(1024);
     const std::uint8_t word[] = {0xB4, 0x7E, 0x35, 0x9C, 0x80, 0x40, 0xA5, 0x3D};
     std::copy(std::begin(word), std::end(word), rdp.rdram().begin());
@@ -74,7 +74,7 @@ TEST(Texel, EachKindDecodes) {
 
 // A 64 x 16 RGBA16 texture of distinct texels; each row sets up tile 0 and
 // checks that fetch lands on the tile-relative texel the hardware would use.
-TEST(Texel, CoordinatesAtTheTileEdge) {
+TEST(RdpTexel, CoordinatesAtTheTileEdge) {
     Rdp rdp(4096);
     for (int i = 0; i < 1024; ++i)
         Put16(rdp, static_cast<std::size_t>(2 * i), 2 * i + 1);
