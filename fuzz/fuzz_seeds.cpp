@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Writes the fuzzers' seed corpus into the folder named on the command line:
 // small valid BMP files of every bit depth and header size the reader knows,
-// bottom-up and top-down, plus a few cut short.
+// bottom-up and top-down, plus a few cut short; and for the RDP model a few
+// command streams that load textures the ways a game does.
 #include "bmpbuilder.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,15 @@ std::vector<std::uint8_t> MakeBmp(int header, int bits, int width, int height, b
     for (std::size_t i = data; i < b.size(); ++i)
         b[i] = static_cast<std::uint8_t>((i * 7) ^ (i >> 5));
     return b;
+}
+
+// Two bytes choosing 4 KB of RDRAM, then the words big-endian.
+std::vector<std::uint8_t> RdpStream(std::initializer_list<std::uint64_t> words) {
+    std::vector<std::uint8_t> bytes{0x01, 0x00};
+    for (std::uint64_t word : words)
+        for (int shift = 56; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<std::uint8_t>(word >> shift));
+    return bytes;
 }
 
 bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
@@ -69,6 +80,20 @@ int main(int argc, char** argv) {
     if (!Write(dir + "/base64x32_b8.bmp", MakeBmp(40, 8, 64, 32, false)))
         return 1;
     ++written;
+    // RGBA16 32x32 by LoadBlock, a 16x16 RGBA32 LoadTile, a CI4 palette.
+    const std::vector<std::vector<std::uint8_t>> streams = {
+        RdpStream({0xFD10001F00000000, 0xF510000007000000, 0xE600000000000000, 0xF3000000073FF080,
+                   0xF510100000014050, 0xF20000000007C07C}),
+        RdpStream({0xFD18000F00000000, 0xF518080007000000, 0xF40000000703C03C, 0xF518080000000000,
+                   0xF20000000003C03C}),
+        RdpStream({0xFD10000000000100, 0xF500013007000000, 0xF00000000703C000, 0xEF00800000000000,
+                   0xF540020000300000, 0xF20000000003C000}),
+    };
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        if (!Write(dir + "/rdp" + std::to_string(i) + ".bin", streams[i]))
+            return 1;
+        ++written;
+    }
     std::printf("%d seed files in %s\n", written, dir.c_str());
     return 0;
 }
