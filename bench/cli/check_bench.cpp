@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // vellora-cli check over 2,000 generated textures (PNG and BMP, with and
 // without format names, 32 x 32 to 256 x 64), with one and with two jobs,
-// beside reading the same files alone.
+// with every plan proved on the RDP model, beside reading the same files alone.
 #include "bitmap/bmpwriter.h"
 #include "bitmap/picturefile.h"
 #include "bitmap/pngwriter.h"
@@ -89,6 +89,31 @@ void BM_CheckTwoJobs(benchmark::State& state) {
     Check(state, "2");
 }
 BENCHMARK(BM_CheckTwoJobs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Proving each texture that fits on the RDP model, against the same check
+// by the hardware rules alone.
+void BM_CheckHardwareRules(benchmark::State& state) {
+    const Corpus& c = Files();
+    for (auto _ : state) {
+        std::ostringstream out, err;
+        benchmark::DoNotOptimize(vellora::RunCli(
+            {"check", c.dir.string(), "--jobs", "1", "--quiet", "--rules", "hardware"}, out, err));
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles);
+}
+BENCHMARK(BM_CheckHardwareRules)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CheckVerify(benchmark::State& state) {
+    const Corpus& c = Files();
+    for (auto _ : state) {
+        std::ostringstream out, err;
+        benchmark::DoNotOptimize(vellora::RunCli(
+            {"check", c.dir.string(), "--jobs", "1", "--quiet", "--rules", "hardware", "--verify"}, out,
+            err));
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles);
+}
+BENCHMARK(BM_CheckVerify)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The baseline: every file read into a level, one after another.
 void BM_ReadFilesOnly(benchmark::State& state) {

@@ -14,6 +14,7 @@
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
+#include "verify/verify.h"
 
 #include <sys/stat.h>
 
@@ -43,6 +44,7 @@ struct CheckOptions {
     int jobs = 1;
     bool json = false;
     bool quiet = false;
+    bool verify = false; // prove each plan that fits on the RDP model
     std::optional<std::string> junit;
     std::vector<std::string> paths;
 };
@@ -61,6 +63,7 @@ struct FileResult {
     bool fitsCalculator = false;
     bool fitsHardware = false;
     bool fits = false;
+    bool verified = false; // its plan read back right on the RDP model
     std::optional<std::string> hardwareReason;
     std::vector<hw::Suggestion> suggestions;
 };
@@ -109,7 +112,8 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
     std::optional<std::string> levels, filter, detail, jobs, junit;
     HardwareTexts hwTexts;
     CommandLine cl(
-        "check", "PATH..., --levels, --filter, --detail, --wrap, --rules, --jobs, --json, --junit, --quiet");
+        "check",
+        "PATH..., --levels, --filter, --detail, --wrap, --rules, --verify, --jobs, --json, --junit, --quiet");
     cl.positionals(o.paths);
     cl.value("--levels", levels, std::string(kLevelsAllowed));
     cl.value("--filter", filter, "3x3 or 2x2");
@@ -120,6 +124,7 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
     cl.value("--rules", hwTexts.rules, "calculator, hardware or both");
     cl.flag("--json", o.json);
     cl.flag("--quiet", o.quiet);
+    cl.flag("--verify", o.verify);
     cl.flag("--help,-h", help);
     cl.parse(args, 1);
     if (help)
@@ -239,6 +244,15 @@ ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckO
     }
     r.fitsCalculator = !c.exceeds();
     r.fitsHardware = !r.hardwareReason;
+    if (o.verify && r.fitsHardware) {
+        const verify::Result proof =
+            verify::VerifyPlan(report.hardware ? *report.hardware : hw::LayOut(levels, texture.options));
+        r.verified = proof.ok();
+        if (!r.verified) {
+            r.fitsHardware = false;
+            r.hardwareReason = "the RDP model reads its plan back wrong: " + proof.describe();
+        }
+    }
     const Rules rules = o.hardware.rules.value_or(Rules::Both);
     r.fits = hw::FitsBy(rules, r.fitsCalculator, r.fitsHardware);
     if (!r.fits) {
@@ -336,7 +350,7 @@ void WriteLine(const FileResult& r, std::ostream& out, bool colour) {
     out << "\n";
 }
 
-nlohmann::ordered_json FileJson(const FileResult& r) {
+nlohmann::ordered_json FileJson(const FileResult& r, bool verify) {
     nlohmann::ordered_json j;
     j["path"] = r.path;
     if (!r.error.empty()) {
@@ -351,6 +365,8 @@ nlohmann::ordered_json FileJson(const FileResult& r) {
         suggestions.push_back(
             {{"change", s.change}, {"bytes", s.bytes}, {"limit", s.limit}, {"fits", s.fitsBoth}});
     j["suggestions"] = std::move(suggestions);
+    if (verify)
+        j["verified"] = r.verified;
     return j;
 }
 
@@ -413,9 +429,10 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         t.join();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    int fit = 0, misfit = 0, unreadable = 0;
+    int fit = 0, misfit = 0, unreadable = 0, verified = 0;
     for (const ResultPtr& each : results) {
         const FileResult& r = *each;
+        verified += r.verified;
         if (!r.error.empty())
             ++unreadable;
         else if (r.fits)
@@ -436,16 +453,18 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         for (std::size_t i = 0; i < results.size(); ++i)
             // A file name need not be UTF-8; such bytes are replaced rather than ending the report.
             out << (i == 0 ? "\n  " : ",\n  ")
-                << FileJson(*results[i])
+                << FileJson(*results[i], o.verify)
                        .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         out << "\n]\n";
     } else {
         for (const ResultPtr& r : results)
             if (!o.quiet || !r->error.empty() || !r->fits)
                 WriteLine(*r, out, terminal.colour);
-        out << results.size() << (results.size() == 1 ? " file: " : " files: ") << fit << " fit, " << misfit
-            << " do not fit, " << unreadable << " unreadable, " << std::fixed << std::setprecision(2)
-            << seconds << " s\n";
+        out << results.size() << (results.size() == 1 ? " file: " : " files: ") << fit << " fit";
+        if (o.verify)
+            out << " (" << verified << " verified on the RDP model)";
+        out << ", " << misfit << " do not fit, " << unreadable << " unreadable, " << std::fixed
+            << std::setprecision(2) << seconds << " s\n";
     }
     if (unreadable > 0)
         return kExitUsage;

@@ -16,6 +16,6 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
 
 inline constexpr const char* kCheckUsage =
     "vellora-cli check [--levels L] [--filter 3x3|2x2] [--detail FILE | --detail WxH[:F]] [--wrap S,T] "
-    "[--rules calculator|hardware|both] [--jobs N] [--json] [--junit FILE] [--quiet] PATH...\n";
+    "[--rules calculator|hardware|both] [--verify] [--jobs N] [--json] [--junit FILE] [--quiet] PATH...\n";
 
 } // namespace vellora::cli

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kWrapAllowed = "S,T with each one of wrap, mirror, clamp";
 constexpr std::string_view kImageBaseAllowed =
-    "an RDRAM address, decimal or 0x hex, a multiple of 8, at most 0x3FFFFF8";
+    "an RDRAM address, decimal or 0x hex, a multiple of 8, at most 0xFFFFF8";
 
 std::optional<std::pair<hw::AxisMode, hw::AxisMode>> ParseWrap(std::string_view text) {
     const std::size_t comma = text.find(',');
@@ -32,7 +32,7 @@ nlohmann::ordered_json OrNull(const std::optional<int>& v) {
 }
 
 // An RDRAM address: decimal or 0x hex, 8-byte aligned as loads need, within
-// SetTextureImage's 26 bits.
+// the 24 bits of RDRAM the RDP addresses.
 std::optional<std::uint32_t> ParseImageBase(const std::string& text) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const std::string digits = hex ? text.substr(2) : text;
@@ -192,6 +192,14 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
 
 bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool json, std::ostream& out,
                   std::ostream& err) {
+    // The data must lie within what the RDP addresses, or the words would
+    // name other addresses than they say.
+    const long end =
+        layout.palette ? layout.palette->offset + 2L * layout.palette->entries : layout.dataBytes;
+    if (static_cast<std::uint64_t>(choice.emitted.imageBase) + static_cast<std::uint64_t>(end) >
+        std::uint64_t{hw::kMaxImageAddress} + 1)
+        throw UsageError("vellora-cli: --image-base: the texture's " + std::to_string(end) +
+                         " bytes of data would end past 0xFFFFFF, the last RDRAM address the RDP reads");
     if (!json) {
         out << (choice.emit == Emit::Gbi ? hw::DisplayList(layout)
                                          : hw::CommandWords(layout, choice.emitted));

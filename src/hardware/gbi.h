@@ -18,7 +18,7 @@ std::string HexWord(std::uint64_t word);
 struct EmitOptions {
     std::uint32_t imageBase = 0;
 };
-inline constexpr std::uint32_t kMaxImageAddress = 0x03FFFFFF; // SetTextureImage's 26 address bits
+inline constexpr std::uint32_t kMaxImageAddress = 0x00FFFFFF; // the 24 bits of RDRAM the RDP addresses
 
 // One RDP command of the load list: its word, its name and what it does.
 struct Command {

@@ -44,7 +44,7 @@ constexpr std::uint64_t Rect(std::uint64_t command, int tile, int uls, int ult, 
 constexpr std::uint64_t SetTextureImage(int fmt, int siz, int width, std::uint32_t address) {
     const std::uint64_t high =
         kSetTextureImage << 24 | Field(fmt, 21, 3) | Field(siz, 19, 2) | Field(width - 1, 0, 10);
-    return high << 32 | Field(address, 0, 26);
+    return high << 32 | Field(address, 0, 24);
 }
 
 } // namespace vellora::hw::words

@@ -204,7 +204,9 @@ std::size_t TextureByteCount(const ReducedTexture& texture, const ExportOptions&
 }
 
 std::size_t PaletteEntries(const ReducedTexture& texture) {
-    if (texture.palette.empty())
+    const bool ci = std::any_of(texture.levels.begin(), texture.levels.end(),
+                                [](const ReducedLevel& l) { return IsCi(l.kind); });
+    if (texture.palette.empty() || !ci)
         return 0;
     const bool ci8 = std::any_of(texture.levels.begin(), texture.levels.end(),
                                  [](const ReducedLevel& l) { return l.kind == Kind::CI8; });

@@ -5,6 +5,7 @@
 #include "hardware/suggest.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
+#include "verify/verify.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,6 +102,12 @@ void TileSetupPage::build() {
     lblVerdict_->setWordWrap(true);
     lblVerdict_->setMargin(twips(45));
     column->addWidget(lblVerdict_);
+    lblVerified_ = new QLabel(content);
+    lblVerified_->setObjectName(QStringLiteral("lblVerified"));
+    lblVerified_->setWordWrap(true);
+    lblVerified_->setToolTip(QStringLiteral("The commands below and the exported data, run on a model of the "
+                                            "RDP, and every texel read back through its tile"));
+    column->addWidget(lblVerified_);
     lblSuggestions_ = new QLabel(content);
     lblSuggestions_->setObjectName(QStringLiteral("lblSuggestions"));
     lblSuggestions_->setWordWrap(true);
@@ -245,6 +252,18 @@ void TileSetupPage::showLayout() {
                              QString::fromStdString(*layout_.reason) + QLatin1Char('.'));
         lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); color: white;"));
     }
+    // A plan that fits is run on the RDP model before the page vouches for it.
+    if (layout_.fits) {
+        const verify::Result proof = verify::VerifyPlan(layout_);
+        lblVerified_->setText(proof.ok()
+                                  ? QStringLiteral("Verified on the RDP model: all %1 texels read back "
+                                                   "as planned.")
+                                        .arg(proof.texels)
+                                  : QStringLiteral("The RDP model reads this plan back wrong: %1.")
+                                        .arg(QString::fromStdString(proof.describe())));
+    }
+    lblVerified_->setVisible(layout_.fits);
+
     // What would make it fit, by the count and the hardware both.
     QString suggestions;
     if (!layout_.fits || count_.exceeds()) {

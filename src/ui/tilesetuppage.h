@@ -76,6 +76,7 @@ class TileSetupPage : public QFrame {
     QComboBox* cboWrapS_ = nullptr;
     QComboBox* cboWrapT_ = nullptr;
     QLabel* lblVerdict_ = nullptr;
+    QLabel* lblVerified_ = nullptr;
     QLabel* lblSuggestions_ = nullptr;
     QTableWidget* tblTiles_ = nullptr;
     TmemMapView* map_ = nullptr;

@@ -87,6 +87,13 @@ void TestTileSetup::verdictDiffersFromTheCalculator() {
     QCOMPARE(page->layout().fits, hardwareFits);
     const QString verdict = f.get<QLabel>(QStringLiteral("lblHardwareVerdict"))->text();
     QCOMPARE(verdict.contains(QStringLiteral("cannot")), !hardwareFits);
+    // A plan the page vouches for has been run on the RDP model; one that
+    // does not fit has no plan to run.
+    auto* verified = f.get<QLabel>(QStringLiteral("lblVerified"));
+    QCOMPARE(!verified->isHidden(), hardwareFits);
+    if (hardwareFits)
+        QVERIFY2(verified->text().startsWith(QStringLiteral("Verified on the RDP model: all 1024 texels")),
+                 qPrintable(verified->text()));
     const bool differ = calculatorFits != hardwareFits;
     QCOMPARE(f.get<QLabel>(QStringLiteral("lblHardwareMarker"))->isVisibleTo(f.window.get()), differ);
     const QString tip = f.get<QLabel>(QStringLiteral("lblExcede"))->toolTip();

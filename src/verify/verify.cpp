@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+#include "verify.h"
+
+#include "reduce/texturedata.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vellora::verify {
+
+namespace {
+
+std::string Hex(const rdp::Rgba8& c) {
+    char text[10];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X%02X", c.r, c.g, c.b, c.a);
+    return text;
+}
+
+rdp::Rgba8 FromArray(const std::array<std::uint8_t, 4>& c) {
+    return {c[0], c[1], c[2], c[3]};
+}
+
+bool IsCi(Kind kind) {
+    return kind == Kind::CI4 || kind == Kind::CI8;
+}
+
+// Runs the words over RDRAM holding data and palette and compares every
+// texel of every level with what the reduced level holds.
+Result Run(const hw::Layout& layout, const reduce::ReducedTexture& texture,
+           const std::vector<hw::Command>& list, const std::vector<std::uint8_t>& data, long paletteOffset) {
+    Result result;
+    const std::vector<std::uint8_t> palette =
+        layout.palette ? reduce::PaletteBytes(texture) : std::vector<std::uint8_t>{};
+    // RDRAM holds exactly what the export writes: a load that reads past
+    // the data fails instead of reading zeros that might happen to match.
+    const std::size_t size =
+        std::max(data.size(), palette.empty() ? 0 : static_cast<std::size_t>(paletteOffset) + palette.size());
+    rdp::Rdp rdp(std::max<std::size_t>(size, 8));
+    std::copy(data.begin(), data.end(), rdp.rdram().begin());
+    std::copy(palette.begin(), palette.end(), rdp.rdram().begin() + paletteOffset);
+    std::vector<std::uint64_t> words;
+    words.reserve(list.size());
+    for (const hw::Command& c : list)
+        words.push_back(c.word);
+    try {
+        rdp.run(words);
+    } catch (const rdp::Error& e) {
+        result.error = e.what();
+        return result;
+    }
+    const rdp::TlutMode tlut = layout.palette ? rdp::TlutMode::Rgba16 : rdp::TlutMode::None;
+    for (std::size_t i = 0; i < texture.levels.size() && i < layout.tiles.size(); ++i) {
+        const reduce::ReducedLevel& level = texture.levels[i];
+        const int tile = layout.tiles[i].tile;
+        // Levels below the base are read at the base's coordinates, so the
+        // tile's shift is part of what is proved; the detail map's shift
+        // makes it denser, and its texels are read where they lie.
+        const int up = level.role == LevelRole::Detail ? 0 : level.distance;
+        for (int t = 0; t < level.height; ++t) {
+            for (int s = 0; s < level.width; ++s) {
+                const std::uint32_t value =
+                    level.texels[static_cast<std::size_t>(t) * static_cast<std::size_t>(level.width) +
+                                 static_cast<std::size_t>(s)];
+                const rdp::Rgba8 expected = ExpectedTexel(level, value, texture);
+                rdp::Rgba8 read;
+                try {
+                    read = level.role == LevelRole::Detail ? rdp.texelAt(tile, s, t, tlut)
+                                                           : rdp.fetch(tile, s << up, t << up, tlut);
+                } catch (const rdp::Error& e) {
+                    result.error = e.what();
+                    return result;
+                }
+                ++result.texels;
+                if (!(read == expected)) {
+                    result.first = Mismatch{level.record, level.role, level.distance, s, t, expected, read};
+                    return result;
+                }
+            }
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+std::string Result::describe() const {
+    if (error)
+        return "the RDP model stopped: " + *error;
+    if (!first)
+        return std::string();
+    const Mismatch& m = *first;
+    const std::string level = m.role == LevelRole::Detail ? "the detail map"
+                              : m.role == LevelRole::Base ? "the base"
+                                                          : "level " + std::to_string(m.record);
+    return level + ", texel (" + std::to_string(m.s) + ", " + std::to_string(m.t) + "): expected " +
+           Hex(m.expected) + ", read " + Hex(m.read);
+}
+
+rdp::Rgba8 ExpectedTexel(const reduce::ReducedLevel& level, std::uint32_t value,
+                         const reduce::ReducedTexture& texture) {
+    if (!IsCi(level.kind))
+        return FromArray(reduce::Expand(level.kind, value));
+    // Entries past the palette's colours are the zeros the export pads with.
+    const std::uint16_t entry = value < texture.palette.size() ? texture.palette[value] : 0;
+    return FromArray(reduce::ExpandRgba16(entry));
+}
+
+Result VerifyLoads(const hw::Layout& layout, const reduce::ReducedTexture& texture) {
+    const std::vector<std::uint8_t> data = reduce::TextureBytes(texture, {});
+    return Run(layout, texture, hw::LoadCommands(layout), data, layout.palette ? layout.palette->offset : 0);
+}
+
+std::optional<Result> VerifyWholeChain(const hw::Layout& layout, const reduce::ReducedTexture& texture) {
+    const std::vector<hw::Command> list = hw::WholeChainCommands(layout);
+    if (list.empty())
+        return std::nullopt;
+    const std::vector<std::uint8_t> data = reduce::TextureBytes(texture, {true});
+    return Run(layout, texture, list, data, static_cast<long>((data.size() + 7) / 8 * 8));
+}
+
+reduce::ReducedTexture PatternTexture(const hw::Layout& layout) {
+    reduce::ReducedTexture texture;
+    if (layout.palette) {
+        // 256 distinct 16-bit colours: distinct colours read back distinct.
+        for (int i = 0; i < layout.palette->entries; ++i)
+            texture.palette.push_back(static_cast<std::uint16_t>((i * 0x0101) ^ 0x5AA5));
+    }
+    for (const hw::Level& l : layout.levels) {
+        reduce::ReducedLevel r;
+        r.record = l.record;
+        r.role = l.role;
+        r.distance = l.distance;
+        r.kind = l.kind;
+        r.width = std::max(l.width, 0);
+        r.height = std::max(l.height, 0);
+        const int bits = hw::BitsOf(l.kind);
+        const std::uint32_t mask = bits == 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+        r.texels.resize(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
+        std::size_t i = 0;
+        for (int t = 0; t < r.height; ++t) {
+            for (int s = 0; s < r.width; ++s, ++i) {
+                // A multiplicative hash of where the texel is: its low bits
+                // change with s, t and the level alike.
+                std::uint32_t h = static_cast<std::uint32_t>(s) * 0x9E3779B1u ^
+                                  static_cast<std::uint32_t>(t) * 0x85EBCA77u ^
+                                  static_cast<std::uint32_t>(l.record + 1) * 0xC2B2AE3Du;
+                h ^= h >> 15;
+                h *= 0x2C1B3C6Du;
+                h ^= h >> 12;
+                r.texels[i] = h & mask;
+            }
+        }
+        texture.levels.push_back(std::move(r));
+    }
+    return texture;
+}
+
+Result VerifyPlan(const hw::Layout& layout) {
+    return VerifyLoads(layout, PatternTexture(layout));
+}
+
+} // namespace vellora::verify
