@@ -71,9 +71,10 @@ std::string LevelComment(const ReducedLevel& level, const hw::Layout& layout, st
                 hw::HexWord(d.setTileSize) + "\n";
         if (ownLoad && i < layout.loads.size()) {
             const hw::LoadPlan& p = layout.loads[i];
-            text += p.block ? " *   LoadBlock" + (p.dxt ? ", dxt " + std::to_string(*p.dxt) : std::string()) +
-                                  "\n"
-                            : " *   LoadTile: " + p.reason + "\n";
+            text +=
+                p.block
+                    ? " *   LoadBlock" + (p.dxt ? ", dxt " + std::to_string(*p.dxt) : std::string()) + "\n"
+                    : " *   LoadTile, image width " + std::to_string(p.imageWidth) + ": " + p.reason + "\n";
         }
     }
     return text;
