@@ -230,6 +230,15 @@ void MainWindow::exportTexture() {
     if (choice.baseOnly)
         std::erase_if(levels, [](const hw::Level& l) { return l.role != LevelRole::Base; });
     const hw::Layout layout = hw::LayOut(levels, tileSetup_->tileOptions());
+    if (choice.wholeChain) {
+        // Data laid out for one block that no block can carry would load wrong.
+        if (const hw::ChainLoad chain = hw::WholeChainLoad(layout); !chain.plan) {
+            dialogs_.messageBox(QStringLiteral("One load cannot carry the whole chain: %1.")
+                                    .arg(QString::fromStdString(chain.reason)),
+                                MsgStyle::Exclamation, QString(), 0);
+            return;
+        }
+    }
     const reduce::ReducedTexture texture =
         reduce::ReduceTexture(state_.tiles, levels, state_.baseSource, state_.detailSource,
                               {choice.dither, generatedWith(), false});

@@ -326,6 +326,24 @@ void TestMainWindowFiles::exportTextureWritesWhatTheGameLoads() {
     f.get<QPushButton>("cmdExportTexture")->click();
     QCOMPARE(f.dialogs.messages.size(), messages + 1);
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("tex.txt"))));
+
+    // An RGBA32 chain beside a 16-bit detail map fits, but no single block
+    // carries 32-bit and 16-bit data: the whole-chain form is refused.
+    f.get<QCheckBox>("chkBaseOnly")->setChecked(false);
+    f.get<QCheckBox>("chkWholeChain")->setChecked(true);
+    f.get<QLineEdit>("txtWidth")->setText(QStringLiteral("32"));
+    f.get<QLineEdit>("txtHeight")->setText(QStringLiteral("16"));
+    f.get<QRadioButton>("ChkBitDepth(5)")->click();
+    f.get<QLineEdit>("txtDWidth")->setText(QStringLiteral("4"));
+    f.get<QLineEdit>("txtDHeight")->setText(QStringLiteral("4"));
+    f.get<QRadioButton>("optDBit(4)")->click();
+    QVERIFY(f.window->tileSetupPage()->layout().fits);
+    f.dialogs.saveAnswers = {dir.filePath(QStringLiteral("chain.bin"))};
+    f.get<QPushButton>("cmdExportTexture")->click();
+    QVERIFY2(
+        f.dialogs.messages.last().prompt.startsWith(QStringLiteral("One load cannot carry the whole chain")),
+        qPrintable(f.dialogs.messages.last().prompt));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("chain.bin"))));
 }
 
 QTEST_MAIN(TestMainWindowFiles)
