@@ -10,6 +10,7 @@ namespace vellora::hw {
 namespace {
 
 constexpr int kMaxImageWidth = 1024; // SetTextureImage keeps width - 1 in 10 bits
+constexpr int kMaxRows = 256;
 
 int CeilDiv(long a, long b) {
     return static_cast<int>((a + b - 1) / b);
@@ -76,6 +77,13 @@ std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::
     if (ci != levels.end() && endWord > kHalfWords)
         return "CI texels must stay in the lower half: the levels need " + Bytes(endWord) +
                " of the 2048-byte lower half";
+    // The texture unit forms a row's address from 8 bits of t: row 256 of a
+    // tile reads row 0 again.
+    const auto tall =
+        std::find_if(levels.begin(), levels.end(), [](const Level& l) { return l.height > kMaxRows; });
+    if (tall != levels.end())
+        return "the RDP addresses at most " + std::to_string(kMaxRows) +
+               " rows of a tile: " + LevelName(*tall) + " has " + std::to_string(tall->height);
     return std::nullopt;
 }
 

@@ -293,7 +293,9 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictRow{"Ci8BeyondTheLowerHalf", Chain(48, 48, Kind::CI8, 1),
                    "CI texels must stay in the lower half: the levels need 2304 bytes of the 2048-byte lower "
                    "half"},
-        VerdictRow{"Ci4WithinTheLowerHalf", Chain(64, 64, Kind::CI4, 1), ""}),
+        VerdictRow{"Ci4WithinTheLowerHalf", Chain(64, 64, Kind::CI4, 1), ""},
+        VerdictRow{"MoreRowsThanTheRdpAddresses", Chain(4, 300, Kind::I4, 1),
+                   "the RDP addresses at most 256 rows of a tile: the base has 300"}),
     test::RowName());
 
 TEST(Tiles, DetailShiftAndTileSevenNote) {

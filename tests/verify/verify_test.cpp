@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NamedCase{"I4PaddedRows161x21", 161, 21, Kind::I4, 1, true},
                       NamedCase{"Rgba32PaddedRows33x14", 33, 14, Kind::RGBA32, 1, true},
                       NamedCase{"Ci8Over2048BytesDoesNotFit", 48, 48, Kind::CI8, 1, false},
-                      NamedCase{"Rgba16Chain64x64DoesNotFit", 64, 64, Kind::RGBA16, 7, false}),
+                      NamedCase{"Rgba16Chain64x64DoesNotFit", 64, 64, Kind::RGBA16, 7, false},
+                      NamedCase{"I4RowsPast256DoNotFit", 4, 300, Kind::I4, 1, false}),
     test::RowName());
 
 TEST(Palette, TwoColoursStillLoadSixteenEntries) {
