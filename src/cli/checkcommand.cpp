@@ -196,7 +196,7 @@ ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckO
         return result;
     }
     ApplyToSettings(loaded.file, LoadRole::Base, s);
-    TextureSpec spec = SpecFromSettings(s, state.tiles);
+    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
     spec.format = s.baseFormat;
     if (o.detailSize) {
         spec.detail = *o.detailSize;

@@ -344,7 +344,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
             messages.push_back("Returning " + DecimalText(index) + " Tiles.");
     }
 
-    TextureSpec spec = SpecFromSettings(s, state.tiles);
+    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
     spec.format = o.format ? o.format : s.baseFormat;
     if (spec.detail)
         spec.detail->format = o.detailFormat.value_or(Format::Bits4);
