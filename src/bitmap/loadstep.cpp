@@ -85,11 +85,12 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
 
 } // namespace
 
-LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level) {
+LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level,
+                            std::int64_t maxPixels) {
     return LoadInto(
-        [&path](TileLevel& target) {
+        [&path, maxPixels](TileLevel& target) {
             try {
-                return ReadPictureFile(path, target);
+                return ReadPictureFile(path, target, maxPixels);
             } catch (const std::bad_alloc&) {
                 PictureReadResult r;
                 r.error = "Not enough memory to load the bitmap " + path;

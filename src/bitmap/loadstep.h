@@ -40,7 +40,10 @@ enum class LoadRole { Detail, Base, Tile };
 
 // Reads one file into a level record of state. A refused file leaves the
 // record as it was; a read one marks the state as holding a picture.
-LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level);
+// maxPixels: the most pixels the picture may have (a run holding several
+// pictures gives each what is left of its budget).
+LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level,
+                            std::int64_t maxPixels = kMaxPicturePixels);
 // The same for a file already in memory.
 LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role, CoreState& state, int level);
 

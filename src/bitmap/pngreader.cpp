@@ -52,7 +52,7 @@ bool HasPngSignature(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= sizeof kSignature && std::memcmp(bytes.data(), kSignature, sizeof kSignature) == 0;
 }
 
-PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level) {
+PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level, std::int64_t maxPixels) {
     PictureReadResult result;
     result.info.fileType = FileType::Png;
     if (!HasPngSignature(bytes))
@@ -92,8 +92,10 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level)
     if (ihdr.width > static_cast<std::uint32_t>(kMaxPictureSide) ||
         ihdr.height > static_cast<std::uint32_t>(kMaxPictureSide))
         return Refuse(result, kTooLargeSide);
-    if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > kMaxPicturePixels)
-        return Refuse(result, "PNG too large: at most 16777216 pixels are supported, the file has " +
+    if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > std::min(maxPixels, kMaxPicturePixels))
+        return Refuse(result, "PNG too large: at most " +
+                                  std::to_string(std::min(maxPixels, kMaxPicturePixels)) +
+                                  " pixels are supported, the file has " +
                                   std::to_string(static_cast<std::int64_t>(ihdr.width) * ihdr.height));
 
     std::size_t size = 0;

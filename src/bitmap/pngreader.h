@@ -21,7 +21,9 @@ bool HasPngSignature(std::span<const std::uint8_t> bytes);
 // the file's alpha when it has any (an alpha channel or a tRNS chunk), else 0.
 // Gamma and colour profiles are not applied. A refused file leaves the level
 // exactly as it was.
-PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level);
+// maxPixels lowers the reader's limit for a caller that holds several pictures.
+PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level,
+                          std::int64_t maxPixels = kMaxPicturePixels);
 
 // The base format a PNG selects from its colour type and bit depth, and
 // whether it takes the greyscale question of a true-colour file.

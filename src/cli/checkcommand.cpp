@@ -381,6 +381,9 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         const LoadStepResult d = LoadFileInto(*o.detailFile, LoadRole::Detail, start, 0);
         if (!d.ok)
             throw UsageError("vellora-cli check: " + *o.detailFile + ": " + d.error);
+        // Only its size is counted: every file's copy of the state would
+        // otherwise copy the whole picture (64 MiB for 4096 x 4096).
+        start.tiles[0].Pixels = PixelGrid();
     }
 
     std::vector<ResultPtr> results(files.size());
