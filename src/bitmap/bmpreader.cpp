@@ -176,7 +176,8 @@ PictureReadResult Refuse(PictureReadResult r, std::string message) {
 
 } // namespace
 
-PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level, std::int64_t maxPixels) {
+PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level, std::int64_t maxPixels,
+                          PictureNeed need) {
     const ByteSource in(bytes);
     PictureReadResult result;
     Header h;
@@ -199,6 +200,15 @@ PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level,
         return Refuse(result, "Bmp too large: at most " +
                                   std::to_string(std::min(maxPixels, kMaxPicturePixels)) +
                                   " pixels are supported, the file claims " + std::to_string(pixels));
+
+    if (need == PictureNeed::Size) {
+        level.Width = h.width;
+        level.Height = height;
+        level.BitDepth = h.bitCount;
+        level.Pixels = PixelGrid();
+        result.ok = true;
+        return result;
+    }
 
     // A damaged header can claim far more rows than the file holds. Short
     // files are still read (the missing rows come out black), but a claim

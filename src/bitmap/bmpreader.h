@@ -27,9 +27,9 @@ std::optional<Format> BaseFormatForBitCount(int bitCount);
 // Reads a BMP into one level: Width, Height, BitDepth (the file's bit count)
 // and a Height x Width pixel grid, rows top first, R G B A. A refused file
 // leaves the level exactly as it was.
-// maxPixels lowers the reader's limit for a caller that holds several pictures.
+// maxPixels and need as for ReadPng.
 PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level,
-                          std::int64_t maxPixels = kMaxPicturePixels);
+                          std::int64_t maxPixels = kMaxPicturePixels, PictureNeed need = PictureNeed::Pixels);
 // Opens, reads in one go and closes the file within the call.
 PictureReadResult ReadBmpFile(const std::string& path, TileLevel& level);
 

@@ -86,11 +86,11 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
 } // namespace
 
 LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level,
-                            std::int64_t maxPixels) {
+                            std::int64_t maxPixels, PictureNeed need) {
     return LoadInto(
-        [&path, maxPixels](TileLevel& target) {
+        [&path, maxPixels, need](TileLevel& target) {
             try {
-                return ReadPictureFile(path, target, maxPixels);
+                return ReadPictureFile(path, target, maxPixels, need);
             } catch (const std::bad_alloc&) {
                 PictureReadResult r;
                 r.error = "Not enough memory to load the bitmap " + path;

@@ -43,7 +43,8 @@ enum class LoadRole { Detail, Base, Tile };
 // maxPixels: the most pixels the picture may have (a run holding several
 // pictures gives each what is left of its budget).
 LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level,
-                            std::int64_t maxPixels = kMaxPicturePixels);
+                            std::int64_t maxPixels = kMaxPicturePixels,
+                            PictureNeed need = PictureNeed::Pixels);
 // The same for a file already in memory.
 LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role, CoreState& state, int level);
 

@@ -158,7 +158,7 @@ FileBytes ReadWholeFile(const std::string& path) {
     return r;
 }
 
-FileBytes ReadPictureBytes(const std::string& path) {
+FileBytes ReadPictureBytes(const std::string& path, PictureNeed need) {
     FileBytes r;
     const std::optional<std::uintmax_t> length = RegularFileLength(path, r);
     if (!length)
@@ -176,7 +176,9 @@ FileBytes ReadPictureBytes(const std::string& path) {
     constexpr std::uint64_t kHead = 64 * 1024;
     bool failed = !reader.fill(kHead);
     bool fits = true;
-    if (!failed && HasPngSignature(r.bytes)) {
+    if (need == PictureNeed::Size) {
+        // Every header lies in the head.
+    } else if (!failed && HasPngSignature(r.bytes)) {
         fits = ReadPngChunks(reader, r.bytes, failed);
     } else if (!failed) {
         const std::uint64_t extent = BmpExtent(r.bytes);
@@ -200,20 +202,21 @@ FileBytes ReadPictureBytes(const std::string& path) {
 }
 
 PictureReadResult ReadPicture(std::span<const std::uint8_t> bytes, bool pngName, TileLevel& level,
-                              std::int64_t maxPixels) {
+                              std::int64_t maxPixels, PictureNeed need) {
     if (pngName || HasPngSignature(bytes))
-        return ReadPng(bytes, level, maxPixels);
-    return ReadBmp(bytes, level, maxPixels);
+        return ReadPng(bytes, level, maxPixels, need);
+    return ReadBmp(bytes, level, maxPixels, need);
 }
 
-PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level, std::int64_t maxPixels) {
-    const FileBytes file = ReadPictureBytes(path);
+PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level, std::int64_t maxPixels,
+                                  PictureNeed need) {
+    const FileBytes file = ReadPictureBytes(path, need);
     if (!file.ok) {
         PictureReadResult r;
         r.error = file.error;
         return r;
     }
-    return ReadPicture(file.bytes, HasPngName(path), level, maxPixels);
+    return ReadPicture(file.bytes, HasPngName(path), level, maxPixels, need);
 }
 
 bool HasExtension(std::string_view path, std::string_view ext) {

@@ -35,15 +35,18 @@ inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{256} << 20;
 // 64 KiB, which is all a refusal needs. Bytes after the picture (a file
 // padded to gigabytes) are never read. A picture that would take more than
 // kMaxPictureFileBytes is refused with one line.
-FileBytes ReadPictureBytes(const std::string& path);
+FileBytes ReadPictureBytes(const std::string& path, PictureNeed need = PictureNeed::Pixels);
 
 // Reads a picture into one level with the reader its bytes call for: PNG
 // when they start with the PNG signature or the name says .png, BMP
 // otherwise. A refused file leaves the level as it was.
 PictureReadResult ReadPicture(std::span<const std::uint8_t> bytes, bool pngName, TileLevel& level,
-                              std::int64_t maxPixels = kMaxPicturePixels);
+                              std::int64_t maxPixels = kMaxPicturePixels,
+                              PictureNeed need = PictureNeed::Pixels);
+// PictureNeed::Size reads only the file's first 64 KiB.
 PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level,
-                                  std::int64_t maxPixels = kMaxPicturePixels);
+                                  std::int64_t maxPixels = kMaxPicturePixels,
+                                  PictureNeed need = PictureNeed::Pixels);
 
 // Whether a path's file name ends in .png (any case).
 bool HasPngName(std::string_view path);

@@ -374,16 +374,16 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
             throw UsageError("vellora-cli check: " + *problem);
     }
 
-    // The detail map file is read once; every texture starts from a copy.
+    // Only the detail map's size is counted, so only its header is read:
+    // every texture starts from a copy of the state, which would otherwise
+    // copy the whole picture (64 MiB for 4096 x 4096).
     CoreState start;
     ResetPictures(start.tiles);
     if (o.detailFile) {
-        const LoadStepResult d = LoadFileInto(*o.detailFile, LoadRole::Detail, start, 0);
+        const LoadStepResult d =
+            LoadFileInto(*o.detailFile, LoadRole::Detail, start, 0, kMaxPicturePixels, PictureNeed::Size);
         if (!d.ok)
             throw UsageError("vellora-cli check: " + *o.detailFile + ": " + d.error);
-        // Only its size is counted: every file's copy of the state would
-        // otherwise copy the whole picture (64 MiB for 4096 x 4096).
-        start.tiles[0].Pixels = PixelGrid();
     }
 
     std::vector<ResultPtr> results(files.size());

@@ -128,5 +128,23 @@ INSTANTIATE_TEST_SUITE_P(
                                kMaxPicturePixels * 2, true, ""}),
     test::RowName());
 
+// A detail map a count only measures: the header gives the size, and no
+// pixel memory is taken, also for a file padded to gigabytes.
+TEST(PictureNeed, SizeAloneReadsTheHeaderOnly) {
+    for (const auto& [name, bytes] : {std::pair{"png", SmallPng(32)}, std::pair{"bmp", SmallBmp(32)}}) {
+        const std::string path = ::testing::TempDir() + "/size-only." + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::filesystem::resize_file(path, kPadded);
+        TileLevel level;
+        const PictureReadResult r = ReadPictureFile(path, level, kMaxPicturePixels, PictureNeed::Size);
+        std::filesystem::remove(path);
+        ASSERT_TRUE(r.ok) << name << ": " << r.error;
+        EXPECT_EQ(level.Width, 32) << name;
+        EXPECT_EQ(level.Height, 32) << name;
+        EXPECT_TRUE(level.Pixels.empty()) << name;
+    }
+}
+
 } // namespace
 } // namespace vellora
