@@ -176,7 +176,8 @@ PictureReadResult Refuse(PictureReadResult r, std::string message) {
 
 } // namespace
 
-PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level) {
+PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level, std::int64_t maxPixels,
+                          PictureNeed need) {
     const ByteSource in(bytes);
     PictureReadResult result;
     Header h;
@@ -195,9 +196,19 @@ PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level)
     if (h.width > kMaxSide || height > kMaxSide)
         return Refuse(result, "Bmp too large: at most 16384 x 16384 pixels are supported");
     const std::int64_t pixels = static_cast<std::int64_t>(h.width) * height;
-    if (pixels > kMaxPicturePixels)
-        return Refuse(result, "Bmp too large: at most 16777216 pixels are supported, the file claims " +
-                                  std::to_string(pixels));
+    if (pixels > std::min(maxPixels, kMaxPicturePixels))
+        return Refuse(result, "Bmp too large: at most " +
+                                  std::to_string(std::min(maxPixels, kMaxPicturePixels)) +
+                                  " pixels are supported, the file claims " + std::to_string(pixels));
+
+    if (need == PictureNeed::Size) {
+        level.Width = h.width;
+        level.Height = height;
+        level.BitDepth = h.bitCount;
+        level.Pixels = PixelGrid();
+        result.ok = true;
+        return result;
+    }
 
     // A damaged header can claim far more rows than the file holds. Short
     // files are still read (the missing rows come out black), but a claim
@@ -252,8 +263,28 @@ PictureReadResult ReadBmp(std::span<const std::uint8_t> bytes, TileLevel& level)
     return result;
 }
 
+std::uint64_t BmpExtent(std::span<const std::uint8_t> head) {
+    const ByteSource in(head);
+    Header h;
+    if (!ReadHeader(in, h))
+        return 0;
+    // Widened before the sign is taken off: INT32_MIN has no positive twin.
+    const std::uint64_t height = h.height < 0
+                                     ? 0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(h.height))
+                                     : static_cast<std::uint64_t>(h.height);
+    const std::uint64_t width = h.width < 0 ? 0 : static_cast<std::uint64_t>(h.width);
+    // A size the reader refuses from the header needs no more bytes.
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide ||
+        static_cast<std::int64_t>(width * height) > kMaxPicturePixels)
+        return 0;
+    const std::uint64_t bits = Decodable(h.bitCount) ? static_cast<std::uint64_t>(h.bitCount) : 1;
+    // The palette follows the header, the rows start at the offset.
+    const std::uint64_t palette = kFileHeaderSize + h.size + 256 * 4;
+    return std::max(palette, h.offBits + RowBytes(bits, width) * height);
+}
+
 PictureReadResult ReadBmpFile(const std::string& path, TileLevel& level) {
-    const FileBytes file = ReadWholeFile(path);
+    const FileBytes file = ReadPictureBytes(path);
     if (!file.ok) {
         PictureReadResult r;
         r.error = file.error;

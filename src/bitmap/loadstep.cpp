@@ -8,6 +8,7 @@
 #include "core/inputrules.h"
 #include "core/numeric.h"
 
+#include <algorithm>
 #include <new>
 
 namespace vellora {
@@ -18,6 +19,18 @@ namespace {
 std::string BoxText(std::int32_t size, DimensionRule rule) {
     const std::string typed = DecimalText(size);
     return ApplyDimensionRule(typed, rule).value_or(typed);
+}
+
+std::optional<std::string> BoxesCutMessage(const TileLevel& level, DimensionRule widthRule,
+                                           DimensionRule heightRule, bool detail) {
+    if (level.Width <= widthRule.maximum && level.Height <= heightRule.maximum)
+        return std::nullopt;
+    const std::string counted = DecimalText(std::min(level.Width, widthRule.maximum)) + " x " +
+                                DecimalText(std::min(level.Height, heightRule.maximum));
+    return std::string(detail ? "The detail map" : "The picture") + " is " + DecimalText(level.Width) +
+           " x " + DecimalText(level.Height) + " pixels, larger than the size boxes take (" +
+           DecimalText(widthRule.maximum) + " x " + DecimalText(heightRule.maximum) + "): it is counted as " +
+           counted + ".";
 }
 
 // Reads with read (a file or bytes) into the level, then works out what the
@@ -40,8 +53,13 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
     LoadedFile& file = result.file;
     file.info = r.info;
     const bool detail = role == LoadRole::Detail;
-    file.widthText = BoxText(target.Width, detail ? kDetailWidthRule : kWidthRule);
-    file.heightText = BoxText(target.Height, detail ? kDetailHeightRule : kHeightRule);
+    const DimensionRule widthRule = detail ? kDetailWidthRule : kWidthRule;
+    const DimensionRule heightRule = detail ? kDetailHeightRule : kHeightRule;
+    file.widthText = BoxText(target.Width, widthRule);
+    file.heightText = BoxText(target.Height, heightRule);
+    // A tile's size comes from the levels above it, never from a box.
+    if (role != LoadRole::Tile)
+        file.boxesCutMessage = BoxesCutMessage(target, widthRule, heightRule, detail);
     file.kind = kind;
     if (role == LoadRole::Base) {
         state.baseKind = kind;
@@ -67,11 +85,12 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
 
 } // namespace
 
-LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level) {
+LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level,
+                            std::int64_t maxPixels, PictureNeed need) {
     return LoadInto(
-        [&path](TileLevel& target) {
+        [&path, maxPixels, need](TileLevel& target) {
             try {
-                return ReadPictureFile(path, target);
+                return ReadPictureFile(path, target, maxPixels, need);
             } catch (const std::bad_alloc&) {
                 PictureReadResult r;
                 r.error = "Not enough memory to load the bitmap " + path;
@@ -102,6 +121,15 @@ void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings) 
     case LoadRole::Tile:
         break;
     }
+}
+
+TextureSpec SpecAtOwnSize(const Settings& settings, const TileTable& tiles) {
+    TextureSpec spec = SpecFromSettings(settings, tiles);
+    const TileLevel& base = tiles[settings.detailEnabled ? 1 : 0];
+    spec.size = {base.Width, base.Height};
+    if (spec.detail)
+        spec.detail->size = {tiles[0].Width, tiles[0].Height};
+    return spec;
 }
 
 } // namespace vellora

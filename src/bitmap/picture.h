@@ -36,4 +36,8 @@ struct PictureReadResult {
 inline constexpr std::int32_t kMaxPictureSide = 16384;
 inline constexpr std::int64_t kMaxPicturePixels = 16777216;
 
+// What a reader is asked for: the whole picture, or its size alone (a
+// detail map whose pixels a count never looks at).
+enum class PictureNeed { Pixels, Size };
+
 } // namespace vellora

@@ -4,6 +4,8 @@
 #include "bmpreader.h"
 #include "pngreader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -46,43 +48,109 @@ const char* NotRegularKind(std::filesystem::file_type type) {
     }
 }
 
-} // namespace
-
-FileBytes ReadWholeFile(const std::string& path) {
-    FileBytes r;
+// A regular file's length, or the reason it cannot be read; a missing file
+// has length 0.
+std::optional<std::uintmax_t> RegularFileLength(const std::string& path, FileBytes& r) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        r.ok = true;
-        return r;
-    }
+    if (status.type() == std::filesystem::file_type::not_found)
+        return 0;
     if (ec) {
         r.error = "Cannot read the file " + path;
-        return r;
+        return std::nullopt;
     }
     // Reading a FIFO or a device could block for ever or never end, and
     // neither reports a length: only plain files are read.
     if (!std::filesystem::is_regular_file(status)) {
         r.error =
             std::string("Cannot read ") + NotRegularKind(status.type()) + ", only regular files: " + path;
-        return r;
+        return std::nullopt;
     }
     const std::uintmax_t length = std::filesystem::file_size(path, ec);
+    if (ec) {
+        r.error = "Cannot read the file " + path;
+        return std::nullopt;
+    }
+    return length;
+}
+
+// Reads a file's bytes from the start, as far as asked and no further.
+class PrefixReader {
+  public:
+    PrefixReader(const std::string& path, std::uintmax_t length, std::vector<std::uint8_t>& bytes)
+        : file_(path, std::ios::binary), length_(length), bytes_(bytes) {}
+    bool open() const { return static_cast<bool>(file_); }
+    // Makes the first upTo bytes (at most the file's length) present; false
+    // on a read error. A file that shrank meanwhile ends where it ends.
+    bool fill(std::uint64_t upTo) {
+        upTo = std::min<std::uint64_t>(upTo, length_);
+        const std::size_t old = bytes_.size();
+        if (upTo <= old || ended_)
+            return true;
+        bytes_.resize(static_cast<std::size_t>(upTo));
+        file_.read(reinterpret_cast<char*>(bytes_.data() + old), static_cast<std::streamsize>(upTo - old));
+        bytes_.resize(old + static_cast<std::size_t>(file_.gcount()));
+        ended_ = bytes_.size() < upTo;
+        return !file_.bad();
+    }
+
+  private:
+    std::ifstream file_;
+    std::uintmax_t length_;
+    std::vector<std::uint8_t>& bytes_;
+    bool ended_ = false;
+};
+
+std::uint32_t BigEndian32(std::span<const std::uint8_t> b, std::size_t at) {
+    return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) | (std::uint32_t{b[at + 2]} << 8) |
+           b[at + 3];
+}
+
+// Walks a PNG's chunks, reading each, and stops after IEND. Returns false
+// when the chunks up to there would take more than kMaxPictureFileBytes. A
+// file cut short or a damaged length ends the walk where the file ends; the
+// reader then refuses it.
+bool ReadPngChunks(PrefixReader& reader, std::vector<std::uint8_t>& bytes, bool& failed) {
+    std::uint64_t pos = 8;
+    while (true) {
+        failed = !reader.fill(pos + 8);
+        if (failed || bytes.size() < pos + 8)
+            return true;
+        const std::uint64_t end = pos + 12 + BigEndian32(bytes, static_cast<std::size_t>(pos));
+        if (end > kMaxPictureFileBytes)
+            return false;
+        failed = !reader.fill(end);
+        if (failed || bytes.size() < end)
+            return true;
+        if (std::memcmp(bytes.data() + pos + 4, "IEND", 4) == 0)
+            return true;
+        pos = end;
+    }
+}
+
+} // namespace
+
+FileBytes ReadWholeFile(const std::string& path) {
+    FileBytes r;
+    const std::optional<std::uintmax_t> length = RegularFileLength(path, r);
+    if (!length)
+        return r;
+    if (*length == 0) {
+        r.ok = true;
+        return r;
+    }
     // The largest picture a reader accepts needs far less than this.
     constexpr std::uintmax_t kMaxFile = std::uintmax_t{3} << 29;
-    if (ec || length > kMaxFile) {
+    if (*length > kMaxFile) {
         r.error = "File too large to be read: " + path;
         return r;
     }
-    r.bytes.resize(static_cast<std::size_t>(length));
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    PrefixReader reader(path, *length, r.bytes);
+    if (!reader.open()) {
         r.error = "Cannot open the file " + path;
         return r;
     }
-    file.read(reinterpret_cast<char*>(r.bytes.data()), static_cast<std::streamsize>(r.bytes.size()));
-    // A file that shrank meanwhile keeps zeros where its data ended.
-    if (file.bad()) {
+    if (!reader.fill(*length)) {
         r.error = "Cannot read the file " + path;
         return r;
     }
@@ -90,20 +158,65 @@ FileBytes ReadWholeFile(const std::string& path) {
     return r;
 }
 
-PictureReadResult ReadPicture(std::span<const std::uint8_t> bytes, bool pngName, TileLevel& level) {
-    if (pngName || HasPngSignature(bytes))
-        return ReadPng(bytes, level);
-    return ReadBmp(bytes, level);
+FileBytes ReadPictureBytes(const std::string& path, PictureNeed need) {
+    FileBytes r;
+    const std::optional<std::uintmax_t> length = RegularFileLength(path, r);
+    if (!length)
+        return r;
+    if (*length == 0) {
+        r.ok = true;
+        return r;
+    }
+    PrefixReader reader(path, *length, r.bytes);
+    if (!reader.open()) {
+        r.error = "Cannot open the file " + path;
+        return r;
+    }
+    // Every header and palette lies in the first 64 KiB.
+    constexpr std::uint64_t kHead = 64 * 1024;
+    bool failed = !reader.fill(kHead);
+    bool fits = true;
+    if (need == PictureNeed::Size) {
+        // Every header lies in the head.
+    } else if (!failed && HasPngSignature(r.bytes)) {
+        fits = ReadPngChunks(reader, r.bytes, failed);
+    } else if (!failed) {
+        const std::uint64_t extent = BmpExtent(r.bytes);
+        fits = extent <= kMaxPictureFileBytes;
+        if (fits)
+            failed = !reader.fill(extent);
+    }
+    if (failed) {
+        r.error = "Cannot read the file " + path;
+        r.bytes.clear();
+        return r;
+    }
+    if (!fits) {
+        r.error = "File too large to be read: its picture would take more than " +
+                  std::to_string(kMaxPictureFileBytes) + " bytes: " + path;
+        r.bytes.clear();
+        return r;
+    }
+    r.ok = true;
+    return r;
 }
 
-PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level) {
-    const FileBytes file = ReadWholeFile(path);
+PictureReadResult ReadPicture(std::span<const std::uint8_t> bytes, bool pngName, TileLevel& level,
+                              std::int64_t maxPixels, PictureNeed need) {
+    if (pngName || HasPngSignature(bytes))
+        return ReadPng(bytes, level, maxPixels, need);
+    return ReadBmp(bytes, level, maxPixels, need);
+}
+
+PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level, std::int64_t maxPixels,
+                                  PictureNeed need) {
+    const FileBytes file = ReadPictureBytes(path, need);
     if (!file.ok) {
         PictureReadResult r;
         r.error = file.error;
         return r;
     }
-    return ReadPicture(file.bytes, HasPngName(path), level);
+    return ReadPicture(file.bytes, HasPngName(path), level, maxPixels, need);
 }
 
 bool HasExtension(std::string_view path, std::string_view ext) {

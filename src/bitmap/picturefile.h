@@ -26,11 +26,27 @@ struct FileBytes {
 // by name before anything is read from them.
 FileBytes ReadWholeFile(const std::string& path);
 
+// The most bytes of one file a picture may take: the largest picture the
+// readers take (16777216 pixels of 16-bit RGBA) needs about half of it.
+inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{256} << 20;
+
+// Reads as much of a regular file as its picture can use: a PNG up to its
+// IEND chunk, a BMP up to its last pixel row, anything else its first
+// 64 KiB, which is all a refusal needs. Bytes after the picture (a file
+// padded to gigabytes) are never read. A picture that would take more than
+// kMaxPictureFileBytes is refused with one line.
+FileBytes ReadPictureBytes(const std::string& path, PictureNeed need = PictureNeed::Pixels);
+
 // Reads a picture into one level with the reader its bytes call for: PNG
 // when they start with the PNG signature or the name says .png, BMP
 // otherwise. A refused file leaves the level as it was.
-PictureReadResult ReadPicture(std::span<const std::uint8_t> bytes, bool pngName, TileLevel& level);
-PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level);
+PictureReadResult ReadPicture(std::span<const std::uint8_t> bytes, bool pngName, TileLevel& level,
+                              std::int64_t maxPixels = kMaxPicturePixels,
+                              PictureNeed need = PictureNeed::Pixels);
+// PictureNeed::Size reads only the file's first 64 KiB.
+PictureReadResult ReadPictureFile(const std::string& path, TileLevel& level,
+                                  std::int64_t maxPixels = kMaxPicturePixels,
+                                  PictureNeed need = PictureNeed::Pixels);
 
 // Whether a path's file name ends in .png (any case).
 bool HasPngName(std::string_view path);

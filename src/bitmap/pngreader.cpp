@@ -52,7 +52,8 @@ bool HasPngSignature(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= sizeof kSignature && std::memcmp(bytes.data(), kSignature, sizeof kSignature) == 0;
 }
 
-PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level) {
+PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level, std::int64_t maxPixels,
+                          PictureNeed need) {
     PictureReadResult result;
     result.info.fileType = FileType::Png;
     if (!HasPngSignature(bytes))
@@ -92,13 +93,25 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level)
     if (ihdr.width > static_cast<std::uint32_t>(kMaxPictureSide) ||
         ihdr.height > static_cast<std::uint32_t>(kMaxPictureSide))
         return Refuse(result, kTooLargeSide);
-    if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > kMaxPicturePixels)
-        return Refuse(result, "PNG too large: at most 16777216 pixels are supported, the file has " +
+    if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > std::min(maxPixels, kMaxPicturePixels))
+        return Refuse(result, "PNG too large: at most " +
+                                  std::to_string(std::min(maxPixels, kMaxPicturePixels)) +
+                                  " pixels are supported, the file has " +
                                   std::to_string(static_cast<std::int64_t>(ihdr.width) * ihdr.height));
 
     std::size_t size = 0;
     if (int e = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size); e != 0)
         return Refuse(result, Damaged(e));
+    if (need == PictureNeed::Size) {
+        info.alpha = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
+                     ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+        level.Width = info.width;
+        level.Height = info.height;
+        level.BitDepth = info.bitCount;
+        level.Pixels = PixelGrid();
+        result.ok = true;
+        return result;
+    }
     PixelGrid grid(info.height, info.width);
     if (size != grid.bytes().size())
         return Refuse(result, "Damaged PNG file: unexpected decoded size");

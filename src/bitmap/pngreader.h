@@ -21,7 +21,11 @@ bool HasPngSignature(std::span<const std::uint8_t> bytes);
 // the file's alpha when it has any (an alpha channel or a tRNS chunk), else 0.
 // Gamma and colour profiles are not applied. A refused file leaves the level
 // exactly as it was.
-PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level);
+// maxPixels lowers the reader's limit for a caller that holds several
+// pictures. PictureNeed::Size reads the header alone: the level gets its
+// size and bit depth and no pixels, the info no palette.
+PictureReadResult ReadPng(std::span<const std::uint8_t> bytes, TileLevel& level,
+                          std::int64_t maxPixels = kMaxPicturePixels, PictureNeed need = PictureNeed::Pixels);
 
 // The base format a PNG selects from its colour type and bit depth, and
 // whether it takes the greyscale question of a true-colour file.

@@ -201,7 +201,7 @@ ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckO
         return result;
     }
     ApplyToSettings(loaded.file, LoadRole::Base, s);
-    TextureSpec spec = SpecFromSettings(s, state.tiles);
+    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
     spec.format = s.baseFormat;
     if (o.detailSize) {
         spec.detail = *o.detailSize;
@@ -390,11 +390,14 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
             throw UsageError("vellora-cli check: " + *problem);
     }
 
-    // The detail map file is read once; every texture starts from a copy.
+    // Only the detail map's size is counted, so only its header is read:
+    // every texture starts from a copy of the state, which would otherwise
+    // copy the whole picture (64 MiB for 4096 x 4096).
     CoreState start;
     ResetPictures(start.tiles);
     if (o.detailFile) {
-        const LoadStepResult d = LoadFileInto(*o.detailFile, LoadRole::Detail, start, 0);
+        const LoadStepResult d =
+            LoadFileInto(*o.detailFile, LoadRole::Detail, start, 0, kMaxPicturePixels, PictureNeed::Size);
         if (!d.ok)
             throw UsageError("vellora-cli check: " + *o.detailFile + ": " + d.error);
     }

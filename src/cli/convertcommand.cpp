@@ -85,7 +85,7 @@ int ConvertCommand(const std::vector<std::string>& args, std::ostream& out, std:
     ResetPictures(state.tiles);
     const LoadedFile base = LoadOrReject("convert", o.input, LoadRole::Base, state, 0);
     ApplyToSettings(base, LoadRole::Base, s);
-    TextureSpec spec = SpecFromSettings(s, state.tiles);
+    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
     if (o.format)
         spec.format = o.format->row;
     ApplyLevels(o.levels, spec);

@@ -290,16 +290,22 @@ MipFilter RequireFilter(std::string_view option, const std::string& text) {
 }
 
 LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
-                        int level) {
+                        int level, std::int64_t* pixelBudget) {
     // The reader takes a missing file as an empty one ("Unknown bmp type"),
     // as the window's chooser never offers one; on the command line a typo
     // in a path deserves its own words.
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         throw UsageError("vellora-cli " + std::string(command) + ": " + path + ": no such file");
-    LoadStepResult r = LoadFileInto(path, role, state, level);
+    const std::int64_t maxPixels =
+        pixelBudget ? std::min(*pixelBudget, kMaxPicturePixels) : kMaxPicturePixels;
+    LoadStepResult r = LoadFileInto(path, role, state, level, maxPixels);
     if (!r.ok) {
         std::string reason = r.error;
+        if (maxPixels < kMaxPicturePixels &&
+            reason.find("at most " + std::to_string(maxPixels) + " pixels") != std::string::npos)
+            reason += " (what is left of the " + std::to_string(kLoadPixelBudget) +
+                      " pixels the pictures of one run may hold)";
         // The line names the file first; a reason that ends with it again says it once.
         if (reason.size() > path.size() &&
             reason.compare(reason.size() - path.size(), path.size(), path) == 0) {
@@ -308,6 +314,10 @@ LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadR
                 reason.pop_back();
         }
         throw UsageError("vellora-cli " + std::string(command) + ": " + path + ": " + reason);
+    }
+    if (pixelBudget) {
+        const TileLevel& read = state.tiles[static_cast<std::size_t>(level)];
+        *pixelBudget -= static_cast<std::int64_t>(read.Width) * read.Height;
     }
     return r.file;
 }
@@ -328,9 +338,11 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     const int detailFlag = s.detailEnabled ? 1 : 0;
     std::vector<std::string> messages;
 
+    std::int64_t budget = kLoadPixelBudget;
     if (o.detail)
-        ApplyToSettings(LoadOrReject("load", *o.detail, LoadRole::Detail, state, 0), LoadRole::Detail, s);
-    const LoadedFile base = LoadOrReject("load", o.base, LoadRole::Base, state, detailFlag);
+        ApplyToSettings(LoadOrReject("load", *o.detail, LoadRole::Detail, state, 0, &budget),
+                        LoadRole::Detail, s);
+    const LoadedFile base = LoadOrReject("load", o.base, LoadRole::Base, state, detailFlag, &budget);
     ApplyToSettings(base, LoadRole::Base, s);
     messages.insert(messages.end(), base.messages.begin(), base.messages.end());
 
@@ -338,13 +350,13 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (state.noAutoTiles) {
         int index = detailFlag + 1;
         for (const std::string& file : o.tiles)
-            LoadOrReject("load", file, LoadRole::Tile, state, index++);
+            LoadOrReject("load", file, LoadRole::Tile, state, index++, &budget);
         // The list ends where the user would have cancelled the next dialog.
         if (index <= kLevelCount - 1)
             messages.push_back("Returning " + DecimalText(index) + " Tiles.");
     }
 
-    TextureSpec spec = SpecFromSettings(s, state.tiles);
+    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
     spec.format = o.format ? o.format : s.baseFormat;
     if (spec.detail)
         spec.detail->format = o.detailFormat.value_or(Format::Bits4);

@@ -14,9 +14,17 @@
 namespace vellora::cli {
 
 // Reads a file into a level record, or throws the line that names the file
-// and why it cannot be used.
+// and why it cannot be used. pixelBudget, when given, is what is left of
+// the pixels one run may hold; the picture's pixels are taken from it.
 LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
-                        int level);
+                        int level, std::int64_t* pixelBudget = nullptr);
+
+// The pixels all pictures of one load run hold together, 32 MiB as RGBA
+// (32 times the window's largest texture, 1024 x 256): seven tiles that
+// each inflate to the largest picture a reader takes would otherwise hold
+// 448 MiB, and the levels, dumps and preview drawn from the pictures stay
+// within 256 MiB with it.
+inline constexpr std::int64_t kLoadPixelBudget = std::int64_t{1} << 23;
 
 // The mip-map filter an option names: 3x3 or 2x2.
 MipFilter RequireFilter(std::string_view option, const std::string& text);

@@ -128,9 +128,10 @@ void WriteJson(const nlohmann::ordered_json& doc, std::ostream& out) {
     out << "\n}\n";
 }
 
+// A column too wide for its place (a picture counted at its own size can
+// take millions of bytes) still keeps a space before the next.
 std::string Pad(std::string s, std::size_t width) {
-    if (s.size() < width)
-        s.append(width - s.size(), ' ');
+    s.append(s.size() < width ? width - s.size() : 1, ' ');
     return s;
 }
 

@@ -26,8 +26,11 @@ long Count::percent() const {
 
 namespace {
 
-constexpr std::int32_t kMaxWidth = 1024;
-constexpr std::int32_t kMaxHeight = 256;
+// The largest picture a reader takes: the window's boxes cut their sizes to
+// 1024 x 256 before they get here, the command line counts a picture at its
+// own size.
+constexpr std::int32_t kMaxWidth = 16384;
+constexpr std::int32_t kMaxHeight = 16384;
 
 // The smallest m with 2^m >= size. Done in integers: ln(w) / ln(2) can land
 // just above a whole number for exact powers of two.

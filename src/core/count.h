@@ -28,8 +28,8 @@ struct DetailSpec {
     std::optional<Format> format = Format::Bits4;
 };
 
-// A texture in numbers. Sizes beyond what the calculator takes (1024 x 256)
-// are cut to it.
+// A texture in numbers. Sizes beyond 16384 x 16384, the largest picture the
+// readers take, are cut to it.
 struct TextureSpec {
     LevelSize size{64, 64};
     std::optional<Format> format = Format::Bits4; // none selected counts as 4-bit, not CI

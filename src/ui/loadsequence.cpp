@@ -129,6 +129,9 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
             host.setSizeEnabled(SizeBox::DetailHeight, false);
             host.setSizeText(SizeBox::DetailWidth, QString::fromStdString(detail->widthText));
             host.setSizeText(SizeBox::DetailHeight, QString::fromStdString(detail->heightText));
+            if (detail->boxesCutMessage)
+                dialogs.messageBox(QString::fromStdString(*detail->boxesCutMessage), MsgStyle::Ok, QString(),
+                                   0);
         }
     }
 
@@ -153,6 +156,8 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
         host.selectBaseFormat(*base->format);
     for (const std::string& message : base->messages)
         dialogs.messageBox(QString::fromStdString(message), MsgStyle::Ok, QString(), 0);
+    if (base->boxesCutMessage)
+        dialogs.messageBox(QString::fromStdString(*base->boxesCutMessage), MsgStyle::Ok, QString(), 0);
 
     if (dialogs.messageBox(kTileQuestion, MsgStyle::YesNo | MsgStyle::Question, kTileQuestionTitle,
                            kTileQuestionTimeout) == MsgResult::No) {

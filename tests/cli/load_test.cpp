@@ -141,28 +141,28 @@ TEST(Load, FormatOptionOverridesTheFile) {
     EXPECT_EQ(Messages(j), std::vector<std::string>{kGreyscale});
 }
 
-TEST(Load, OversizedFileIsCountedAtTheBoxLimits) {
+TEST(Load, PictureLargerThanTheBoxesIsCountedAtItsOwnSize) {
     TempDir dir;
     const std::string base = dir.write("big.bmp", MakeBmp(1100, 300, 8, 40, [](int x, int y) {
                                            return static_cast<std::uint32_t>((x + y) & 0xFF);
                                        }));
     const std::string dump = dir.file("levels");
     const nlohmann::ordered_json j = LoadJson({base, "--levels", "0", "--dump-levels", dump}, 1);
-    EXPECT_EQ(j.at("levels")[0].at("width").get<long>(), 1024);
-    EXPECT_EQ(j.at("levels")[0].at("height").get<long>(), 256);
-    EXPECT_EQ(j.at("total_bytes").get<long>(), 1024 * 256);
+    EXPECT_EQ(j.at("levels")[0].at("width").get<long>(), 1100);
+    EXPECT_EQ(j.at("levels")[0].at("height").get<long>(), 300);
+    EXPECT_EQ(j.at("total_bytes").get<long>(), 1104 * 300);
     EXPECT_EQ(j.at("bitmap").at("width").get<long>(), 1100);
     EXPECT_EQ(j.at("bitmap").at("height").get<long>(), 300);
 
     const testfiles::Pam pam = ReadPam(dump + "/level-0.pam");
-    EXPECT_EQ(pam.width, 1024);
-    EXPECT_EQ(pam.height, 256);
+    EXPECT_EQ(pam.width, 1100);
+    EXPECT_EQ(pam.height, 300);
     EXPECT_EQ(pam.depth, 4);
     EXPECT_EQ(pam.maxval, 255);
     EXPECT_EQ(pam.tupltype, "RGB_ALPHA");
-    ASSERT_EQ(pam.data.size(), 1024u * 256u * 4u);
-    const std::uint32_t rgb = PaletteRgb((1023 + 255) & 0xFF);
-    EXPECT_EQ(Rgba(pam.at(255, 1023)), (std::vector<std::uint8_t>{static_cast<std::uint8_t>(rgb >> 16),
+    ASSERT_EQ(pam.data.size(), 1100u * 300u * 4u);
+    const std::uint32_t rgb = PaletteRgb((1099 + 299) & 0xFF);
+    EXPECT_EQ(Rgba(pam.at(299, 1099)), (std::vector<std::uint8_t>{static_cast<std::uint8_t>(rgb >> 16),
                                                                   static_cast<std::uint8_t>(rgb >> 8),
                                                                   static_cast<std::uint8_t>(rgb), 0}));
 }

@@ -23,6 +23,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     mkdir -p "$work"
     ln -s "$data/bmpsuite" "$work/bmpsuite"
     ln -s "$data/pngsuite" "$work/pngsuite"
+    ln -s "$data/sizes" "$work/sizes"
     line=${line//@OUT@/out}
     read -r -a args <<<"$line"
     set +e

@@ -625,15 +625,46 @@ class TestLoadSequence : public QObject {
         QCOMPARE(host.calcs, 1);
     }
 
+    void oversizedBaseIsClampedByTheBoxes_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("boxWidth");
+        QTest::addColumn<int>("boxHeight");
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::newRow("Wide2000x300")
+            << 2000 << 300 << 1024 << 256
+            << "The picture is 2000 x 300 pixels, larger than the size boxes take (1024 x 256): it is "
+               "counted as 1024 x 256.";
+        QTest::newRow("Tall640x480") << 640 << 480 << 640 << 256
+                                     << "The picture is 640 x 480 pixels, larger than the size boxes take "
+                                        "(1024 x 256): it is counted as 640 x 256.";
+        QTest::newRow("AtTheBoxes1024x256") << 1024 << 256 << 1024 << 256 << QString();
+    }
+
+    // The boxes keep their limits and the window says when that is less
+    // than the picture, before the tile question.
     void oversizedBaseIsClampedByTheBoxes() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, boxWidth);
+        QFETCH(int, boxHeight);
+        QFETCH(QString, message);
         FakeHost host;
         host.settings.detailEnabled = false;
-        host.scripted.messageAnswers = {Ok, No, Yes};
-        host.scripted.fileAnswers = {write("wide.bmp", Picture(2000, 300))};
+        host.scripted.messageAnswers =
+            message.isEmpty() ? QList<int>{Ok, No, Yes} : QList<int>{Ok, No, Ok, Yes};
+        host.scripted.fileAnswers = {write("big.bmp", Picture(width, height))};
         QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
-        QCOMPARE(host.settings.width, std::string("1024"));
-        QCOMPARE(host.settings.height, std::string("256"));
-        QCOMPARE(host.state.tiles[0].Width, 1024);
+        QCOMPARE(host.settings.width, std::to_string(boxWidth));
+        QCOMPARE(host.settings.height, std::to_string(boxHeight));
+        QCOMPARE(host.state.tiles[0].Width, boxWidth);
+        QCOMPARE(host.state.tiles[0].Height, boxHeight);
+        const QStringList texts = host.messageTexts();
+        QCOMPARE(texts.size(), message.isEmpty() ? 3 : 4);
+        if (!message.isEmpty()) {
+            QCOMPARE(texts.at(2), message);
+            QCOMPARE(texts.at(3), kTilesQ);
+        }
         QCOMPARE(host.calcs, 1);
         QVERIFY(!host.recalcGuard.held());
     }
