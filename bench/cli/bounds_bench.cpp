@@ -44,8 +44,7 @@ struct Folder {
             std::string file = std::to_string(i);
             file.insert(0, 1, 't');
             file += ".png";
-            WriteFile(dir / "textures" / file,
-                      vellora::EncodePng(side, side, 4, grid.rgba()));
+            WriteFile(dir / "textures" / file, vellora::EncodePng(side, side, 4, grid.rgba()));
         }
     }
     ~Folder() {
