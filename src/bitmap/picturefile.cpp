@@ -128,23 +128,31 @@ bool ReadPngChunks(PrefixReader& reader, std::vector<std::uint8_t>& bytes, bool&
     }
 }
 
+// The length of a regular file about to be read; an empty file is read
+// already (ok, no bytes). None, with r's error set, for a file that cannot
+// be read or is longer than limit.
+std::optional<std::uintmax_t> OpenedLength(const std::string& path, FileBytes& r,
+                                           std::optional<std::uintmax_t> limit) {
+    const std::optional<std::uintmax_t> length = RegularFileLength(path, r);
+    if (!length)
+        return std::nullopt;
+    if (limit && *length > *limit) {
+        r.error = "File too large to be read: " + path;
+        return std::nullopt;
+    }
+    r.ok = *length == 0;
+    return length;
+}
+
 } // namespace
 
 FileBytes ReadWholeFile(const std::string& path) {
     FileBytes r;
-    const std::optional<std::uintmax_t> length = RegularFileLength(path, r);
-    if (!length)
-        return r;
-    if (*length == 0) {
-        r.ok = true;
-        return r;
-    }
     // The largest picture a reader accepts needs far less than this.
     constexpr std::uintmax_t kMaxFile = std::uintmax_t{3} << 29;
-    if (*length > kMaxFile) {
-        r.error = "File too large to be read: " + path;
+    const std::optional<std::uintmax_t> length = OpenedLength(path, r, kMaxFile);
+    if (!length || *length == 0)
         return r;
-    }
     PrefixReader reader(path, *length, r.bytes);
     if (!reader.open()) {
         r.error = "Cannot open the file " + path;
@@ -160,13 +168,9 @@ FileBytes ReadWholeFile(const std::string& path) {
 
 FileBytes ReadPictureBytes(const std::string& path, PictureNeed need) {
     FileBytes r;
-    const std::optional<std::uintmax_t> length = RegularFileLength(path, r);
-    if (!length)
+    const std::optional<std::uintmax_t> length = OpenedLength(path, r, std::nullopt);
+    if (!length || *length == 0)
         return r;
-    if (*length == 0) {
-        r.ok = true;
-        return r;
-    }
     PrefixReader reader(path, *length, r.bytes);
     if (!reader.open()) {
         r.error = "Cannot open the file " + path;

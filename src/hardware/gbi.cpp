@@ -125,12 +125,11 @@ std::vector<Command> WholeChainCommands(const Layout& layout, const EmitOptions&
     const auto add = [&list](std::uint64_t word, const char* name, std::string what) {
         list.push_back({word, name, std::move(what)});
     };
-    // The chain's data is the levels' rows back to back, so the palette
-    // follows it as it follows the levels loaded one by one.
-    const long chainBytes = 8L * layout.endWord * (chain.plan->loadSiz == 3 ? 2 : 1);
+    // The palette follows the chain's data as it follows the levels loaded
+    // one by one.
     if (layout.palette)
         AddPaletteLoad(*layout.palette,
-                       options.imageBase + static_cast<std::uint32_t>((chainBytes + 7) / 8 * 8), add);
+                       options.imageBase + static_cast<std::uint32_t>((chain.bytes + 7) / 8 * 8), add);
     AddLoad(*chain.plan, layout.tiles.front().fmt, options.imageBase, "the whole chain", add);
     for (std::size_t i = 0; i < layout.levels.size(); ++i)
         AddRenderTile(layout.tiles[i], Caption(layout.levels[i]), add);

@@ -392,10 +392,10 @@ ChainLoad WholeChainLoad(const Layout& layout) {
     // Each TMEM word is one 8-byte unit of the data in 16-bit loads, and two
     // (one for each half) in 32-bit ones.
     const int unit = wide != 0 ? 4 : 2;
-    const long bytes = 8L * layout.endWord * (wide != 0 ? 2 : 1);
+    out.bytes = 8L * layout.endWord * (wide != 0 ? 2 : 1);
     LoadPlan p;
     p.record = layout.levels.front().record;
-    p.texels = bytes / unit;
+    p.texels = out.bytes / unit;
     p.rows = 1;
     if (p.texels > 2048) {
         out.reason = std::to_string(p.texels) + " texels, a block carries at most 2048";

@@ -159,6 +159,7 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options);
 struct ChainLoad {
     std::optional<LoadPlan> plan;
     std::string reason;
+    long bytes = 0; // the chain's data: every level's rows as that block takes them
 };
 ChainLoad WholeChainLoad(const Layout& layout);
 // The verdict alone, without tiles, loads or the byte map: none when the

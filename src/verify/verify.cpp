@@ -20,10 +20,6 @@ rdp::Rgba8 FromArray(const std::array<std::uint8_t, 4>& c) {
     return {c[0], c[1], c[2], c[3]};
 }
 
-bool IsCi(Kind kind) {
-    return kind == Kind::CI4 || kind == Kind::CI8;
-}
-
 // Runs the words over RDRAM holding data and palette and compares every
 // texel of every level with what the reduced level holds.
 Result Run(const hw::Layout& layout, const reduce::ReducedTexture& texture,
@@ -98,7 +94,7 @@ std::string Result::describe() const {
 
 rdp::Rgba8 ExpectedTexel(const reduce::ReducedLevel& level, std::uint32_t value,
                          const reduce::ReducedTexture& texture) {
-    if (!IsCi(level.kind))
+    if (!IsCI(RowOf(level.kind)))
         return FromArray(reduce::Expand(level.kind, value));
     // Entries past the palette's colours are the zeros the export pads with.
     const std::uint16_t entry = value < texture.palette.size() ? texture.palette[value] : 0;
