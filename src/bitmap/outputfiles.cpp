@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace vellora {
@@ -31,18 +34,35 @@ bool IsPlannedFolder(const std::vector<std::string>& folders, const fs::path& fo
     });
 }
 
-// A name beside the target nobody else picks: the target's name, the
-// process's clock and a counter.
+// A name beside the target nobody else picks: the process, its clock and a
+// counter. It is short whatever the target's name, so it fits wherever the
+// target's name fits.
 std::string TemporaryName(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::string name(".");
-    name.append(fs::path(path).filename().string());
-    name.append(".tmp-");
-    name.append(std::to_string(tick % 1000000007));
-    name.push_back('-');
-    name.append(std::to_string(counter++));
+    const std::string name = ".vellora-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(tick % 1000000007) + "-" + std::to_string(counter++) + ".tmp";
     return (FolderOf(path) / name).string();
+}
+
+// Whether two paths name one file: the same device and inode when both
+// exist, else the same place once made absolute and normal.
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    const bool ea = ::stat(a.c_str(), &sa) == 0, eb = ::stat(b.c_str(), &sb) == 0;
+    if (ea && eb)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (ea != eb)
+        return false;
+    std::error_code ec1, ec2;
+    const fs::path pa = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
+    const fs::path pb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
+    return !ec1 && !ec2 && pa == pb;
+}
+
+void RenameFile(const std::string& from, const std::string& to, std::error_code& ec) {
+    fs::rename(from, to, ec);
 }
 
 std::string ErrnoText(int error) {
@@ -77,6 +97,14 @@ void OutputFiles::add(std::string path, std::vector<std::uint8_t> bytes) {
     files_.push_back({std::move(path), std::move(bytes)});
 }
 
+void OutputFiles::addInput(std::string path) {
+    inputs_.push_back(std::move(path));
+}
+
+void OutputFiles::addStale(std::string path) {
+    stale_.push_back(std::move(path));
+}
+
 std::optional<std::string> OutputFiles::check() const {
     std::error_code ec;
     for (const std::string& folder : folders_) {
@@ -94,6 +122,12 @@ std::optional<std::string> OutputFiles::check() const {
         const fs::file_status target = fs::status(file.path, ec);
         if (fs::exists(target) && !fs::is_regular_file(target))
             return file.path + ": exists and is not a regular file";
+        for (const std::string& input : inputs_)
+            if (SameFile(file.path, input))
+                return file.path + ": is also read by this run (" + input + "); choose another name";
+        for (const File& other : files_)
+            if (&other != &file && SameFile(file.path, other.path))
+                return file.path + ": would be written twice by this run (also as " + other.path + ")";
     }
     return std::nullopt;
 }
@@ -145,17 +179,59 @@ std::optional<std::string> OutputFiles::write() {
         temporaries.push_back(temporary);
     }
 
+    // Each target that exists keeps a second name until every file is in
+    // place, so that a failed rename can take the earlier ones back.
+    std::vector<std::string> kept(files_.size());
+    auto forgetKept = [&] {
+        std::error_code ignored;
+        for (const std::string& k : kept)
+            if (!k.empty())
+                fs::remove(k, ignored);
+    };
     for (std::size_t i = 0; i < files_.size(); ++i) {
         std::error_code ec;
-        fs::rename(temporaries[i], files_[i].path, ec);
+        if (!fs::exists(files_[i].path, ec))
+            continue;
+        kept[i] = TemporaryName(files_[i].path);
+        fs::create_hard_link(files_[i].path, kept[i], ec);
+        if (ec) // a file system without hard links: a copy does as well
+            fs::copy_file(files_[i].path, kept[i], ec);
         if (ec) {
-            // Renames before this one are done and cannot be taken back;
-            // every file not yet in place is removed.
+            kept[i].clear();
+            forgetKept();
+            undo();
+            return files_[i].path + ": cannot keep the earlier file while replacing it (" + ec.message() +
+                   ")";
+        }
+    }
+
+    const Replace replace = replace_ ? replace_ : Replace(RenameFile);
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        std::error_code ec;
+        replace(temporaries[i], files_[i].path, ec);
+        if (ec) {
+            // The files put in place before this one go back to what they were.
+            std::error_code ignored;
+            for (std::size_t j = 0; j < i; ++j) {
+                if (kept[j].empty()) {
+                    fs::remove(files_[j].path, ignored);
+                } else {
+                    // Should even this fail, the earlier file stays under its second name.
+                    fs::rename(kept[j], files_[j].path, ignored);
+                    kept[j].clear();
+                }
+            }
             temporaries.erase(temporaries.begin(), temporaries.begin() + static_cast<std::ptrdiff_t>(i));
-            createdFolders.clear();
+            forgetKept();
             undo();
             return files_[i].path + ": cannot put the file in place (" + ec.message() + ")";
         }
+    }
+    forgetKept();
+    for (const std::string& path : stale_) {
+        std::error_code ec;
+        if (fs::is_regular_file(fs::symlink_status(path, ec)))
+            fs::remove(path, ec);
     }
     return std::nullopt;
 }

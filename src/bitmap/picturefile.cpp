@@ -5,6 +5,7 @@
 #include "pngreader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -48,15 +49,16 @@ const char* NotRegularKind(std::filesystem::file_type type) {
     }
 }
 
-// A regular file's length, or the reason it cannot be read; a missing file
-// has length 0.
+// A regular file's length, or the reason it cannot be read.
 std::optional<std::uintmax_t> RegularFileLength(const std::string& path, FileBytes& r) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found)
-        return 0;
+    if (status.type() == std::filesystem::file_type::not_found) {
+        r.error = "No such file: " + path;
+        return std::nullopt;
+    }
     if (ec) {
-        r.error = "Cannot read the file " + path;
+        r.error = "Cannot read the file (" + ec.message() + "): " + path;
         return std::nullopt;
     }
     // Reading a FIFO or a device could block for ever or never end, and
@@ -68,17 +70,29 @@ std::optional<std::uintmax_t> RegularFileLength(const std::string& path, FileByt
     }
     const std::uintmax_t length = std::filesystem::file_size(path, ec);
     if (ec) {
-        r.error = "Cannot read the file " + path;
+        r.error = "Cannot read the file (" + ec.message() + "): " + path;
         return std::nullopt;
     }
     return length;
+}
+
+// Why a file that exists cannot be opened: the system's own words.
+std::string CannotOpen(const std::string& path, int error) {
+    return "Cannot open the file (" + std::string(error != 0 ? std::strerror(error) : "unknown reason") +
+           "): " + path;
 }
 
 // Reads a file's bytes from the start, as far as asked and no further.
 class PrefixReader {
   public:
     PrefixReader(const std::string& path, std::uintmax_t length, std::vector<std::uint8_t>& bytes)
-        : file_(path, std::ios::binary), length_(length), bytes_(bytes) {}
+        : length_(length), bytes_(bytes) {
+        errno = 0;
+        file_.open(path, std::ios::binary);
+        openError_ = file_ ? 0 : errno;
+    }
+    // The system's reason when the file did not open.
+    int openError() const { return openError_; }
     bool open() const { return static_cast<bool>(file_); }
     // Makes the first upTo bytes (at most the file's length) present; false
     // on a read error. A file that shrank meanwhile ends where it ends.
@@ -96,6 +110,7 @@ class PrefixReader {
 
   private:
     std::ifstream file_;
+    int openError_ = 0;
     std::uintmax_t length_;
     std::vector<std::uint8_t>& bytes_;
     bool ended_ = false;
@@ -140,7 +155,6 @@ std::optional<std::uintmax_t> OpenedLength(const std::string& path, FileBytes& r
         r.error = "File too large to be read: " + path;
         return std::nullopt;
     }
-    r.ok = *length == 0;
     return length;
 }
 
@@ -151,11 +165,11 @@ FileBytes ReadWholeFile(const std::string& path) {
     // The largest picture a reader accepts needs far less than this.
     constexpr std::uintmax_t kMaxFile = std::uintmax_t{3} << 29;
     const std::optional<std::uintmax_t> length = OpenedLength(path, r, kMaxFile);
-    if (!length || *length == 0)
+    if (!length)
         return r;
     PrefixReader reader(path, *length, r.bytes);
     if (!reader.open()) {
-        r.error = "Cannot open the file " + path;
+        r.error = CannotOpen(path, reader.openError());
         return r;
     }
     if (!reader.fill(*length)) {
@@ -169,11 +183,15 @@ FileBytes ReadWholeFile(const std::string& path) {
 FileBytes ReadPictureBytes(const std::string& path, PictureNeed need) {
     FileBytes r;
     const std::optional<std::uintmax_t> length = OpenedLength(path, r, std::nullopt);
-    if (!length || *length == 0)
+    if (!length)
         return r;
     PrefixReader reader(path, *length, r.bytes);
     if (!reader.open()) {
-        r.error = "Cannot open the file " + path;
+        r.error = CannotOpen(path, reader.openError());
+        return r;
+    }
+    if (*length == 0) {
+        r.ok = true; // an empty file is read; no picture header fits it
         return r;
     }
     // Every header and palette lies in the first 64 KiB.

@@ -21,9 +21,10 @@ struct FileBytes {
     std::vector<std::uint8_t> bytes;
 };
 
-// Opens, reads in one go and closes a regular file. A missing file reads as
-// empty, which no picture header fits; folders, FIFOs and devices are refused
-// by name before anything is read from them.
+// Opens, reads in one go and closes a regular file. A missing or unreadable
+// file is refused with the system's reason; an empty one reads as empty,
+// which no picture header fits; folders, FIFOs and devices are refused by
+// name before anything is read from them.
 FileBytes ReadWholeFile(const std::string& path);
 
 // The most bytes of one file a picture may take: the largest picture the

@@ -6,6 +6,7 @@
 #include "hardwareoptions.h"
 #include "loadcommand.h"
 #include "options.h"
+#include "parallel.h"
 #include "report.h"
 
 #include "bitmap/loadstep.h"
@@ -23,8 +24,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iomanip>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -56,8 +59,9 @@ struct FileResult {
     int baseWidth = 0, baseHeight = 0, levels = 0;
     long totalBytes = 0, excess = 0;
     int limit = 4096;
-    // The whole count, kept only for the JSON report: with its byte maps it
-    // is some 20 KB a file, which thousands of files need not hold.
+    // The whole count, kept only until the file's JSON object is written:
+    // with its byte maps it is some 20 KB a file, which thousands of files
+    // need not hold.
     std::unique_ptr<CountReport> report;
     Kind kind = Kind::I4;
     bool fitsCalculator = false;
@@ -72,17 +76,49 @@ bool IsTextureName(const fs::path& p) {
     return HasExtension(p.native(), ".png") || HasExtension(p.native(), ".bmp");
 }
 
+// A file to check, or a folder the walk could not read (error set).
+struct Found {
+    std::string path;
+    std::string error;
+    friend bool operator<(const Found& a, const Found& b) { return a.path < b.path; }
+};
+
+// Every texture under root. Each folder is listed whole and closed before
+// the walk goes into its subfolders, so a deep tree holds one folder open,
+// not one for each level; a folder that cannot be listed is reported and
+// the walk goes on past it. Symbolic links to folders are not followed.
+void Walk(const fs::path& root, std::vector<Found>& found) {
+    std::vector<fs::path> folders{root};
+    while (!folders.empty()) {
+        const fs::path folder = std::move(folders.back());
+        folders.pop_back();
+        std::vector<fs::path> inside;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code ignored;
+            if (it->is_symlink(ignored) ? false : it->is_directory(ignored))
+                inside.push_back(it->path());
+            else if (IsTextureName(it->path()) && it->is_regular_file(ignored))
+                found.push_back({it->path().string(), {}});
+        }
+        if (ec)
+            found.push_back({folder.string(), "the folder cannot be listed (" + ec.message() + ")"});
+        folders.insert(folders.end(), inside.begin(), inside.end());
+    }
+}
+
 // Files in the order given; each folder's textures sorted by path; every
-// file once. Symbolic links to folders are not followed.
-std::vector<std::string> CollectFiles(const std::vector<std::string>& paths) {
-    std::vector<std::string> files;
+// file once.
+std::vector<Found> CollectFiles(const std::vector<std::string>& paths) {
+    std::vector<Found> files;
     // A file is the same file under any name (a link, a second path to
     // it): its device and inode say so with one stat.
     std::set<std::pair<dev_t, ino_t>> seen;
-    auto add = [&](const fs::path& p) {
+    auto add = [&](Found f) {
         struct stat st {};
-        if (::stat(p.c_str(), &st) != 0 || seen.insert({st.st_dev, st.st_ino}).second)
-            files.push_back(p.string());
+        if (!f.error.empty() || ::stat(f.path.c_str(), &st) != 0 ||
+            seen.insert({st.st_dev, st.st_ino}).second)
+            files.push_back(std::move(f));
     };
     for (const std::string& path : paths) {
         std::error_code ec;
@@ -90,19 +126,14 @@ std::vector<std::string> CollectFiles(const std::vector<std::string>& paths) {
         if (!fs::exists(status))
             throw UsageError("vellora-cli check: " + path + ": no such file or folder");
         if (!fs::is_directory(status)) {
-            add(path);
+            add({path, {}});
             continue;
         }
-        std::vector<fs::path> found;
-        for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec),
-             end;
-             !ec && it != end; it.increment(ec)) {
-            if (it->is_regular_file(ec) && IsTextureName(it->path()))
-                found.push_back(it->path());
-        }
+        std::vector<Found> found;
+        Walk(path, found);
         std::sort(found.begin(), found.end());
-        for (const fs::path& f : found)
-            add(f);
+        for (Found& f : found)
+            add(std::move(f));
     }
     return files;
 }
@@ -138,12 +169,14 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
             // Generated levels change pixels, never sizes: the count is the same with either filter.
             RequireFilter(opt, *filter);
         } else if (opt == "--detail") {
+            // One rule, whatever is on disk: WxH[:F] is a size, anything else
+            // a file (a file named like a size is given as ./16x16).
             const std::string& v = *detail;
             const std::size_t colon = v.find(':');
-            const std::optional<Size> size = ParseSize(std::string_view(v).substr(0, colon));
-            if (size && !fs::exists(v)) {
+            if (LooksLikeSize(std::string_view(v).substr(0, colon))) {
+                const Size size = RequireSize(opt, v.substr(0, colon));
                 DetailSpec d;
-                d.size = {size->width, size->height};
+                d.size = {size.width, size.height};
                 if (colon != std::string::npos) {
                     const FormatChoice f = RequireFormatKind(opt, std::string_view(v).substr(colon + 1));
                     d.format = f.row;
@@ -152,8 +185,6 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
                 o.detailSize = d;
                 o.detailFile.reset();
             } else {
-                if (!fs::exists(v))
-                    throw UsageError("vellora-cli check: " + v + ": no such file");
                 o.detailFile = v;
                 o.detailSize.reset();
             }
@@ -270,7 +301,8 @@ ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckO
 
 std::string XmlEscape(const std::string& text) {
     std::string out;
-    for (char c : text) {
+    // A file name need not be UTF-8, and XML must be: such bytes become U+FFFD.
+    for (char c : Utf8OrReplaced(text)) {
         switch (c) {
         case '&':
             out += "&amp;";
@@ -288,9 +320,10 @@ std::string XmlEscape(const std::string& text) {
             out += "&apos;";
             break;
         default:
-            // Control characters other than tab and line breaks are not allowed in XML 1.0.
+            // Control characters other than tab and line breaks are not
+            // allowed in XML 1.0, not even as character references.
             if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
-                out += '?';
+                out += "\xEF\xBF\xBD";
             else
                 out += c;
         }
@@ -333,12 +366,14 @@ std::string JunitReport(const std::vector<ResultPtr>& results, double seconds) {
     return x.str();
 }
 
-void WriteLine(const FileResult& r, std::ostream& out, bool colour) {
+void WriteLine(const FileResult& r, std::ostream& out, const CliTerminal& terminal) {
+    const bool colour = terminal.colour;
+    const std::string path = terminal.outTerminal ? TerminalSafe(r.path) : r.path;
     if (!r.error.empty()) {
-        out << r.path << ": cannot be read: " << r.error << "\n";
+        out << path << ": cannot be read: " << r.error << "\n";
         return;
     }
-    out << r.path << "  " << KindName(r.kind) << "  " << r.baseWidth << "x" << r.baseHeight << "  levels "
+    out << path << "  " << KindName(r.kind) << "  " << r.baseWidth << "x" << r.baseHeight << "  levels "
         << r.levels << "  " << r.totalBytes << "/" << r.limit << "  ";
     if (r.fits) {
         out << Painted("fits", true, colour) << "\n";
@@ -378,11 +413,11 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     bool help = false;
     const CheckOptions o = ParseCheck(args, help);
     if (help) {
-        out << "usage: " << kCheckUsage;
+        out << "usage: " << kCheckUsage << kDetailRule;
         return kExitFits;
     }
     const auto started = std::chrono::steady_clock::now();
-    const std::vector<std::string> files = CollectFiles(o.paths);
+    const std::vector<Found> files = CollectFiles(o.paths);
     if (o.junit) {
         OutputFiles probe;
         probe.add(*o.junit, {'x'});
@@ -402,34 +437,76 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
             throw UsageError("vellora-cli check: " + *o.detailFile + ": " + d.error);
     }
 
+    // Each file's report is written as soon as it and every file before it
+    // are done, and its JSON is dropped then: memory holds the files under
+    // way, not the whole run's reports.
     std::vector<ResultPtr> results(files.size());
-    std::atomic<std::size_t> next{0}, done{0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < files.size(); i = next++) {
-            results[i] = CheckOne(files[i], start, o);
-            ++done;
+    std::vector<std::string> objects(o.json ? files.size() : 0);
+    std::mutex writing;
+    std::size_t written = 0;
+    bool outputFailed = false;
+    if (o.json)
+        out << "[";
+    auto finish = [&](std::size_t i, ResultPtr r) {
+        std::string object;
+        if (o.json)
+            // A file name need not be UTF-8; such bytes are replaced rather than ending the report.
+            object =
+                FileJson(*r, o.verify).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+        r->report.reset();
+        const std::lock_guard lock(writing);
+        results[i] = std::move(r);
+        if (o.json)
+            objects[i] = std::move(object);
+        for (; written < files.size() && results[written]; ++written) {
+            if (o.json) {
+                out << (written == 0 ? "\n  " : ",\n  ") << objects[written];
+                std::string().swap(objects[written]);
+            } else if (!o.quiet || !results[written]->error.empty() || !results[written]->fits) {
+                WriteLine(*results[written], out, terminal);
+            }
         }
+        outputFailed = outputFailed || !out;
+        return !outputFailed;
     };
-    const int workers = std::max(1, std::min<int>(o.jobs, static_cast<int>(files.size())));
-    std::vector<std::thread> pool;
-    for (int i = 1; i < workers; ++i)
-        pool.emplace_back(work);
+    auto task = [&](std::size_t i) {
+        if (!files[i].error.empty()) {
+            auto r = std::make_unique<FileResult>();
+            r->path = files[i].path;
+            r->error = files[i].error;
+            return finish(i, std::move(r));
+        }
+        return finish(i, CheckOne(files[i].path, start, o));
+    };
+    auto failed = [&](std::size_t i, const std::string& reason) {
+        auto r = std::make_unique<FileResult>();
+        r->path = files[i].path;
+        r->error = reason;
+        finish(i, std::move(r));
+    };
+    std::function<void(std::size_t)> progress;
     if (showProgress) {
-        std::thread main(work);
-        while (done < files.size()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        progress = [&](std::size_t done) {
             const double s =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             err << "\r" << done << " of " << files.size() << " files, "
-                << static_cast<long>(done / std::max(s, 1e-3)) << " files/s   " << std::flush;
-        }
-        main.join();
-        err << "\r" << std::string(60, ' ') << "\r" << std::flush;
-    } else {
-        work();
+                << static_cast<long>(static_cast<double>(done) / std::max(s, 1e-3)) << " files/s   "
+                << std::flush;
+        };
     }
-    for (std::thread& t : pool)
-        t.join();
+    const ParallelRun run = RunParallel(files.size(), o.jobs, task, failed, progress);
+    if (showProgress)
+        err << "\r" << std::string(60, ' ') << "\r" << std::flush;
+    // A file whose failure could not even be recorded still counts, as unreadable.
+    for (std::size_t i = 0; i < files.size() && !run.stopped; ++i)
+        if (!results[i])
+            failed(i, "internal error: it could not be checked");
+    if (outputFailed || !out)
+        return kExitUsage; // the caller says that standard output failed
+    if (!run.startError.empty())
+        err << "vellora-cli check: note: " << run.threads << " of "
+            << std::min(static_cast<std::size_t>(o.jobs), files.size())
+            << " jobs ran: no more threads could be started (" << run.startError << ")\n";
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     int fit = 0, misfit = 0, unreadable = 0, verified = 0;
@@ -452,17 +529,8 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
             throw UsageError("vellora-cli check: " + *problem);
     }
     if (o.json) {
-        out << "[";
-        for (std::size_t i = 0; i < results.size(); ++i)
-            // A file name need not be UTF-8; such bytes are replaced rather than ending the report.
-            out << (i == 0 ? "\n  " : ",\n  ")
-                << FileJson(*results[i], o.verify)
-                       .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         out << "\n]\n";
     } else {
-        for (const ResultPtr& r : results)
-            if (!o.quiet || !r->error.empty() || !r->fits)
-                WriteLine(*r, out, terminal.colour);
         out << results.size() << (results.size() == 1 ? " file: " : " files: ") << fit << " fit";
         if (o.verify)
             out << " (" << verified << " verified on the RDP model)";

@@ -17,5 +17,8 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
 inline constexpr const char* kCheckUsage =
     "vellora-cli check [--levels L] [--filter 3x3|2x2] [--detail FILE | --detail WxH[:F]] [--wrap S,T] "
     "[--rules calculator|hardware|both] [--verify] [--jobs N] [--json] [--junit FILE] [--quiet] PATH...\n";
+// How --detail tells a size from a file, whatever is on disk.
+inline constexpr const char* kDetailRule =
+    "check --detail: WxH[:F] is a size, anything else a file (a file named like a size is ./16x16).\n";
 
 } // namespace vellora::cli

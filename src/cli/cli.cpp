@@ -21,6 +21,8 @@ void PrintUsage(std::ostream& out) {
         << cli::kConvertUsage
         << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32).\n"
            "Levels L: auto | auto-w64 | 0 to 7 (the index of the last level).\n"
+        << cli::kDetailRule
+        << "Every option takes its value as --name value or --name=value; -- ends the options.\n"
            "Exit code: 0 fits in TMEM, 1 exceeds TMEM, 2 bad usage or input.\n"
            "The text report's verdict is coloured on a terminal unless NO_COLOR is set; "
            "vellora-cli --version prints the version.\n";
@@ -32,7 +34,10 @@ bool UseColour(bool outIsTerminal, const char* noColor) {
     return outIsTerminal && (noColor == nullptr || *noColor == '\0');
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliTerminal terminal) {
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const CliTerminal& terminal) {
     try {
         if (args.empty()) {
             PrintUsage(err);
@@ -68,6 +73,19 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "vellora-cli: unexpected failure\n";
     }
     return kExitUsage;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, CliTerminal terminal) {
+    const int code = RunCommand(args, out, err, terminal);
+    // A report that could not be written (a full disk, a closed pipe) is no
+    // success, whatever the command found.
+    if (!out.flush()) {
+        err << "vellora-cli: cannot write to standard output\n";
+        return kExitUsage;
+    }
+    return code;
 }
 
 } // namespace vellora

@@ -14,8 +14,9 @@ inline constexpr int kExitUsage = 2;
 
 // What the program's streams are attached to.
 struct CliTerminal {
-    bool progress = false; // err is a terminal, where a long check may show its progress
-    bool colour = false;   // out is a terminal that takes colours: verdicts green or red
+    bool progress = false;    // err is a terminal, where a long check may show its progress
+    bool colour = false;      // out is a terminal that takes colours: verdicts green or red
+    bool outTerminal = false; // out is a terminal: control characters in file names are escaped
 };
 
 // Colours only on a terminal, and never while NO_COLOR is set to anything

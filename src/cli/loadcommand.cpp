@@ -371,15 +371,27 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     CountReport rep = RunCount(spec, {}, state.tiles, regenerate, std::move(messages));
     rep.bitmap = BitmapFacts{base.info};
 
-    // Everything is drawn first and written at the end, all or nothing.
+    // Everything is drawn first and written at the end, all or nothing,
+    // and never over a picture the run reads.
     OutputFiles outputs;
+    outputs.addInput(o.base);
+    if (o.detail)
+        outputs.addInput(*o.detail);
+    for (const std::string& file : o.tiles)
+        outputs.addInput(file);
     if (o.dumpDir) {
         outputs.addFolder(*o.dumpDir);
-        const char* extension = o.dumpPng ? ".png" : ".pam";
-        for (int i = 0; i <= rep.count.maxIndex; ++i) {
-            const std::string path =
-                (std::filesystem::path(*o.dumpDir) / ("level-" + std::to_string(i) + extension)).string();
-            outputs.add(path, o.dumpPng ? EncodeLevelPng(state.tiles[i]) : PamBytes(state.tiles[i]));
+        for (int i = 0; i < kLevelCount; ++i) {
+            for (const char* extension : {".pam", ".png"}) {
+                const std::string path =
+                    (std::filesystem::path(*o.dumpDir) / ("level-" + std::to_string(i) + extension)).string();
+                if (i <= rep.count.maxIndex && (extension[2] == 'n') == o.dumpPng)
+                    outputs.add(path, o.dumpPng ? EncodeLevelPng(state.tiles[i]) : PamBytes(state.tiles[i]));
+                else
+                    // An earlier run's level that this one does not write
+                    // would pass for one of this run's.
+                    outputs.addStale(path);
+            }
         }
     }
     if (o.mapPng)

@@ -82,11 +82,21 @@ std::optional<Size> ParseSize(std::string_view text) {
     return Size{*w, *h};
 }
 
+bool LooksLikeSize(std::string_view text) {
+    const std::size_t x = text.find('x');
+    auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return x != std::string_view::npos && digits(text.substr(0, x)) && digits(text.substr(x + 1));
+}
+
 struct CommandLine::Impl {
     CLI::App app;
     std::string command;
     std::string allowed;
     std::map<std::string, std::string> valueOptions; // name -> what a missing value should have been
+    std::optional<std::string>* single = nullptr;    // where positionals go
+    std::vector<std::string>* many = nullptr;
 };
 
 CommandLine::CommandLine(std::string command, std::string allowed) : impl_(new Impl) {
@@ -120,37 +130,44 @@ void CommandLine::flag(const std::string& name, bool& target) {
 }
 
 void CommandLine::positional(std::optional<std::string>& target) {
+    impl_->single = &target;
     impl_->app
         .add_option_function<std::string>("positional", [&target](const std::string& v) { target = v; })
         ->expected(1);
 }
 
 void CommandLine::positionals(std::vector<std::string>& target) {
+    impl_->many = &target;
     impl_->app.add_option("positionals", target)->expected(0, -1);
 }
 
 void CommandLine::parse(const std::vector<std::string>& args, std::size_t first) {
     // A value option takes the next argument whatever it looks like (a value
-    // may start with '-'): joined as --name=value before CLI11 reads it.
-    std::vector<std::string> joined;
+    // may start with '-'): "--name value" and "--name=value" are both handed
+    // to CLI11 as --name=value. After "--" every argument is a positional.
+    std::vector<std::string> joined, afterOptions;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto option = impl_->valueOptions.find(a);
+        if (a == "--") {
+            afterOptions.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
+        const std::size_t equals = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
+        const std::string name = a.substr(0, equals);
+        auto option = impl_->valueOptions.find(name);
         if (option == impl_->valueOptions.end()) {
             joined.push_back(a);
             continue;
         }
-        if (std::find(given_.begin(), given_.end(), a) == given_.end())
-            given_.push_back(a);
-        if (i + 1 >= args.size())
+        if (equals == std::string::npos && i + 1 >= args.size())
             throw UsageError("vellora-cli: " + a + ": missing value (allowed: " + option->second + ")");
-        const std::string& v = args[++i];
+        const std::string v = equals == std::string::npos ? args[++i] : a.substr(equals + 1);
         if (v.empty()) {
             // "--name=" would read as a missing value; an empty text is a value to check.
-            joined.push_back(a);
+            joined.push_back(name);
             joined.push_back(v);
         } else {
-            joined.push_back(a + "=" + v);
+            joined.push_back(name + "=" + v);
         }
     }
     std::vector<std::string> reversed(joined.rbegin(), joined.rend());
@@ -162,6 +179,24 @@ void CommandLine::parse(const std::vector<std::string>& args, std::size_t first)
     const std::vector<std::string> extras = impl_->app.remaining();
     if (!extras.empty())
         RejectUnknown(impl_->command, extras.front(), impl_->allowed);
+    // Whatever follows "--" is a positional, even when it starts with '-'.
+    for (const std::string& a : afterOptions) {
+        if (impl_->many)
+            impl_->many->push_back(a);
+        else if (impl_->single && !*impl_->single)
+            *impl_->single = a;
+        else
+            RejectUnknown(impl_->command, a, impl_->allowed);
+    }
+    // The options in the order CLI11 met them, each named once by its long name.
+    for (const CLI::Option* option : impl_->app.parse_order()) {
+        const std::vector<std::string>& names = option->get_lnames();
+        if (names.empty())
+            continue; // a positional
+        const std::string name = "--" + names.front();
+        if (std::find(given_.begin(), given_.end(), name) == given_.end())
+            given_.push_back(name);
+    }
 }
 
 int RequireInt(std::string_view option, std::string_view text, int lo, int hi) {

@@ -48,6 +48,8 @@ std::optional<Format> ParseFormat(std::string_view text);
 std::optional<LevelsChoice> ParseLevels(std::string_view text);
 // "WxH" with W from 1 to 1024 and H from 1 to 256.
 std::optional<Size> ParseSize(std::string_view text);
+// Digits, an x and digits: a size, whether or not in range.
+bool LooksLikeSize(std::string_view text);
 
 // One command's options, read with CLI11. Every value is taken as text and
 // checked by the rules above, so a rejected option always gets our own line

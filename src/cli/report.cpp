@@ -189,4 +189,74 @@ void WriteText(const CountReport& rep, std::ostream& out, const TextStyle& style
         WriteHardwareText(*rep.hardware, out, style);
 }
 
+std::size_t Utf8CharLength(std::string_view text, std::size_t at) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char c = byte(at);
+    if (c < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        lo = c == 0xE0 ? 0xA0 : 0x80; // no overlong forms
+        hi = c == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        lo = c == 0xF0 ? 0x90 : 0x80;
+        hi = c == 0xF4 ? 0x8F : 0xBF; // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (at + length > text.size() || byte(at + 1) < lo || byte(at + 1) > hi)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+std::string Utf8OrReplaced(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = Utf8CharLength(text, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::string TerminalSafe(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = Utf8CharLength(text, i);
+        // C1 controls (U+0080 to U+009F) steer terminals as well.
+        const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (n == 0 || c < 0x20 || c == 0x7F || c1 || c == '\\') {
+            const std::size_t bytes = c1 ? 2 : 1;
+            for (std::size_t b = 0; b < bytes; ++b) {
+                const auto v = static_cast<unsigned char>(text[i + b]);
+                out += "\\x";
+                out += kHex[v >> 4];
+                out += kHex[v & 15];
+            }
+            i += bytes;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
 } // namespace vellora::cli

@@ -48,4 +48,15 @@ std::string Painted(std::string_view verdict, bool good, bool colour);
 // text padded with spaces to width, for the text reports' columns.
 std::string Pad(std::string text, std::size_t width);
 
+// The length of the well-formed UTF-8 character at text[at], or 0 when the
+// bytes there are none.
+std::size_t Utf8CharLength(std::string_view text, std::size_t at);
+// text with every byte that is not part of well-formed UTF-8 replaced by
+// U+FFFD, as the JSON report replaces it: a file name need not be UTF-8.
+std::string Utf8OrReplaced(std::string_view text);
+// A file name as a terminal shows it: control characters and bytes that
+// are not UTF-8 written as \xNN, so that a name cannot move the cursor,
+// recolour the screen or pass for another.
+std::string TerminalSafe(std::string_view text);
+
 } // namespace vellora::cli

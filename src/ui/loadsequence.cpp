@@ -60,6 +60,17 @@ QString& ChosenFolder() {
     return folder;
 }
 
+// The reader's reason with the file named as the user gave it: a name that
+// is not UTF-8 reads back as the system decodes it, not as broken bytes.
+QString ReasonNaming(const std::string& error, const QString& path) {
+    const std::string encoded = QFile::encodeName(path).toStdString();
+    if (!encoded.empty() && error.size() >= encoded.size() &&
+        error.compare(error.size() - encoded.size(), encoded.size(), encoded) == 0)
+        return QString::fromStdString(error.substr(0, error.size() - encoded.size())) +
+               QDir::toNativeSeparators(path);
+    return QString::fromStdString(error);
+}
+
 // Reads one file into a level through the load step every front end shares.
 // A refused file is reported with the reader's own reason and leaves the
 // level as it was; the caller treats it like a cancelled choice.
@@ -71,7 +82,7 @@ std::optional<LoadedFile> ReadInto(LoadHost& host, Dialogs& dialogs, const QStri
         // The header refusal keeps its plain OK box; anything else is a
         // real problem with the file and gets the warning icon.
         const int style = result.error == kUnknownBmpType ? MsgStyle::Ok : MsgStyle::Exclamation;
-        dialogs.messageBox(QString::fromStdString(result.error), style, QString(), 0);
+        dialogs.messageBox(ReasonNaming(result.error, path), style, QString(), 0);
         return std::nullopt;
     }
     return result.file;

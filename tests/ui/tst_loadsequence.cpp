@@ -533,7 +533,9 @@ class TestLoadSequence : public QObject {
         QTest::newRow("cut inside the file header") << QByteArray("cut") << QString("Unknown bmp type");
         QTest::newRow("cut inside the info header") << QByteArray("cutInfo") << QString();
         QTest::newRow("header size 56") << QByteArray("size56") << QString("Unknown bmp type");
-        QTest::newRow("missing file") << QByteArray("missing") << QString("Unknown bmp type");
+        QTest::newRow("missing file") << QByteArray("missing") << QString("No such file: %1");
+        QTest::newRow("unreadable file")
+            << QByteArray("unreadable") << QString("Cannot open the file (Permission denied): %1");
         QTest::newRow("huge width") << QByteArray("hugeW") << QString();
         QTest::newRow("huge height") << QByteArray("hugeH") << QString();
         QTest::newRow("16384 square, tiny file") << QByteArray("hugeBoth") << QString();
@@ -566,6 +568,11 @@ class TestLoadSequence : public QObject {
         QString path = writeBytes(QString("bad_%1.bmp").arg(QString(kind)), bytes);
         if (kind == "missing")
             path = dir_.filePath("does_not_exist.bmp");
+        if (kind == "unreadable") {
+            QFile::setPermissions(path, QFileDevice::Permissions());
+            if (QFile(path).open(QIODevice::ReadOnly))
+                QSKIP("this user reads files whatever their permissions (root)");
+        }
 
         FakeHost host;
         host.scripted.messageAnswers = {Ok, No};
@@ -575,7 +582,11 @@ class TestLoadSequence : public QObject {
 
         QCOMPARE(host.scripted.messages.size(), 3);
         const auto& m = host.scripted.messages[2];
-        if (message.isEmpty()) {
+        if (message.contains(QStringLiteral("%1"))) {
+            // The file's own name, as the system gives it, with the warning icon.
+            QCOMPARE(m.prompt, message.arg(QDir::toNativeSeparators(path)));
+            QCOMPARE(m.style, 48);
+        } else if (message.isEmpty()) {
             QVERIFY(!m.prompt.isEmpty());
             QCOMPARE(m.style, 48);
         } else {
