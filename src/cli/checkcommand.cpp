@@ -370,7 +370,8 @@ void WriteLine(const FileResult& r, std::ostream& out, const CliTerminal& termin
     const bool colour = terminal.colour;
     const std::string path = terminal.outTerminal ? TerminalSafe(r.path) : r.path;
     if (!r.error.empty()) {
-        out << path << ": cannot be read: " << r.error << "\n";
+        out << path << ": cannot be read: " << (terminal.outTerminal ? TerminalSafe(r.error) : r.error)
+            << "\n";
         return;
     }
     out << path << "  " << KindName(r.kind) << "  " << r.baseWidth << "x" << r.baseHeight << "  levels "

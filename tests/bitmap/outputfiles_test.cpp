@@ -127,5 +127,70 @@ TEST(OutputFiles, AWriteCutShortLeavesTheFolderAsItWas) {
     EXPECT_EQ(Snapshot(dir), before);
 }
 
+// A texture and its palette change together: when the palette cannot be
+// put in place, the texture already replaced goes back to what it was.
+TEST(OutputFiles, ASecondReplaceThatFailsTakesTheFirstBack) {
+    const fs::path dir = FreshDir("pair");
+    Put(dir / "x.bin", "old texels");
+    Put(dir / "x.pal.bin", "old palette");
+    const auto before = Snapshot(dir);
+
+    OutputFiles out;
+    out.add((dir / "x.bin").string(), Bytes("new texels"));
+    out.add((dir / "x.pal.bin").string(), Bytes("new palette"));
+    out.add((dir / "fresh.bin").string(), Bytes("fresh"));
+    int calls = 0;
+    out.setReplace([&](const std::string& from, const std::string& to, std::error_code& ec) {
+        if (++calls == 2)
+            ec = std::make_error_code(std::errc::io_error);
+        else
+            fs::rename(from, to, ec);
+    });
+    const auto problem = out.write();
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_NE(problem->find("x.pal.bin: cannot put the file in place"), std::string::npos) << *problem;
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST(OutputFiles, RefusesAnInputAndATargetNamedTwice) {
+    const fs::path dir = FreshDir("clash");
+    Put(dir / "in.png", "picture");
+    fs::create_hard_link(dir / "in.png", dir / "link.png");
+    const auto before = Snapshot(dir);
+    struct Case {
+        const char* target;
+        const char* second; // another target, or ""
+        const char* says;
+    };
+    for (const Case& c : {Case{"in.png", "", "also read"}, Case{"sub/../link.png", "", "also read"},
+                          Case{"a.png", "./a.png", "written twice"}}) {
+        fs::create_directories(dir / "sub");
+        OutputFiles out;
+        out.addInput((dir / "in.png").string());
+        out.add((dir / c.target).string(), Bytes("new"));
+        if (*c.second)
+            out.add((dir / c.second).string(), Bytes("other"));
+        const auto problem = out.write();
+        ASSERT_TRUE(problem.has_value()) << c.target;
+        EXPECT_NE(problem->find(c.says), std::string::npos) << *problem;
+        fs::remove(dir / "sub");
+        EXPECT_EQ(Snapshot(dir), before) << c.target;
+    }
+}
+
+// The temporary name is short, so any name the system takes can be written.
+TEST(OutputFiles, TheLongestNameTheSystemTakesIsWritten) {
+    const fs::path dir = FreshDir("long");
+    const std::string name = std::string(251, 'n') + ".bin"; // 255 bytes
+    Put(dir / "stale.pam", "earlier");
+    OutputFiles out;
+    out.add((dir / name).string(), Bytes("texels"));
+    out.addStale((dir / "stale.pam").string());
+    out.addStale((dir / "never-there.pam").string());
+    ASSERT_FALSE(out.write().has_value());
+    EXPECT_EQ(Snapshot(dir), (std::set<std::string>{name + "=texels"}));
+}
+
 } // namespace
 } // namespace vellora

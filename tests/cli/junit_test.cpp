@@ -58,4 +58,32 @@ TEST(Junit, OneTestcasePerFileWithFailuresAndErrors) {
     EXPECT_EQ(outcome[dir.file("broken.bmp")], "error");
 }
 
+// A file name need not be UTF-8 and may hold control characters; the
+// report still parses, and the name reads with U+FFFD where its bytes were
+// no text.
+TEST(Junit, NamesThatAreNoTextStillParse) {
+    TempDir dir;
+    dir.write("b\xE9ton.bmp",
+              MakeBmp(16, 16, 8, 40, [](int x, int) { return static_cast<std::uint32_t>(x); }));
+    dir.write("bell\x07.bmp", {'B', 'M'});
+    const std::string report = dir.file("report.xml");
+    const CliRun r = RunTool({"check", dir.file(""), "--junit", report});
+    EXPECT_EQ(r.code, 2);
+
+    QFile file(QString::fromStdString(report));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    std::vector<std::string> names;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"testcase")
+            names.push_back(xml.attributes().value(QLatin1String("name")).toString().toStdString());
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    ASSERT_EQ(names.size(), 2u);
+    // In the order of their bytes: "bell" before "b\xE9ton".
+    EXPECT_EQ(names[0], dir.file("bell\xEF\xBF\xBD.bmp"));
+    EXPECT_EQ(names[1], dir.file("b\xEF\xBF\xBDton.bmp"));
+}
+
 } // namespace
