@@ -2,7 +2,9 @@
 // The bounds of vellora-cli check: a 4096 x 4096 detail map over 100
 // generated textures against the same run without it (the ratio should stay
 // within 2), and the peak memory of check --json and of the text report over
-// 10,000 generated textures, run as a child process and measured by wait4.
+// 10,000 generated textures, run as a child process and measured by wait4;
+// and convert of 300 generated textures in one run against check of the same
+// files (the ratio should stay within 1.5) and against one process a file.
 #include "bitmap/pngwriter.h"
 #include "cli/cli.h"
 
@@ -135,5 +137,57 @@ void BM_CheckTextPeakMemory10000Files(benchmark::State& state) {
     PeakOfCheck(state, false);
 }
 BENCHMARK(BM_CheckTextPeakMemory10000Files)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+const Folder& ConvertCorpus() {
+    static const Folder folder("vellora-bounds-convert", 300, 64);
+    return folder;
+}
+
+// check and convert of the same 300 files, both in each iteration: to I4
+// (no palette to choose) and to CI4 (a palette quantized for each file).
+void BM_Convert300FilesAgainstCheck(benchmark::State& state, const char* format) {
+    const Folder& f = ConvertCorpus();
+    std::vector<std::string> inputs;
+    for (const auto& e : fs::directory_iterator(f.textures()))
+        inputs.push_back(e.path().string());
+    std::vector<std::string> convert = {"convert"};
+    convert.insert(convert.end(), inputs.begin(), inputs.end());
+    for (const char* a : {"--format", format, "--type", "bin", "--jobs", "2", "--out-dir"})
+        convert.emplace_back(a);
+    convert.push_back((f.dir / "out").string());
+    double check = 0, converted = 0;
+    for (auto _ : state) {
+        check += SecondsOfCheck({"check", f.textures(), "--jobs", "2", "--quiet"});
+        converted += SecondsOfCheck(convert);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["check_ms"] = check / n * 1000;
+    state.counters["convert_ms"] = converted / n * 1000;
+    state.counters["ratio"] = converted / check;
+}
+BENCHMARK_CAPTURE(BM_Convert300FilesAgainstCheck, i4, "i4")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_Convert300FilesAgainstCheck, ci4, "ci4")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+// The same conversion as a build script without several inputs would run
+// it: one process a file, against the one run above.
+void BM_Convert300FilesOneProcessEach(benchmark::State& state) {
+    const Folder& f = ConvertCorpus();
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto started = std::chrono::steady_clock::now();
+        for (const auto& e : fs::directory_iterator(f.textures()))
+            PeakMiBOfChild({"convert", e.path().string(), "--format", "ci4", "--out",
+                            (f.dir / "single" / e.path().filename().replace_extension(".bin")).string()});
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    }
+    state.counters["processes_ms"] = seconds / static_cast<double>(state.iterations()) * 1000;
+}
+BENCHMARK(BM_Convert300FilesOneProcessEach)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include <sys/stat.h>
@@ -45,20 +46,15 @@ std::string TemporaryName(const std::string& path) {
     return (FolderOf(path) / name).string();
 }
 
-// Whether two paths name one file: the same device and inode when both
-// exist, else the same place once made absolute and normal.
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    const bool ea = ::stat(a.c_str(), &sa) == 0, eb = ::stat(b.c_str(), &sb) == 0;
-    if (ea && eb)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    if (ea != eb)
-        return false;
-    std::error_code ec1, ec2;
-    const fs::path pa = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
-    const fs::path pb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
-    return !ec1 && !ec2 && pa == pb;
+// What makes two paths one file: the device and inode of a file that
+// exists, else the place the path names once made absolute and normal.
+std::string FileKey(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return "inode " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+    std::error_code ec;
+    const fs::path place = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    return ec ? "path " + path : "path " + place.string();
 }
 
 void RenameFile(const std::string& from, const std::string& to, std::error_code& ec) {
@@ -107,6 +103,11 @@ void OutputFiles::addStale(std::string path) {
 
 std::optional<std::string> OutputFiles::check() const {
     std::error_code ec;
+    // Each path's identity is looked up once, so that a run of many files
+    // stays a matter of one lookup a file.
+    std::map<std::string, std::string> inputs, targets;
+    for (const std::string& input : inputs_)
+        inputs.emplace(FileKey(input), input);
     for (const std::string& folder : folders_) {
         const fs::file_status s = fs::status(folder, ec);
         if (fs::exists(s) && !fs::is_directory(s))
@@ -122,12 +123,11 @@ std::optional<std::string> OutputFiles::check() const {
         const fs::file_status target = fs::status(file.path, ec);
         if (fs::exists(target) && !fs::is_regular_file(target))
             return file.path + ": exists and is not a regular file";
-        for (const std::string& input : inputs_)
-            if (SameFile(file.path, input))
-                return file.path + ": is also read by this run (" + input + "); choose another name";
-        for (const File& other : files_)
-            if (&other != &file && SameFile(file.path, other.path))
-                return file.path + ": would be written twice by this run (also as " + other.path + ")";
+        const std::string key = FileKey(file.path);
+        if (auto input = inputs.find(key); input != inputs.end())
+            return file.path + ": is also read by this run (" + input->second + "); choose another name";
+        if (auto [other, fresh] = targets.emplace(key, file.path); !fresh)
+            return other->second + ": would be written twice by this run (also as " + file.path + ")";
     }
     return std::nullopt;
 }
