@@ -77,6 +77,9 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
                 file.messages.emplace_back(kGreyscaleMessage);
         }
     } else if (role == LoadRole::Detail) {
+        // A name that states the kind selects its format too, as for the base.
+        if (kind)
+            file.format = RowOf(*kind);
         state.detailKind = kind;
         state.detailSource = PictureSource{r.info.alpha, r.info.palette};
     }
@@ -109,6 +112,8 @@ LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role,
 void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings) {
     switch (role) {
     case LoadRole::Detail:
+        if (file.format)
+            settings.detailFormat = file.format;
         settings.detailWidth = file.widthText;
         settings.detailHeight = file.heightText;
         break;

@@ -15,6 +15,7 @@
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
+#include "reduce/reduce.h"
 #include "verify/verify.h"
 
 #include <sys/stat.h>
@@ -237,7 +238,9 @@ ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckO
     if (o.detailSize) {
         spec.detail = *o.detailSize;
     } else if (o.detailFile) {
-        spec.detail = DetailSpec{{state.tiles[0].Width, state.tiles[0].Height}, Format::Bits4};
+        // The kind the detail map's name states, else 4-bit.
+        spec.detail = DetailSpec{{state.tiles[0].Width, state.tiles[0].Height},
+                                 state.detailKind ? RowOf(*state.detailKind) : Format::Bits4};
     }
     ApplyLevels(o.levels, spec);
     // Sizes alone decide the count; the levels' pictures are never needed,
@@ -290,7 +293,8 @@ ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckO
         std::optional<int> colours;
         if (texture.baseKind == Kind::RGBA16 || texture.baseKind == Kind::CI8) {
             const TileLevel& base = state.tiles[static_cast<std::size_t>(detailFlag)];
-            colours = hw::DistinctColours(base.Pixels, loaded.file.info.width, loaded.file.info.height);
+            // The counted base level, as the window's Tile Setup page counts it.
+            colours = reduce::StoredColours(base, r.baseWidth, r.baseHeight, state.baseSource);
         }
         r.suggestions = hw::Suggest(texture, rules, colours);
     }

@@ -358,8 +358,9 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 
     TextureSpec spec = SpecAtOwnSize(s, state.tiles);
     spec.format = o.format ? o.format : s.baseFormat;
+    // --detail-format, else the kind the detail map's name states, else 4-bit.
     if (spec.detail)
-        spec.detail->format = o.detailFormat.value_or(Format::Bits4);
+        spec.detail->format = o.detailFormat ? o.detailFormat : s.detailFormat.value_or(Format::Bits4);
     ApplyLevels(o.levels, spec);
     Regenerate regenerate;
     if (!state.noAutoTiles) {

@@ -156,36 +156,4 @@ std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::op
     return out;
 }
 
-int DistinctColours(const PixelGrid& grid, int width, int height, int limit) {
-    // An open-addressed table four times the limit: no allocation per
-    // colour, and the count stops as soon as it passes the limit.
-    std::vector<std::uint32_t> table(static_cast<std::size_t>(std::max(limit, 1)) * 4 + 4, 0);
-    const std::size_t mask = std::bit_ceil(table.size()) - 1;
-    table.resize(mask + 1, 0);
-    bool zeroSeen = false; // 0 marks an empty slot, so the colour 0 is kept apart
-    int count = 0;
-    const int rows = std::min(height, grid.rows()), cols = std::min(width, grid.cols());
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
-            std::uint32_t v = 0;
-            std::memcpy(&v, grid.at(r, c), 4);
-            if (v == 0) {
-                count += zeroSeen ? 0 : 1;
-                zeroSeen = true;
-            } else {
-                std::size_t slot = (v * 2654435761u) & mask;
-                while (table[slot] != 0 && table[slot] != v)
-                    slot = (slot + 1) & mask;
-                if (table[slot] == 0) {
-                    table[slot] = v;
-                    ++count;
-                }
-            }
-            if (count > limit)
-                return limit + 1;
-        }
-    }
-    return count;
-}
-
 } // namespace vellora::hw

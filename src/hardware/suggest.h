@@ -50,8 +50,4 @@ struct Suggestion {
 // colours: the base picture's distinct colours, when known.
 std::vector<Suggestion> Suggest(const TextureCase& texture, Rules rules, std::optional<int> colours);
 
-// Distinct R, G, B, A values among the first height x width pixels of a
-// grid, counted up to limit + 1.
-int DistinctColours(const PixelGrid& grid, int width, int height, int limit = 256);
-
 } // namespace vellora::hw

@@ -144,6 +144,27 @@ std::vector<std::uint16_t> DistinctRgba16(const TileLevel& level, int width, int
     return order;
 }
 
+} // namespace
+
+int StoredColours(const TileLevel& level, int width, int height, const PictureSource& source, int limit) {
+    const Region r = Covered(level, width, height);
+    std::bitset<65536> seen;
+    int count = 0;
+    for (int row = 0; row < r.rows; ++row) {
+        for (int col = 0; col < r.cols; ++col) {
+            const std::uint16_t c = ToRgba16(level.Pixels.at(row, col), !source.alpha);
+            if (!seen.test(c)) {
+                seen.set(c);
+                if (++count > limit)
+                    return count;
+            }
+        }
+    }
+    return count;
+}
+
+namespace {
+
 // Deleters as types: the library's functions carry attributes a function
 // pointer type would drop.
 struct LiqDelete {

@@ -70,6 +70,13 @@ struct ReducedTexture {
     int merged() const { return quantized ? colours - static_cast<int>(palette.size()) : 0; }
 };
 
+// The distinct colours a level keeps once stored: its RGBA16 values, which
+// are also what a CI palette's entries can hold. Counts the level's width x
+// height pixels (as far as the picture goes) and stops past limit. What the
+// suggestions weigh when they offer CI for an RGBA16 or CI8 texture.
+int StoredColours(const TileLevel& level, int width, int height, const PictureSource& source,
+                  int limit = 256);
+
 // Reduces every counted level to its kind. CI levels share one palette: the
 // base picture's when the base is CI, else the detail map's. Lower levels
 // are indexed with it, never given their own.

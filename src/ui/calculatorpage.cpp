@@ -209,16 +209,23 @@ void CalculatorPage::connectRules() {
             const QString text = box->text();
             if (text.isEmpty())
                 return;
-            if (auto fixed = ApplyDimensionRule(text.toStdString(), kRules[i]))
+            // A corrected text raises this once more, and that one counts:
+            // one count per edit.
+            if (auto fixed = ApplyDimensionRule(text.toStdString(), kRules[i]);
+                fixed && *fixed != text.toStdString()) {
                 box->setText(QString::fromStdString(*fixed));
+                return;
+            }
             emit recalculateRequested(false);
         });
     }
     connect(txtLevels_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (text.isEmpty())
             return;
-        if (auto fixed = ApplyLevelsRule(text.toStdString()))
+        if (auto fixed = ApplyLevelsRule(text.toStdString()); fixed && *fixed != text.toStdString()) {
             txtLevels_->setText(QString::fromStdString(*fixed));
+            return;
+        }
         emit recalculateRequested(false);
     });
     auto countWhenSelected = [this](bool on) {
@@ -368,6 +375,10 @@ void CalculatorPage::setSizeEnabled(SizeBox box, bool enabled) {
 
 void CalculatorPage::selectBaseFormat(Format format) {
     chkBitDepth_[static_cast<std::size_t>(FormatIndex(format))]->setChecked(true);
+}
+
+void CalculatorPage::selectDetailFormat(Format format) {
+    optDBit_[static_cast<std::size_t>(FormatIndex(format))]->setChecked(true);
 }
 
 bool CalculatorPage::detailEnabled() const {

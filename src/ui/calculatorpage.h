@@ -39,6 +39,7 @@ class CalculatorPage : public QFrame {
     void setSizeText(SizeBox box, const QString& text);
     void setSizeEnabled(SizeBox box, bool enabled);
     void selectBaseFormat(Format format);
+    void selectDetailFormat(Format format);
     bool detailEnabled() const;
     void setDetailEnabled(bool on);
     // Ticks or clears the detail box without its Click.

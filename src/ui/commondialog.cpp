@@ -12,10 +12,6 @@ namespace vellora {
 
 namespace {
 
-// Longest path, file title and proposed name the open-file call handles,
-// counting the terminating character of the platform's buffers.
-constexpr int kPathLimit = 260;
-
 struct ErrorText {
     int code;
     const char* text; // UTF-8, "\r" where the message breaks a line
@@ -204,10 +200,6 @@ bool CommonDialog::ShowOpenSave(QWidget* owner, int& flags, QString& fileName, Q
     // default extension to complete.
     Q_UNUSED(defaultExt);
     try {
-        if (fileName.size() >= kPathLimit) {
-            throw CommonDialogError(5, QStringLiteral("Invalid procedure call or argument"),
-                                    QString::fromLatin1(kAppTitle));
-        }
         FileRequest request;
         request.owner = owner;
         request.title = title;

@@ -36,6 +36,8 @@ class LoadHost {
 
     // Selects the base format's option and runs its Click.
     virtual void selectBaseFormat(Format format) = 0;
+    // The same for the detail map's format.
+    virtual void selectDetailFormat(Format format) = 0;
 
     // chkDetailEnabled. Setting it runs the detail-map toggle, which may
     // clear the recalculation guard on its way out.

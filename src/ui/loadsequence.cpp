@@ -136,6 +136,8 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
         std::optional<LoadedFile> detail;
         if (ChooseBmp(dialog, kDetailDialogTitle, path) &&
             (detail = ReadInto(host, dialogs, path, LoadRole::Detail, 0))) {
+            if (detail->format)
+                host.selectDetailFormat(*detail->format);
             host.setSizeEnabled(SizeBox::DetailWidth, false);
             host.setSizeEnabled(SizeBox::DetailHeight, false);
             host.setSizeText(SizeBox::DetailWidth, QString::fromStdString(detail->widthText));

@@ -489,6 +489,10 @@ void MainWindow::selectBaseFormat(Format format) {
     calculator_->selectBaseFormat(format);
 }
 
+void MainWindow::selectDetailFormat(Format format) {
+    calculator_->selectDetailFormat(format);
+}
+
 bool MainWindow::detailEnabled() const {
     return calculator_->detailEnabled();
 }

@@ -64,6 +64,7 @@ class MainWindow : public QWidget, public LoadHost {
     void setSizeText(SizeBox box, const QString& text) override;
     void setSizeEnabled(SizeBox box, bool enabled) override;
     void selectBaseFormat(Format format) override;
+    void selectDetailFormat(Format format) override;
     bool detailEnabled() const override;
     void setDetailEnabled(bool on) override;
     void setPreviewTabEnabled(bool enabled) override;

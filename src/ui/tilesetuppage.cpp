@@ -3,6 +3,7 @@
 
 #include "hardware/gbi.h"
 #include "hardware/suggest.h"
+#include "reduce/reduce.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 #include "verify/verify.h"
@@ -185,7 +186,7 @@ void TileSetupPage::build() {
     auto wrapChanged = [this] {
         options_.s = static_cast<hw::AxisMode>(cboWrapS_->currentData().toInt());
         options_.t = static_cast<hw::AxisMode>(cboWrapT_->currentData().toInt());
-        relayout();
+        relayout(false);
     };
     connect(cboWrapS_, &QComboBox::currentIndexChanged, this, wrapChanged);
     connect(cboWrapT_, &QComboBox::currentIndexChanged, this, wrapChanged);
@@ -230,13 +231,15 @@ void TileSetupPage::setDetailShift(int shift) {
     relayout();
 }
 
-void TileSetupPage::relayout() {
+void TileSetupPage::relayout(bool texelsMayChange) {
     const Kind base = KindInRow(baseRow_, state_.baseKind);
     const Kind detail = detailRow_ ? KindInRow(*detailRow_, state_.detailKind) : Kind::I4;
     layout_ = hw::LayOut(hw::LevelsOf(count_, base, detail), options_);
     showLayout();
     emit layoutChanged();
-    emit reductionChanged();
+    // The texels as the RDP holds them depend on the kinds, not on the wrap.
+    if (texelsMayChange)
+        emit reductionChanged();
 }
 
 TextureExportChoice TileSetupPage::exportChoice() const {
@@ -274,8 +277,11 @@ void TileSetupPage::showLayout() {
         texture.options = options_;
         std::optional<int> colours;
         if (state_.bitmapLoaded && (texture.baseKind == Kind::RGBA16 || texture.baseKind == Kind::CI8)) {
+            // The counted base level, as check counts it.
             const TileLevel& base = state_.tiles[static_cast<std::size_t>(count_.detailFlag)];
-            colours = hw::DistinctColours(base.Pixels, base.Width, base.Height);
+            for (const CountedLevel& l : count_.levels)
+                if (l.role == LevelRole::Base)
+                    colours = reduce::StoredColours(base, l.width, l.height, state_.baseSource);
         }
         for (const hw::Suggestion& x : hw::Suggest(texture, hw::Rules::Both, colours))
             suggestions +=

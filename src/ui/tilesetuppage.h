@@ -58,7 +58,7 @@ class TileSetupPage : public QFrame {
 
   private:
     void build();
-    void relayout();
+    void relayout(bool texelsMayChange = true);
     void fillKinds(QComboBox* box, Format row, std::optional<Kind> chosen);
     void showLayout();
 

@@ -189,6 +189,7 @@ struct DetailCase {
     std::optional<std::string> detailFormat;
     long detailBits;
     std::vector<std::string> messages;
+    const char* detailName = "detail.bmp"; // a name may state the kind
 };
 
 class LoadDetail : public ::testing::TestWithParam<DetailCase> {};
@@ -198,7 +199,7 @@ TEST_P(LoadDetail, DetailMapFirstWithItsFormatRules) {
     TempDir dir;
     const std::string base =
         dir.write("base.bmp", MakeBmp(32, 16, c.baseBits, 40, c.baseBits <= 8 ? Index : Pattern));
-    const std::string detail = dir.write("detail.bmp", MakeBmp(8, 4, 4, 40, Index));
+    const std::string detail = dir.write(c.detailName, MakeBmp(8, 4, 4, 40, Index));
     Args args = {base, "--detail", detail, "--levels", "2"};
     if (c.detailFormat) {
         args.push_back("--detail-format");
@@ -229,7 +230,9 @@ INSTANTIATE_TEST_SUITE_P(
             "CI4DetailOnCI8Base", 8, "ci4", 4, {"Detail Map MUST share the same TLUT as the base texture!"}},
         DetailCase{"CI8DetailOnCI4Base", 4, "ci8", 8, {"Detail Map MUST be 4Bit CI!"}},
         DetailCase{"CIDetailOnPlainBase", 32, "ci4", 4, {kMix}},
-        DetailCase{"SixteenBitDetail", 16, "16", 16, {}}),
+        DetailCase{"SixteenBitDetail", 16, "16", 16, {}},
+        DetailCase{"KindFromTheDetailsName", 16, std::nullopt, 8, {}, "rock.ia8.bmp"},
+        DetailCase{"OptionOverTheDetailsName", 16, "16", 16, {}, "rock.ia8.bmp"}),
     vellora::test::RowName());
 
 TEST(Load, TileFilesReplaceGeneratedLevels) {

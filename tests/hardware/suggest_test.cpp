@@ -89,15 +89,5 @@ INSTANTIATE_TEST_SUITE_P(
         SuggestRow{"FitsAlready", Case(32, 32, Kind::RGBA16), std::nullopt, {}}),
     test::RowName());
 
-TEST(DistinctColours, CountsUpToTheLimit) {
-    PixelGrid grid(4, 8);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 8; ++c)
-            grid.at(r, c)[0] = static_cast<std::uint8_t>(r * 8 + c);
-    EXPECT_EQ(DistinctColours(grid, 8, 4), 32);
-    EXPECT_EQ(DistinctColours(grid, 8, 4, 16), 17);
-    EXPECT_EQ(DistinctColours(grid, 2, 1), 2); // only the level's part of a larger grid
-}
-
 } // namespace
 } // namespace vellora::hw

@@ -187,6 +187,20 @@ TEST(ReduceTexture, QuantizesAndSaysHowManyColoursMerged) {
     }
 }
 
+// Colours are counted as the texture stores them: RGBA16 values, which is
+// also what a CI palette holds; only the level's part of the picture, and
+// no further than just past the limit.
+TEST(StoredColours, CountsTheStoredValuesOfTheLevel) {
+    std::vector<std::uint32_t> px;
+    for (int i = 0; i < 64; ++i) // 64 greys, 4 apart: RGBA16 keeps 5 bits, 32 of them
+        px.push_back(static_cast<std::uint32_t>(i * 4) * 0x01010100u | 0xFF);
+    const TileTable t = Picture(16, 4, px);
+    EXPECT_EQ(StoredColours(t[0], 16, 4, PictureSource{}), 32);
+    EXPECT_EQ(StoredColours(t[0], 16, 4, PictureSource{}, 10), 11);
+    EXPECT_EQ(StoredColours(t[0], 16, 1, PictureSource{}), 8);   // the first row's 16 greys
+    EXPECT_EQ(StoredColours(t[0], 64, 64, PictureSource{}), 32); // no further than the picture
+}
+
 TEST(ReduceTexture, EveryLevelUsesTheBasesPalette) {
     TileTable t = Picture(8, 8, {kRed, kGreen, kBlue, kWhite, kGreen});
     for (int record = 1; record <= 3; ++record) {

@@ -91,6 +91,10 @@ class FakeHost : public LoadHost {
         settings.baseFormat = format;
         recalculate();
     }
+    void selectDetailFormat(Format format) override {
+        settings.detailFormat = format;
+        recalculate();
+    }
     bool detailEnabled() const override { return settings.detailEnabled; }
     void setDetailEnabled(bool on) override {
         if (settings.detailEnabled == on)
@@ -311,6 +315,27 @@ class TestLoadSequence : public QObject {
         QCOMPARE(host.calcs, 1);
         QVERIFY(host.last && host.last->count.totalBytes > 0);
         QVERIFY(!host.recalcGuard.held());
+    }
+
+    // A detail map whose name states its kind selects its format option,
+    // as a base's name does; a plain name leaves the option alone.
+    void detailKindFromNameSelectsItsFormat_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("format");
+        QTest::newRow("rock.ia8") << QString("rock.ia8.bmp") << static_cast<int>(Format::Bits8);
+        QTest::newRow("rock.rgba16") << QString("rock.rgba16.bmp") << static_cast<int>(Format::Bits16);
+        QTest::newRow("plain name") << QString("rock.bmp") << static_cast<int>(Format::Bits32);
+    }
+    void detailKindFromNameSelectsItsFormat() {
+        QFETCH(QString, name);
+        QFETCH(int, format);
+        FakeHost host;
+        host.settings.detailFormat = Format::Bits32;
+        host.scripted.messageAnswers = {Ok, Yes, Yes};
+        host.scripted.fileAnswers = {write(name, Picture(16, 16)), write("base64.bmp", Picture(64, 64))};
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
+        QCOMPARE(static_cast<int>(host.settings.detailFormat.value_or(Format::Bits4)), format);
+        QCOMPARE(host.calcs, 1); // the option's Click ran under the load's guard
     }
 
     void detailMapNoKeepsEnabledDetail() {

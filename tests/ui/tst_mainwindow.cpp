@@ -292,9 +292,11 @@ void TestMainWindow::dimensionTyping() {
     QFETCH(long, total);
     WindowFixture f;
     auto* e = f.get<QLineEdit>(box);
+    const int before = f.window->recalculations();
     e->setText(typed);
     QCOMPARE(e->text(), kept);
-    QVERIFY(f.dialogs.messages.isEmpty()); // corrected, never refused
+    QCOMPARE(f.window->recalculations() - before, 1); // one count per edit, corrected or not
+    QVERIFY(f.dialogs.messages.isEmpty());            // corrected, never refused
     QVERIFY(!f.window->isRecalculating());
     // Whatever the box holds now, the window shows the count for it.
     CoreState copy = f.window->coreState();

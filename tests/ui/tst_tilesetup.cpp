@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -113,7 +114,10 @@ void TestTileSetup::kindChoiceOffersTheRowsKindsAndRelaysOut() {
     QCOMPARE(kinds->count(), 2);
     QCOMPARE(kinds->itemText(0), QStringLiteral("RGBA16"));
     QCOMPARE(kinds->itemText(1), QStringLiteral("IA16"));
+    QSignalSpy reduced(f.window->tileSetupPage(), &TileSetupPage::reductionChanged);
+    QSignalSpy laidOut(f.window->tileSetupPage(), &TileSetupPage::layoutChanged);
     kinds->setCurrentIndex(1);
+    QCOMPARE(reduced.count(), 1);
     QCOMPARE(f.window->coreState().baseKind, std::optional<Kind>(Kind::IA16));
     QCOMPARE(f.window->tileSetupPage()->layout().tiles[0].fmt, 3);
     auto* table = f.get<QTableWidget>(QStringLiteral("tblTiles"));
@@ -123,8 +127,13 @@ void TestTileSetup::kindChoiceOffersTheRowsKindsAndRelaysOut() {
     f.get<QRadioButton>(QStringLiteral("ChkBitDepth(5)"))->click();
     QCOMPARE(kinds->count(), 1);
     QCOMPARE(kinds->currentText(), QStringLiteral("RGBA32"));
+    reduced.clear();
+    laidOut.clear();
+    // The wrap changes the tiles, never the texels: nothing is reduced or redrawn for it.
     f.get<QComboBox>(QStringLiteral("cboWrapS"))->setCurrentIndex(2);
     QCOMPARE(f.window->tileSetupPage()->layout().tiles[0].cms, hw::AxisMode::Clamp);
+    QCOMPARE(laidOut.count(), 1);
+    QCOMPARE(reduced.count(), 0);
 }
 
 void TestTileSetup::copyButtonsPutTheCodeOnTheClipboard() {
