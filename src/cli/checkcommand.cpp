@@ -15,7 +15,8 @@
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
-#include "reduce/reduce.h"
+#include "document/analysis.h"
+#include "document/texture.h"
 #include "verify/verify.h"
 
 #include <sys/stat.h>
@@ -212,43 +213,29 @@ std::string Reason(const FileResult& r) {
 
 using ResultPtr = std::unique_ptr<FileResult>;
 
-ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckOptions& o) {
+ResultPtr CheckOne(const std::string& path, const doc::Texture& start, const CheckOptions& o) {
     auto result = std::make_unique<FileResult>();
     FileResult& r = *result;
     r.path = path;
-    CoreState state = start;
-    Settings s;
-    const bool detailOn = o.detailFile || o.detailSize;
-    s.detailEnabled = detailOn;
-    const int detailFlag = detailOn ? 1 : 0;
-    LoadStepResult loaded;
+    doc::Texture texture = start;
+    doc::LoadResult loaded;
     try {
-        loaded = LoadFileInto(path, LoadRole::Base, state, detailFlag);
+        loaded = doc::LoadPicture(texture, path, LoadRole::Base, texture.spec.detail ? 1 : 0);
     } catch (const std::exception& e) {
-        loaded.ok = false;
-        loaded.error = e.what();
+        loaded = {false, e.what()};
     }
     if (!loaded.ok) {
-        r.error = loaded.error.empty() ? std::string("cannot be read") : loaded.error;
+        r.error = loaded.error;
         return result;
     }
-    ApplyToSettings(loaded.file, LoadRole::Base, s);
-    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
-    spec.format = s.baseFormat;
-    if (o.detailSize) {
-        spec.detail = *o.detailSize;
-    } else if (o.detailFile) {
-        // The kind the detail map's name states, else 4-bit.
-        spec.detail = DetailSpec{{state.tiles[0].Width, state.tiles[0].Height},
-                                 state.detailKind ? RowOf(*state.detailKind) : Format::Bits4};
-    }
-    ApplyLevels(o.levels, spec);
-    // Sizes alone decide the count; the levels' pictures are never needed,
-    // and the byte map only goes into the JSON report.
-    CountReport report = RunCount(spec, {}, state.tiles, {}, loaded.file.messages,
-                                  o.json ? CountDetail::Full : CountDetail::SizesOnly);
-    report.bitmap = BitmapFacts{loaded.file.info};
-    const Count& c = report.count;
+    // The byte map and the whole layout only go into the JSON report.
+    doc::AnalyzeOptions options;
+    options.detail = o.json ? CountDetail::Full : CountDetail::SizesOnly;
+    options.layout = o.json;
+    options.verify = o.verify;
+    options.rules = o.hardware.rules.value_or(Rules::Both);
+    doc::Analysis a = doc::Analyze(texture, options);
+    const Count& c = a.count;
     for (const CountedLevel& l : c.levels) {
         if (l.role == LevelRole::Base) {
             r.baseWidth = l.width;
@@ -259,47 +246,22 @@ ResultPtr CheckOne(const std::string& path, const CoreState& start, const CheckO
     r.totalBytes = c.totalBytes;
     r.excess = c.excess();
     r.limit = c.tmemLimit;
-
-    hw::TextureCase texture;
-    texture.spec = spec;
-    texture.baseKind = KindInRow(spec.format.value_or(Format::Bits4), state.baseKind);
-    texture.detailKind = spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4),
-                                                 o.detailKind ? o.detailKind : state.detailKind)
-                                     : Kind::I4;
-    texture.options = o.hardware.tile;
-    r.kind = texture.baseKind;
-    const std::vector<hw::Level> levels = hw::LevelsOf(c, texture.baseKind, texture.detailKind);
-    // The whole layout (tiles, loads, byte map) only goes into the JSON report.
+    r.kind = texture.storedBaseKind();
+    r.fitsCalculator = a.fitsCalculator();
+    r.fitsHardware = a.fitsHardware();
+    r.hardwareReason = a.hardwareReason;
+    r.verified = a.verified();
+    r.fits = a.fits(options.rules);
+    r.suggestions = std::move(a.suggestions);
     if (o.json) {
-        report.hardware = hw::LayOut(levels, texture.options);
-        r.hardwareReason = report.hardware->reason;
-    } else {
-        r.hardwareReason = hw::HardwareVerdict(levels);
-    }
-    r.fitsCalculator = !c.exceeds();
-    r.fitsHardware = !r.hardwareReason;
-    if (o.verify && r.fitsHardware) {
-        const verify::Result proof =
-            verify::VerifyPlan(report.hardware ? *report.hardware : hw::LayOut(levels, texture.options));
-        r.verified = proof.ok();
-        if (!r.verified) {
-            r.fitsHardware = false;
-            r.hardwareReason = "the RDP model reads its plan back wrong: " + proof.describe();
-        }
-    }
-    const Rules rules = o.hardware.rules.value_or(Rules::Both);
-    r.fits = hw::FitsBy(rules, r.fitsCalculator, r.fitsHardware);
-    if (!r.fits) {
-        std::optional<int> colours;
-        if (texture.baseKind == Kind::RGBA16 || texture.baseKind == Kind::CI8) {
-            const TileLevel& base = state.tiles[static_cast<std::size_t>(detailFlag)];
-            // The counted base level, as the window's Tile Setup page counts it.
-            colours = reduce::StoredColours(base, r.baseWidth, r.baseHeight, state.baseSource);
-        }
-        r.suggestions = hw::Suggest(texture, rules, colours);
-    }
-    if (o.json)
+        CountReport report;
+        report.count = std::move(a.count);
+        report.messages = std::move(a.messages);
+        report.levelBoxYellow = report.count.levelsCutBack;
+        report.bitmap = BitmapFacts{*texture.baseFile};
+        report.hardware = std::move(a.layout);
         r.report = std::make_unique<CountReport>(std::move(report));
+    }
     return result;
 }
 
@@ -433,11 +395,15 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     // Only the detail map's size is counted, so only its header is read:
     // every texture starts from a copy of the state, which would otherwise
     // copy the whole picture (64 MiB for 4096 x 4096).
-    CoreState start;
-    ResetPictures(start.tiles);
-    if (o.detailFile) {
-        const LoadStepResult d =
-            LoadFileInto(*o.detailFile, LoadRole::Detail, start, 0, kMaxPicturePixels, PictureNeed::Size);
+    doc::Texture start;
+    ApplyLevels(o.levels, start.spec);
+    start.tiles = o.hardware.tile;
+    if (o.detailSize) {
+        start.spec.detail = o.detailSize;
+        start.detailKind = o.detailKind;
+    } else if (o.detailFile) {
+        const doc::LoadResult d =
+            doc::LoadPicture(start, *o.detailFile, LoadRole::Detail, 0, kMaxPicturePixels, PictureNeed::Size);
         if (!d.ok)
             throw UsageError("vellora-cli check: " + *o.detailFile + ": " + d.error);
     }

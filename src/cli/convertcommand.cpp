@@ -8,6 +8,9 @@
 #include "options.h"
 #include "parallel.h"
 
+#include "document/analysis.h"
+#include "document/texture.h"
+
 #include "bitmap/mipmap.h"
 #include "bitmap/outputfiles.h"
 #include "core/calc.h"
@@ -121,28 +124,26 @@ std::string OutputFor(const std::string& input, const ConvertOptions& o) {
 void ConvertOne(const std::string& input, const std::string& target, const ConvertOptions& o,
                 std::ostream& out, std::ostream& note) {
     // As "Load Settings from bmp" with generated levels and no detail map.
-    Settings s;
-    s.detailEnabled = false;
-    CoreState state;
-    ResetPictures(state.tiles);
-    const LoadedFile base = LoadOrReject("convert", input, LoadRole::Base, state, 0);
-    ApplyToSettings(base, LoadRole::Base, s);
-    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
-    if (o.format)
-        spec.format = o.format->row;
-    ApplyLevels(o.levels, spec);
-    const MipFilter filter = o.filter;
-    const Regenerate regenerate = [filter](TileTable& tiles, int lastLevel, int flag) {
-        GeneratebmpMipMap(tiles, lastLevel, flag, filter);
-    };
-    const CountReport rep = RunCount(spec, {}, state.tiles, regenerate, {});
+    doc::Texture picture;
+    picture.filter = o.filter;
+    LoadOrReject("convert", input, LoadRole::Base, picture, 0);
+    if (o.format) {
+        picture.spec.format = o.format->row;
+        if (o.format->kind)
+            picture.baseKind = o.format->kind;
+    }
+    ApplyLevels(o.levels, picture.spec);
+    doc::DrawLevels(picture);
+    doc::AnalyzeOptions analyze;
+    analyze.suggest = false;
+    analyze.detail = CountDetail::SizesOnly;
+    const doc::Analysis analysis = doc::Analyze(picture, analyze);
 
-    const Kind kind =
-        KindInRow(spec.format.value_or(Format::Bits4), o.format ? o.format->kind : state.baseKind);
-    const std::vector<hw::Level> levels = hw::LevelsOf(rep.count, kind, Kind::I4);
-    const hw::Layout layout = hw::LayOut(levels, hw::TileOptions{});
-    const reduce::ReducedTexture texture = reduce::ReduceTexture(state.tiles, levels, state.baseSource,
-                                                                 state.detailSource, {o.dither, o.filter});
+    const Kind kind = picture.storedBaseKind();
+    const std::vector<hw::Level>& levels = analysis.levels;
+    const hw::Layout& layout = *analysis.layout;
+    const reduce::ReducedTexture texture = reduce::ReduceTexture(picture.pictures, levels, picture.baseSource,
+                                                                 picture.detailSource, {o.dither, o.filter});
     const reduce::ExportOptions options{o.wholeChain};
     OutputFiles files;
     files.addInput(input);
@@ -158,7 +159,7 @@ void ConvertOne(const std::string& input, const std::string& target, const Conve
     if (auto problem = files.write())
         throw UsageError("vellora-cli convert: " + *problem);
 
-    const TileLevel& top = state.tiles[0];
+    const TileLevel& top = picture.pictures[0];
     out << input << ": " << KindName(kind) << " " << top.Width << " x " << top.Height << ", " << levels.size()
         << (levels.size() == 1 ? " level" : " levels") << ", " << reduce::TextureByteCount(texture, options)
         << " bytes of texels";

@@ -6,32 +6,10 @@
 
 #include "core/calc.h"
 #include "core/detailmap.h"
+#include "document/analysis.h"
+#include "document/texture.h"
 
 namespace vellora::cli {
-
-CountReport RunCount(TextureSpec spec, const std::vector<Size>& typed, TileTable& tiles,
-                     const Regenerate& regenerate, std::vector<std::string> leading, CountDetail detail) {
-    CountReport rep;
-    rep.messages = std::move(leading);
-    if (spec.detail) {
-        if (const char* message = DetailFormatMessage(spec.detail->format, spec.format))
-            rep.messages.emplace_back(message);
-    }
-    if (typed.empty()) {
-        rep.count = CountTexture(spec, tiles, regenerate, detail);
-        rep.levelBoxYellow = rep.count.levelsCutBack;
-        if (rep.levelBoxYellow)
-            rep.messages.push_back(kLevelLimitMessage);
-    } else {
-        CountTexture(spec, tiles, regenerate);
-        std::vector<LevelSize> sizes;
-        for (const Size& t : typed)
-            sizes.push_back({t.width, t.height});
-        spec.typedLevels = std::move(sizes);
-        rep.count = CountTexture(spec, tiles, regenerate, detail);
-    }
-    return rep;
-}
 
 void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec) {
     spec.levels =
@@ -40,31 +18,28 @@ void ApplyLevels(const LevelsChoice& levels, TextureSpec& spec) {
         spec.lastLevel = levels.manual;
 }
 
-int FinishReport(CountReport& rep, const HardwareChoice& hardware, Kind baseKind, Kind detailKind, bool json,
-                 const TextStyle& style, std::ostream& out, std::ostream& err) {
-    if (hardware.needed()) {
-        const hw::Layout layout = hw::LayOut(hw::LevelsOf(rep.count, baseKind, detailKind), hardware.tile);
-        if (hardware.emit != Emit::None) {
-            // No commands were printed for a texture the hardware cannot
-            // load: the run must not say it succeeded.
-            if (!WriteEmitted(layout, hardware, json, out, err))
-                return kExitExceeds;
-        } else if (hardware.report) {
-            rep.hardware = layout;
-        }
-        if (hardware.emit == Emit::None) {
-            if (json)
-                WriteJson(ReportJson(rep), out);
-            else
-                WriteText(rep, out, style);
-        }
-        return FailsChosenRules(rep.count, &layout, hardware.rules) ? kExitExceeds : kExitFits;
+int FinishReport(const doc::Analysis& analysis, std::optional<BitmapFacts> bitmap,
+                 const HardwareChoice& hardware, bool json, const TextStyle& style, std::ostream& out,
+                 std::ostream& err) {
+    // No commands are printed for a texture the hardware cannot load: the
+    // run must not say it succeeded.
+    if (hardware.emit != Emit::None && !WriteEmitted(*analysis.layout, hardware, json, out, err))
+        return kExitExceeds;
+    if (hardware.emit == Emit::None) {
+        CountReport rep;
+        rep.count = analysis.count;
+        rep.messages = analysis.messages;
+        rep.levelBoxYellow = analysis.count.levelsCutBack;
+        rep.bitmap = std::move(bitmap);
+        if (hardware.report)
+            rep.hardware = analysis.layout;
+        if (json)
+            WriteJson(ReportJson(rep), out);
+        else
+            WriteText(rep, out, style);
     }
-    if (json)
-        WriteJson(ReportJson(rep), out);
-    else
-        WriteText(rep, out, style);
-    return FailsChosenRules(rep.count, nullptr, std::nullopt) ? kExitExceeds : kExitFits;
+    // Without --rules only the calculator's count decides.
+    return analysis.fits(hardware.rules.value_or(Rules::Calculator)) ? kExitFits : kExitExceeds;
 }
 
 void CheckTiles(std::string_view option, std::size_t given, const LevelsChoice& levels, bool detailOn) {
@@ -147,14 +122,24 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     CheckTiles("--tile", tiles.size(), lv, spec.detail.has_value());
     ApplyLevels(lv, spec);
-
     FinishHardwareChoice(hwTexts, hardware);
-    TileTable table{};
-    CountReport rep = RunCount(spec, tiles, table, {});
-    return FinishReport(rep, hardware, KindInRow(spec.format.value_or(Format::Bits4), baseKind),
-                        spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4), detailKind)
-                                    : Kind::I4,
-                        json, TextStyle{mapText, terminal.colour}, out, err);
+
+    doc::Texture texture;
+    texture.spec = spec;
+    if (!tiles.empty()) {
+        std::vector<LevelSize> typed;
+        for (const Size& t : tiles)
+            typed.push_back({t.width, t.height});
+        texture.spec.typedLevels = std::move(typed);
+    }
+    texture.baseKind = baseKind;
+    texture.detailKind = detailKind;
+    texture.tiles = hardware.tile;
+    doc::AnalyzeOptions analyze;
+    analyze.layout = hardware.needed();
+    analyze.suggest = false;
+    return FinishReport(doc::Analyze(texture, analyze), std::nullopt, hardware, json,
+                        TextStyle{mapText, terminal.colour}, out, err);
 }
 
 } // namespace vellora::cli

@@ -225,8 +225,4 @@ bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool j
     return layout.fits;
 }
 
-bool FailsChosenRules(const Count& count, const hw::Layout* layout, std::optional<Rules> rules) {
-    return !hw::FitsBy(rules.value_or(Rules::Calculator), !count.exceeds(), !layout || layout->fits);
-}
-
 } // namespace vellora::cli

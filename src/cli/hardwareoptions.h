@@ -58,8 +58,4 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
 bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool json, std::ostream& out,
                   std::ostream& err);
 
-// 1 when the chosen rules say the texture does not fit; without --rules
-// only the calculator's count decides.
-bool FailsChosenRules(const Count& count, const hw::Layout* layout, std::optional<Rules> rules);
-
 } // namespace vellora::cli

@@ -16,6 +16,8 @@
 #include "core/detailmap.h"
 #include "core/numeric.h"
 #include "core/tmemmap.h"
+#include "document/analysis.h"
+#include "document/texture.h"
 #include "preview/renderer.h"
 
 #include <filesystem>
@@ -289,8 +291,8 @@ MipFilter RequireFilter(std::string_view option, const std::string& text) {
     Reject(option, text, "3x3 or 2x2");
 }
 
-LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
-                        int level, std::int64_t* pixelBudget) {
+void LoadOrReject(std::string_view command, const std::string& path, LoadRole role, doc::Texture& texture,
+                  int level, std::int64_t* pixelBudget) {
     // The reader takes a missing file as an empty one ("Unknown bmp type"),
     // as the window's chooser never offers one; on the command line a typo
     // in a path deserves its own words.
@@ -299,7 +301,7 @@ LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadR
         throw UsageError("vellora-cli " + std::string(command) + ": " + path + ": no such file");
     const std::int64_t maxPixels =
         pixelBudget ? std::min(*pixelBudget, kMaxPicturePixels) : kMaxPicturePixels;
-    LoadStepResult r = LoadFileInto(path, role, state, level, maxPixels);
+    const doc::LoadResult r = doc::LoadPicture(texture, path, role, level, maxPixels);
     if (!r.ok) {
         std::string reason = r.error;
         if (maxPixels < kMaxPicturePixels &&
@@ -316,10 +318,9 @@ LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadR
         throw UsageError("vellora-cli " + std::string(command) + ": " + path + ": " + reason);
     }
     if (pixelBudget) {
-        const TileLevel& read = state.tiles[static_cast<std::size_t>(level)];
+        const TileLevel& read = texture.pictures[static_cast<std::size_t>(level)];
         *pixelBudget -= static_cast<std::int64_t>(read.Width) * read.Height;
     }
-    return r.file;
 }
 
 int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -330,47 +331,38 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         return kExitFits;
     }
 
-    // A freshly started window, then the load: every level record reset.
-    Settings s;
-    s.detailEnabled = o.detail.has_value();
-    CoreState state;
-    ResetPictures(state.tiles);
-    const int detailFlag = s.detailEnabled ? 1 : 0;
-    std::vector<std::string> messages;
-
+    doc::Texture texture;
+    texture.filter = o.filter;
+    texture.tiles = o.hardware.tile;
+    const int detailFlag = o.detail ? 1 : 0;
     std::int64_t budget = kLoadPixelBudget;
     if (o.detail)
-        ApplyToSettings(LoadOrReject("load", *o.detail, LoadRole::Detail, state, 0, &budget),
-                        LoadRole::Detail, s);
-    const LoadedFile base = LoadOrReject("load", o.base, LoadRole::Base, state, detailFlag, &budget);
-    ApplyToSettings(base, LoadRole::Base, s);
-    messages.insert(messages.end(), base.messages.begin(), base.messages.end());
-
-    state.noAutoTiles = !o.tiles.empty();
-    if (state.noAutoTiles) {
+        LoadOrReject("load", *o.detail, LoadRole::Detail, texture, 0, &budget);
+    LoadOrReject("load", o.base, LoadRole::Base, texture, detailFlag, &budget);
+    if (!o.tiles.empty()) {
         int index = detailFlag + 1;
         for (const std::string& file : o.tiles)
-            LoadOrReject("load", file, LoadRole::Tile, state, index++, &budget);
+            LoadOrReject("load", file, LoadRole::Tile, texture, index++, &budget);
         // The list ends where the user would have cancelled the next dialog.
         if (index <= kLevelCount - 1)
-            messages.push_back("Returning " + DecimalText(index) + " Tiles.");
+            texture.loadMessages.push_back("Returning " + DecimalText(index) + " Tiles.");
     }
-
-    TextureSpec spec = SpecAtOwnSize(s, state.tiles);
-    spec.format = o.format ? o.format : s.baseFormat;
+    if (o.format)
+        texture.spec.format = o.format;
+    if (o.formatKind)
+        texture.baseKind = o.formatKind;
     // --detail-format, else the kind the detail map's name states, else 4-bit.
-    if (spec.detail)
-        spec.detail->format = o.detailFormat ? o.detailFormat : s.detailFormat.value_or(Format::Bits4);
-    ApplyLevels(o.levels, spec);
-    Regenerate regenerate;
-    if (!state.noAutoTiles) {
-        const MipFilter filter = o.filter;
-        regenerate = [filter](TileTable& tiles, int lastLevel, int flag) {
-            GeneratebmpMipMap(tiles, lastLevel, flag, filter);
-        };
-    }
-    CountReport rep = RunCount(spec, {}, state.tiles, regenerate, std::move(messages));
-    rep.bitmap = BitmapFacts{base.info};
+    if (texture.spec.detail && o.detailFormat)
+        texture.spec.detail->format = o.detailFormat;
+    if (o.detailKind)
+        texture.detailKind = o.detailKind;
+    ApplyLevels(o.levels, texture.spec);
+    doc::DrawLevels(texture);
+    doc::AnalyzeOptions analyze;
+    analyze.layout = o.hardware.needed();
+    analyze.suggest = false;
+    const doc::Analysis analysis = doc::Analyze(texture, analyze);
+    const TileTable& levels = texture.pictures;
 
     // Everything is drawn first and written at the end, all or nothing,
     // and never over a picture the run reads.
@@ -386,8 +378,8 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
             for (const char* extension : {".pam", ".png"}) {
                 const std::string path =
                     (std::filesystem::path(*o.dumpDir) / ("level-" + std::to_string(i) + extension)).string();
-                if (i <= rep.count.maxIndex && (extension[2] == 'n') == o.dumpPng)
-                    outputs.add(path, o.dumpPng ? EncodeLevelPng(state.tiles[i]) : PamBytes(state.tiles[i]));
+                if (i <= analysis.count.maxIndex && (extension[2] == 'n') == o.dumpPng)
+                    outputs.add(path, o.dumpPng ? EncodeLevelPng(levels[i]) : PamBytes(levels[i]));
                 else
                     // An earlier run's level that this one does not write
                     // would pass for one of this run's.
@@ -396,7 +388,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
     if (o.mapPng)
-        outputs.add(*o.mapPng, EncodePng(DrawTmemMap(rep.count.tmemMap)));
+        outputs.add(*o.mapPng, EncodePng(DrawTmemMap(analysis.count.tmemMap)));
     if (o.previewPng) {
         // Checked before the picture is drawn, which can take a while.
         if (auto problem = outputs.check())
@@ -405,7 +397,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         PreviewRandom random = [&engine] { return static_cast<double>(engine()) / 4294967296.0; };
         PreviewInput input = o.preview;
         input.detailFlag = detailFlag;
-        const PreviewResult pr = RenderPreview(state.tiles, input, random);
+        const PreviewResult pr = RenderPreview(levels, input, random);
         for (const PreviewFailure& f : pr.failures)
             err << "vellora-cli load: preview: " << f.description << " (step " << f.step << ")\n";
         RgbImage img;
@@ -418,13 +410,8 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (auto problem = outputs.write())
         throw UsageError("vellora-cli load: " + *problem);
 
-    const Format baseRow = spec.format.value_or(Format::Bits4);
-    const Kind baseKind = KindInRow(baseRow, o.formatKind ? o.formatKind : state.baseKind);
-    const Kind detailKind = spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4),
-                                                    o.detailKind ? o.detailKind : state.detailKind)
-                                        : Kind::I4;
-    return FinishReport(rep, o.hardware, baseKind, detailKind, o.json, TextStyle{o.mapText, terminal.colour},
-                        out, err);
+    return FinishReport(analysis, BitmapFacts{*texture.baseFile}, o.hardware, o.json,
+                        TextStyle{o.mapText, terminal.colour}, out, err);
 }
 
 } // namespace vellora::cli

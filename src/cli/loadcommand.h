@@ -5,6 +5,7 @@
 
 #include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
+#include "document/texture.h"
 
 #include <ostream>
 #include <string>
@@ -16,8 +17,8 @@ namespace vellora::cli {
 // Reads a file into a level record, or throws the line that names the file
 // and why it cannot be used. pixelBudget, when given, is what is left of
 // the pixels one run may hold; the picture's pixels are taken from it.
-LoadedFile LoadOrReject(std::string_view command, const std::string& path, LoadRole role, CoreState& state,
-                        int level, std::int64_t* pixelBudget = nullptr);
+void LoadOrReject(std::string_view command, const std::string& path, LoadRole role, doc::Texture& texture,
+                  int level, std::int64_t* pixelBudget = nullptr);
 
 // The pixels all pictures of one load run hold together, 32 MiB as RGBA
 // (32 times the window's largest texture, 1024 x 256): seven tiles that

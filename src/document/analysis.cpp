@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: MIT
+#include "document/analysis.h"
+
+#include "core/detailmap.h"
+#include "reduce/reduce.h"
+
+namespace vellora::doc {
+
+namespace {
+
+// The records' sizes without their pixels: counting reads and writes sizes
+// only, and the texture stays as it is.
+TileTable SizesOf(const TileTable& pictures) {
+    TileTable sizes{};
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        sizes[i].Width = pictures[i].Width;
+        sizes[i].LineWidth = pictures[i].LineWidth;
+        sizes[i].Height = pictures[i].Height;
+        sizes[i].BitDepth = pictures[i].BitDepth;
+    }
+    return sizes;
+}
+
+} // namespace
+
+Analysis Analyze(const Texture& texture, const AnalyzeOptions& options) {
+    Analysis a;
+    a.messages = texture.loadMessages;
+    const TextureSpec& spec = texture.spec;
+    if (spec.detail) {
+        if (const char* message = DetailFormatMessage(spec.detail->format, spec.format))
+            a.messages.emplace_back(message);
+    }
+    TileTable sizes = SizesOf(texture.pictures);
+    if (spec.typedLevels) {
+        // Typed sizes are the click of "Manually Define Mip-Map Tiles": a
+        // plain count first, which sets the records above the counted
+        // levels, then the count with the typed sizes.
+        TextureSpec plain = spec;
+        plain.typedLevels.reset();
+        CountTexture(plain, sizes, {}, CountDetail::SizesOnly);
+        a.count = CountTexture(spec, sizes, {}, options.detail);
+    } else {
+        a.count = CountTexture(spec, sizes, {}, options.detail);
+        if (a.count.levelsCutBack)
+            a.messages.push_back(kLevelLimitMessage);
+    }
+
+    const Kind baseKind = texture.storedBaseKind();
+    a.levels = hw::LevelsOf(a.count, baseKind, texture.storedDetailKind());
+    if (options.layout || options.verify) {
+        a.layout = hw::LayOut(a.levels, texture.tiles);
+        a.hardwareReason = a.layout->reason;
+    } else {
+        a.hardwareReason = hw::HardwareVerdict(a.levels);
+    }
+    if (options.verify && a.fitsHardware()) {
+        a.proof = verify::VerifyPlan(*a.layout);
+        if (!a.proof->ok())
+            a.hardwareReason = "the RDP model reads its plan back wrong: " + a.proof->describe();
+    }
+
+    if (options.suggest && !a.fits(options.rules)) {
+        // CI is offered only for as many colours as its palette holds: the
+        // base level's colours as the texture would store them.
+        const TileLevel& base = texture.pictures[static_cast<std::size_t>(a.count.detailFlag)];
+        if ((baseKind == Kind::RGBA16 || baseKind == Kind::CI8) && !base.Pixels.empty()) {
+            for (const CountedLevel& l : a.count.levels)
+                if (l.role == LevelRole::Base)
+                    a.colours = reduce::StoredColours(base, l.width, l.height, texture.baseSource);
+        }
+        hw::TextureCase changed;
+        changed.spec = spec;
+        changed.baseKind = baseKind;
+        changed.detailKind = texture.storedDetailKind();
+        changed.options = texture.tiles;
+        a.suggestions = hw::Suggest(changed, options.rules, a.colours);
+    }
+    return a;
+}
+
+} // namespace vellora::doc
