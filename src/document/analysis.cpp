@@ -46,10 +46,21 @@ Analysis Analyze(const Texture& texture, const AnalyzeOptions& options) {
             a.messages.push_back(kLevelLimitMessage);
     }
 
-    const Kind baseKind = texture.storedBaseKind();
-    a.levels = hw::LevelsOf(a.count, baseKind, texture.storedDetailKind());
+    Judge(a,
+          Subject{spec, texture.storedBaseKind(), texture.storedDetailKind(), texture.tiles, texture.pictures,
+                  texture.baseSource, texture.picturesLoaded},
+          options);
+    return a;
+}
+
+void Judge(Analysis& a, const Subject& subject, const AnalyzeOptions& options) {
+    a.levels = hw::LevelsOf(a.count, subject.baseKind, subject.detailKind);
+    a.layout.reset();
+    a.proof.reset();
+    a.colours.reset();
+    a.suggestions.clear();
     if (options.layout || options.verify) {
-        a.layout = hw::LayOut(a.levels, texture.tiles);
+        a.layout = hw::LayOut(a.levels, subject.tiles);
         a.hardwareReason = a.layout->reason;
     } else {
         a.hardwareReason = hw::HardwareVerdict(a.levels);
@@ -59,24 +70,22 @@ Analysis Analyze(const Texture& texture, const AnalyzeOptions& options) {
         if (!a.proof->ok())
             a.hardwareReason = "the RDP model reads its plan back wrong: " + a.proof->describe();
     }
-
-    if (options.suggest && !a.fits(options.rules)) {
-        // CI is offered only for as many colours as its palette holds: the
-        // base level's colours as the texture would store them.
-        const TileLevel& base = texture.pictures[static_cast<std::size_t>(a.count.detailFlag)];
-        if ((baseKind == Kind::RGBA16 || baseKind == Kind::CI8) && !base.Pixels.empty()) {
-            for (const CountedLevel& l : a.count.levels)
-                if (l.role == LevelRole::Base)
-                    a.colours = reduce::StoredColours(base, l.width, l.height, texture.baseSource);
-        }
-        hw::TextureCase changed;
-        changed.spec = spec;
-        changed.baseKind = baseKind;
-        changed.detailKind = texture.storedDetailKind();
-        changed.options = texture.tiles;
-        a.suggestions = hw::Suggest(changed, options.rules, a.colours);
+    if (!options.suggest || a.fits(options.rules))
+        return;
+    // CI is offered only for as many colours as its palette holds: the base
+    // level's colours as the texture would store them.
+    if (subject.picturesLoaded && (subject.baseKind == Kind::RGBA16 || subject.baseKind == Kind::CI8)) {
+        const TileLevel& base = subject.pictures[static_cast<std::size_t>(a.count.detailFlag)];
+        for (const CountedLevel& l : a.count.levels)
+            if (l.role == LevelRole::Base)
+                a.colours = reduce::StoredColours(base, l.width, l.height, subject.baseSource);
     }
-    return a;
+    hw::TextureCase changed;
+    changed.spec = subject.spec;
+    changed.baseKind = subject.baseKind;
+    changed.detailKind = subject.detailKind;
+    changed.options = subject.tiles;
+    a.suggestions = hw::Suggest(changed, options.rules, a.colours);
 }
 
 } // namespace vellora::doc

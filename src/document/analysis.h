@@ -41,4 +41,21 @@ struct Analysis {
 
 Analysis Analyze(const Texture& texture, const AnalyzeOptions& options = {});
 
+// What a texture is judged by beyond its count; read, never copied.
+struct Subject {
+    const TextureSpec& spec;
+    Kind baseKind;
+    Kind detailKind;
+    const hw::TileOptions& tiles;
+    const TileTable& pictures; // read for the base's stored colours
+    const PictureSource& baseSource;
+    bool picturesLoaded; // else the colours are not known
+};
+
+// The hardware layout (or its verdict), the RDP model's proof and the
+// suggestions for analysis.count, a count already made: what Analyze does
+// after its count, for a front end that counts on its own (the window's
+// form). Every front end judges a texture this one way.
+void Judge(Analysis& analysis, const Subject& subject, const AnalyzeOptions& options = {});
+
 } // namespace vellora::doc

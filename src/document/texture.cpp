@@ -48,6 +48,7 @@ LoadResult LoadPicture(Texture& texture, const std::string& path, LoadRole role,
         if (r.file.format)
             texture.spec.format = r.file.format;
         texture.baseFile = r.file.info;
+        texture.picturesLoaded = true;
         texture.loadMessages.insert(texture.loadMessages.end(), r.file.messages.begin(),
                                     r.file.messages.end());
         break;

@@ -30,7 +30,8 @@ struct Texture {
     // The level records: their sizes once counted, their pixels once
     // pictures are loaded (record 0 is the detail map when there is one).
     TileTable pictures = NoPictures();
-    bool ownLevels = false; // the levels above the base came from their own files
+    bool picturesLoaded = false; // a base picture is loaded, not only sizes
+    bool ownLevels = false;      // the levels above the base came from their own files
     PictureSource baseSource;
     PictureSource detailSource;
     std::optional<PictureInfo> baseFile;   // the base picture's header, once loaded

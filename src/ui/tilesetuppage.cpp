@@ -3,7 +3,6 @@
 
 #include "hardware/gbi.h"
 #include "hardware/suggest.h"
-#include "reduce/reduce.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 #include "verify/verify.h"
@@ -234,7 +233,16 @@ void TileSetupPage::setDetailShift(int shift) {
 void TileSetupPage::relayout(bool texelsMayChange) {
     const Kind base = KindInRow(baseRow_, state_.baseKind);
     const Kind detail = detailRow_ ? KindInRow(*detailRow_, state_.detailKind) : Kind::I4;
-    layout_ = hw::LayOut(hw::LevelsOf(count_, base, detail), options_);
+    // Judged as the command line judges it: the layout, the RDP model's
+    // proof of a plan that fits, and what would make it fit.
+    analysis_.count = count_;
+    doc::AnalyzeOptions options;
+    options.verify = true;
+    doc::Judge(
+        analysis_,
+        doc::Subject{spec_, base, detail, options_, state_.tiles, state_.baseSource, state_.bitmapLoaded},
+        options);
+    layout_ = *analysis_.layout;
     showLayout();
     emit layoutChanged();
     // The texels as the RDP holds them depend on the kinds, not on the wrap.
@@ -255,42 +263,25 @@ void TileSetupPage::showLayout() {
                              QString::fromStdString(*layout_.reason) + QLatin1Char('.'));
         lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); color: white;"));
     }
-    // A plan that fits is run on the RDP model before the page vouches for it.
-    if (layout_.fits) {
-        const verify::Result proof = verify::VerifyPlan(layout_);
-        lblVerified_->setText(proof.ok()
+    // A plan that fits was run on the RDP model before the page vouches for it.
+    if (const std::optional<verify::Result>& proof = analysis_.proof) {
+        lblVerified_->setText(proof->ok()
                                   ? QStringLiteral("Verified on the RDP model: all %1 texels read back "
                                                    "as planned.")
-                                        .arg(proof.texels)
+                                        .arg(proof->texels)
                                   : QStringLiteral("The RDP model reads this plan back wrong: %1.")
-                                        .arg(QString::fromStdString(proof.describe())));
+                                        .arg(QString::fromStdString(proof->describe())));
     }
     lblVerified_->setVisible(layout_.fits);
 
     // What would make it fit, by the count and the hardware both.
     QString suggestions;
-    if (!layout_.fits || count_.exceeds()) {
-        hw::TextureCase texture;
-        texture.spec = spec_;
-        texture.baseKind = KindInRow(baseRow_, state_.baseKind);
-        texture.detailKind = detailRow_ ? KindInRow(*detailRow_, state_.detailKind) : Kind::I4;
-        texture.options = options_;
-        std::optional<int> colours;
-        if (state_.bitmapLoaded && (texture.baseKind == Kind::RGBA16 || texture.baseKind == Kind::CI8)) {
-            // The counted base level, as check counts it.
-            const TileLevel& base = state_.tiles[static_cast<std::size_t>(count_.detailFlag)];
-            for (const CountedLevel& l : count_.levels)
-                if (l.role == LevelRole::Base)
-                    colours = reduce::StoredColours(base, l.width, l.height, state_.baseSource);
-        }
-        for (const hw::Suggestion& x : hw::Suggest(texture, hw::Rules::Both, colours))
-            suggestions +=
-                QStringLiteral("\u2022 %1: %2 bytes of %3, %4\n")
-                    .arg(QString::fromStdString(x.change))
-                    .arg(x.bytes)
-                    .arg(x.limit)
-                    .arg(x.fitsBoth ? QStringLiteral("fits") : QStringLiteral("still does not fit"));
-    }
+    for (const hw::Suggestion& x : analysis_.suggestions)
+        suggestions += QStringLiteral("\u2022 %1: %2 bytes of %3, %4\n")
+                           .arg(QString::fromStdString(x.change))
+                           .arg(x.bytes)
+                           .arg(x.limit)
+                           .arg(x.fitsBoth ? QStringLiteral("fits") : QStringLiteral("still does not fit"));
     lblSuggestions_->setText(
         suggestions.isEmpty() ? QString() : QStringLiteral("To make it fit:\n") + suggestions.trimmed());
     lblSuggestions_->setVisible(!suggestions.isEmpty());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/calc.h"
+#include "document/analysis.h"
 #include "hardware/layout.h"
 
 #include <QFrame>
@@ -69,6 +70,7 @@ class TileSetupPage : public QFrame {
     std::optional<Format> detailRow_;
     hw::TileOptions options_;
     hw::Layout layout_;
+    doc::Analysis analysis_; // the layout, proof and suggestions for count_
     bool filling_ = false;
 
     QComboBox* cboBaseKind_ = nullptr;

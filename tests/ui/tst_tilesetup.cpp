@@ -3,7 +3,12 @@
 // again, and the calculator page shows where the hardware disagrees.
 #include "mainwindowfixture.h"
 
+#include "bmpbuilder.h"
+#include "document/analysis.h"
+#include "document/texture.h"
 #include "hardware/gbi.h"
+#include "reduce/reduce.h"
+#include "ui/loadsequence.h"
 #include "ui/tabstrip.h"
 #include "ui/tilesetuppage.h"
 #include "ui/tmemmapview.h"
@@ -16,6 +21,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vellora;
@@ -44,6 +50,8 @@ class TestTileSetup : public QObject {
     void kindChoiceOffersTheRowsKindsAndRelaysOut();
     void copyButtonsPutTheCodeOnTheClipboard();
     void hoveringTheMapDescribesTheByte();
+    void suggestsWhatTheCommandLineSuggests_data();
+    void suggestsWhatTheCommandLineSuggests();
 };
 
 void TestTileSetup::theStripHasAFifthTabAfterAbout() {
@@ -160,4 +168,61 @@ void TestTileSetup::hoveringTheMapDescribesTheByte() {
 }
 
 QTEST_MAIN(TestTileSetup)
+void TestTileSetup::suggestsWhatTheCommandLineSuggests_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("fewGreys"); // thirty greys RGBA16 keeps as ten, else a colourful picture
+    QTest::newRow("RGBA16, ten stored colours") << QString("greys.rgba16.bmp") << 64 << 32 << true;
+    QTest::newRow("RGBA16, many colours") << QString("colours.rgba16.bmp") << 64 << 32 << false;
+    QTest::newRow("RGBA32") << QString("wide.bmp") << 128 << 64 << false;
+    QTest::newRow("IA8") << QString("stone.ia8.bmp") << 128 << 64 << true;
+}
+
+// The window and the command line judge a picture one way: the same file
+// and settings give the same suggestions on the Tile Setup page as the
+// analysis every vellora-cli command writes.
+void TestTileSetup::suggestsWhatTheCommandLineSuggests() {
+    QFETCH(QString, name);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, fewGreys);
+    QTemporaryDir dir;
+    testbmp::BmpSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.bitCount = 24;
+    spec.pixel = [fewGreys](int row, int col) {
+        if (fewGreys)
+            return static_cast<std::uint32_t>(reduce::Expand5(5 + col % 10) + row % 3) * 0x010101u;
+        return static_cast<std::uint32_t>(row * 0x050301 + col * 0x010709) & 0xFFFFFFu;
+    };
+    const QString path = dir.filePath(name);
+    QVERIFY(testbmp::WriteBmp(path.toStdString(), spec));
+
+    WindowFixture f;
+    // Confirm, keep the start-up detail map (16 x 16, 4-bit), the base, any
+    // greyscale note, generated levels.
+    f.dialogs.defaultMessageAnswer = MsgResult::Yes;
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
+    f.dialogs.fileAnswers = {path};
+    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::Loaded);
+
+    doc::Texture texture;
+    texture.spec.detail = DetailSpec{{16, 16}, Format::Bits4};
+    QVERIFY(doc::LoadPicture(texture, path.toStdString(), LoadRole::Base, 1).ok);
+    const doc::Analysis analysis = doc::Analyze(texture);
+    QString expected;
+    for (const hw::Suggestion& s : analysis.suggestions)
+        expected += QStringLiteral("%1: %2 bytes of %3, %4\n")
+                        .arg(QString::fromStdString(s.change))
+                        .arg(s.bytes)
+                        .arg(s.limit)
+                        .arg(s.fitsBoth ? QStringLiteral("fits") : QStringLiteral("still does not fit"));
+    QVERIFY(!analysis.suggestions.empty());
+    QString shown = f.window->tileSetupPage()->suggestionText();
+    shown.remove(QStringLiteral("To make it fit:\n")).remove(QStringLiteral("\u2022 "));
+    QCOMPARE(shown, expected.trimmed());
+}
+
 #include "tst_tilesetup.moc"
