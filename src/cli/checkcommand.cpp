@@ -10,7 +10,7 @@
 #include "report.h"
 
 #include "bitmap/loadstep.h"
-#include "bitmap/outputfiles.h"
+#include "document/outputfiles.h"
 #include "bitmap/picturefile.h"
 #include "core/calc.h"
 #include "core/detailmap.h"

@@ -12,7 +12,7 @@
 #include "document/texture.h"
 
 #include "bitmap/mipmap.h"
-#include "bitmap/outputfiles.h"
+#include "document/outputfiles.h"
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"

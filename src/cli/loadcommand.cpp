@@ -10,7 +10,7 @@
 #include "bitmap/bmpreader.h"
 #include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
-#include "bitmap/outputfiles.h"
+#include "document/outputfiles.h"
 #include "bitmap/pngwriter.h"
 #include "core/calc.h"
 #include "core/detailmap.h"

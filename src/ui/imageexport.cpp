@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/imageexport.h"
 
-#include "bitmap/outputfiles.h"
+#include "document/outputfiles.h"
 #include "bitmap/pngwriter.h"
 
 #include <QDir>

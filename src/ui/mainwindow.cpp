@@ -2,7 +2,7 @@
 #include "ui/mainwindow.h"
 
 #include "bitmap/mipmap.h"
-#include "bitmap/outputfiles.h"
+#include "document/outputfiles.h"
 #include "bitmap/startup.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"

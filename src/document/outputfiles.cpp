@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "outputfiles.h"
+#include "document/outputfiles.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Output files are written all or nothing.
-#include "bitmap/outputfiles.h"
+#include "document/outputfiles.h"
 
 #include "namedrows.h"
 
