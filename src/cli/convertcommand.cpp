@@ -9,13 +9,14 @@
 #include "parallel.h"
 
 #include "document/analysis.h"
+#include "document/export.h"
 #include "document/texture.h"
 
 #include "bitmap/mipmap.h"
-#include "document/outputfiles.h"
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
+#include "document/outputfiles.h"
 #include "hardware/layout.h"
 #include "reduce/reduce.h"
 #include "reduce/texturedata.h"
@@ -142,16 +143,17 @@ void ConvertOne(const std::string& input, const std::string& target, const Conve
     const Kind kind = picture.storedBaseKind();
     const std::vector<hw::Level>& levels = analysis.levels;
     const hw::Layout& layout = *analysis.layout;
-    const reduce::ReducedTexture texture = reduce::ReduceTexture(picture.pictures, levels, picture.baseSource,
-                                                                 picture.detailSource, {o.dither, o.filter});
+    doc::Exported exported = doc::ExportTexture(picture, analysis, target, {false, o.wholeChain, o.dither});
+    if (exported.refused)
+        throw UsageError("vellora-cli convert: " + input + ": " + *exported.refused);
+    const reduce::ReducedTexture& texture = exported.texture;
     const reduce::ExportOptions options{o.wholeChain};
     OutputFiles files;
     files.addInput(input);
     // A missing folder for the output is made, and removed again should the write fail.
     if (const fs::path folder = fs::path(target).parent_path(); !folder.empty())
         files.addFolder(folder.string());
-    std::vector<reduce::ExportFile> exported = reduce::ExportTexture(texture, layout, target, options);
-    for (reduce::ExportFile& f : exported) {
+    for (reduce::ExportFile& f : exported.files) {
         if (f.bytes.empty())
             throw UsageError("vellora-cli convert: " + f.path + ": nothing to write");
         files.add(f.path, std::move(f.bytes));
@@ -169,7 +171,7 @@ void ConvertOne(const std::string& input, const std::string& target, const Conve
     if (texture.quantized)
         out << texture.colours << " colours quantized to " << texture.palette.size() << " ("
             << texture.merged() << " merged" << (o.dither ? ", dithered" : "") << ")\n";
-    for (const reduce::ExportFile& f : exported)
+    for (const reduce::ExportFile& f : exported.files)
         out << "wrote " << f.path << "\n";
     if (!layout.fits)
         note << "vellora-cli convert: note: " << input

@@ -2,11 +2,12 @@
 #include "ui/mainwindow.h"
 
 #include "bitmap/mipmap.h"
-#include "document/outputfiles.h"
 #include "bitmap/startup.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
 #include "core/version.h"
+#include "document/export.h"
+#include "document/outputfiles.h"
 #include "reduce/reduce.h"
 #include "reduce/texturedata.h"
 #include "ui/aboutpage.h"
@@ -226,29 +227,24 @@ void MainWindow::exportTexture() {
         return;
     }
     const TextureExportChoice choice = tileSetup_->exportChoice();
-    std::vector<hw::Level> levels = tileSetup_->layout().levels;
-    if (choice.baseOnly)
-        std::erase_if(levels, [](const hw::Level& l) { return l.role != LevelRole::Base; });
-    const hw::Layout layout = hw::LayOut(levels, tileSetup_->tileOptions());
-    if (choice.wholeChain) {
-        // Data laid out for one block that no block can carry would load wrong.
-        if (const hw::ChainLoad chain = hw::WholeChainLoad(layout); !chain.plan) {
-            dialogs_.messageBox(QStringLiteral("One load cannot carry the whole chain: %1.")
-                                    .arg(QString::fromStdString(chain.reason)),
-                                MsgStyle::Exclamation, QString(), 0);
-            return;
-        }
+    const doc::Exported exported =
+        doc::ExportTexture(state_.tiles, state_.baseSource, state_.detailSource, tileSetup_->layout().levels,
+                           tileSetup_->tileOptions(), file,
+                           {choice.baseOnly, choice.wholeChain, choice.dither}, generatedWith());
+    if (exported.refused) {
+        QString reason = QString::fromStdString(*exported.refused);
+        reason[0] = reason[0].toUpper();
+        dialogs_.messageBox(reason + QLatin1Char('.'), MsgStyle::Exclamation, QString(), 0);
+        return;
     }
-    const reduce::ReducedTexture texture =
-        reduce::ReduceTexture(state_.tiles, levels, state_.baseSource, state_.detailSource,
-                              {choice.dither, generatedWith(), false});
     OutputFiles files;
-    for (reduce::ExportFile& f : reduce::ExportTexture(texture, layout, file, {choice.wholeChain}))
-        files.add(f.path, std::move(f.bytes));
+    for (const reduce::ExportFile& f : exported.files)
+        files.add(f.path, f.bytes);
     if (auto problem = files.write()) {
         dialogs_.messageBox(QString::fromStdString(*problem), MsgStyle::Exclamation, QString(), 0);
         return;
     }
+    const reduce::ReducedTexture& texture = exported.texture;
     if (texture.quantized)
         dialogs_.messageBox(
             QStringLiteral("The picture's %1 colours were quantized to a palette of %2 (%3 merged).")
