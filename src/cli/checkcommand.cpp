@@ -10,12 +10,12 @@
 #include "report.h"
 
 #include "bitmap/loadstep.h"
-#include "document/outputfiles.h"
 #include "bitmap/picturefile.h"
 #include "core/calc.h"
 #include "core/detailmap.h"
 #include "core/numeric.h"
 #include "document/analysis.h"
+#include "document/outputfiles.h"
 #include "document/texture.h"
 #include "verify/verify.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/imageexport.h"
 
-#include "document/outputfiles.h"
 #include "bitmap/pngwriter.h"
+#include "document/outputfiles.h"
 
 #include <QDir>
 #include <QFile>
