@@ -5,7 +5,6 @@
 #include "picturefile.h"
 #include "pngreader.h"
 
-#include "core/inputrules.h"
 #include "core/numeric.h"
 
 #include <algorithm>
@@ -14,24 +13,6 @@
 namespace vellora {
 
 namespace {
-
-// The file's size goes into a size box, whose rule then applies.
-std::string BoxText(std::int32_t size, DimensionRule rule) {
-    const std::string typed = DecimalText(size);
-    return ApplyDimensionRule(typed, rule).value_or(typed);
-}
-
-std::optional<std::string> BoxesCutMessage(const TileLevel& level, DimensionRule widthRule,
-                                           DimensionRule heightRule, bool detail) {
-    if (level.Width <= widthRule.maximum && level.Height <= heightRule.maximum)
-        return std::nullopt;
-    const std::string counted = DecimalText(std::min(level.Width, widthRule.maximum)) + " x " +
-                                DecimalText(std::min(level.Height, heightRule.maximum));
-    return std::string(detail ? "The detail map" : "The picture") + " is " + DecimalText(level.Width) +
-           " x " + DecimalText(level.Height) + " pixels, larger than the size boxes take (" +
-           DecimalText(widthRule.maximum) + " x " + DecimalText(heightRule.maximum) + "): it is counted as " +
-           counted + ".";
-}
 
 // Reads with read (a file or bytes) into the level, then works out what the
 // file brings to the settings.
@@ -52,14 +33,6 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
     result.ok = true;
     LoadedFile& file = result.file;
     file.info = r.info;
-    const bool detail = role == LoadRole::Detail;
-    const DimensionRule widthRule = detail ? kDetailWidthRule : kWidthRule;
-    const DimensionRule heightRule = detail ? kDetailHeightRule : kHeightRule;
-    file.widthText = BoxText(target.Width, widthRule);
-    file.heightText = BoxText(target.Height, heightRule);
-    // A tile's size comes from the levels above it, never from a box.
-    if (role != LoadRole::Tile)
-        file.boxesCutMessage = BoxesCutMessage(target, widthRule, heightRule, detail);
     file.kind = kind;
     if (role == LoadRole::Base) {
         state.baseKind = kind;
@@ -107,34 +80,6 @@ LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role,
                              int level) {
     return LoadInto([bytes](TileLevel& target) { return ReadPicture(bytes, false, target); }, std::nullopt,
                     role, state, level);
-}
-
-void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings) {
-    switch (role) {
-    case LoadRole::Detail:
-        if (file.format)
-            settings.detailFormat = file.format;
-        settings.detailWidth = file.widthText;
-        settings.detailHeight = file.heightText;
-        break;
-    case LoadRole::Base:
-        if (file.format)
-            settings.baseFormat = file.format;
-        settings.width = file.widthText;
-        settings.height = file.heightText;
-        break;
-    case LoadRole::Tile:
-        break;
-    }
-}
-
-TextureSpec SpecAtOwnSize(const Settings& settings, const TileTable& tiles) {
-    TextureSpec spec = SpecFromSettings(settings, tiles);
-    const TileLevel& base = tiles[settings.detailEnabled ? 1 : 0];
-    spec.size = {base.Width, base.Height};
-    if (spec.detail)
-        spec.detail->size = {tiles[0].Width, tiles[0].Height};
-    return spec;
 }
 
 } // namespace vellora

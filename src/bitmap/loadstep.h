@@ -3,8 +3,9 @@
 
 #include "picture.h"
 
-#include "core/calc.h"
+#include "core/count.h"
 #include "core/formats.h"
+#include "core/pictures.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,20 +15,13 @@
 
 namespace vellora {
 
-// What a file brings to the settings when "Load Settings from bmp" takes it:
-// the window writes these into its controls, the command line and the
-// fuzzer into a Settings value.
+// What a file brings besides its picture: its header, the format and kind
+// its name or header selects, and what loading it says.
 struct LoadedFile {
     PictureInfo info;
-    std::optional<Format> format;      // the base format it selects; none keeps the format
+    std::optional<Format> format;      // the format it selects; none keeps the format
     std::optional<Kind> kind;          // the exact kind its name gives
     std::vector<std::string> messages; // shown once it is read, in order
-    std::string widthText;             // the size boxes' texts after their rule
-    std::string heightText;
-    // Set when the picture is larger than its size boxes take: the window
-    // says so, as it counts the smaller size. The command line counts the
-    // picture at its own size and has no use for it.
-    std::optional<std::string> boxesCutMessage;
 };
 
 struct LoadStepResult {
@@ -47,14 +41,5 @@ LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& s
                             PictureNeed need = PictureNeed::Pixels);
 // The same for a file already in memory.
 LoadStepResult LoadBytesInto(std::span<const std::uint8_t> bytes, LoadRole role, CoreState& state, int level);
-
-// Writes what a base or detail file selects into the settings, as the size
-// boxes and format options of the window take it.
-void ApplyToSettings(const LoadedFile& file, LoadRole role, Settings& settings);
-
-// The texture of the settings with the base and the detail map at their
-// pictures' own sizes rather than the size boxes' 1024 x 256: what the
-// command line counts.
-TextureSpec SpecAtOwnSize(const Settings& settings, const TileTable& tiles);
 
 } // namespace vellora

@@ -11,10 +11,9 @@
 
 #include "bitmap/loadstep.h"
 #include "bitmap/picturefile.h"
-#include "core/calc.h"
-#include "core/detailmap.h"
 #include "core/numeric.h"
 #include "document/analysis.h"
+#include "document/messages.h"
 #include "document/outputfiles.h"
 #include "document/texture.h"
 #include "verify/verify.h"

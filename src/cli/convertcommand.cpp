@@ -13,9 +13,8 @@
 #include "document/texture.h"
 
 #include "bitmap/mipmap.h"
-#include "core/calc.h"
-#include "core/detailmap.h"
 #include "core/numeric.h"
+#include "document/messages.h"
 #include "document/outputfiles.h"
 #include "hardware/layout.h"
 #include "reduce/reduce.h"

@@ -4,9 +4,8 @@
 #include "cli.h"
 #include "hardwareoptions.h"
 
-#include "core/calc.h"
-#include "core/detailmap.h"
 #include "document/analysis.h"
+#include "document/messages.h"
 #include "document/texture.h"
 
 namespace vellora::cli {

@@ -5,6 +5,7 @@
 
 #include "core/numeric.h"
 #include "core/tmemmap.h"
+#include "document/messages.h"
 
 #include <string_view>
 
@@ -158,11 +159,7 @@ void WriteText(const CountReport& rep, std::ostream& out, const TextStyle& style
     for (const std::string& m : rep.messages)
         out << "Message: " << OneLine(m) << "\n";
     out << "Total: " << c.totalBytes << " Bytes of " << c.tmemLimit << "\n";
-    if (c.exceeds())
-        out << Painted("Exceeds TMEM by " + std::to_string(c.excess()) + " Bytes", false, style.colour)
-            << "\n";
-    else
-        out << Painted("Good!", true, style.colour) << "\n";
+    out << Painted(doc::VerdictText(c), !c.exceeds(), style.colour) << "\n";
     out << "Percent: " << c.percent() << "%\n";
     out << "Mask: " << c.maskWidth << " x " << c.maskHeight << "   Wrap: " << c.wrapWidth << " x "
         << c.wrapHeight << "\n";

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "document/analysis.h"
 
-#include "core/detailmap.h"
+#include "document/messages.h"
 #include "reduce/reduce.h"
 
 namespace vellora::doc {

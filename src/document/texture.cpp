@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "document/texture.h"
 
-#include "core/detailmap.h"
+#include "core/pictures.h"
 
 #include <utility>
 
@@ -21,17 +21,18 @@ Kind Texture::storedDetailKind() const {
     return spec.detail ? KindInRow(spec.detail->format.value_or(Format::Bits4), detailKind) : Kind::I4;
 }
 
-LoadResult LoadPicture(Texture& texture, const std::string& path, LoadRole role, int level,
-                       std::int64_t maxPixels, PictureNeed need) {
-    // The shared load step works on the window's state; the texture lends
-    // it its records, kinds and sources for the call.
+namespace {
+
+// Lends the shared load step the texture's records, kinds and sources, and
+// takes what the picture brings into the texture.
+template <class Load> LoadResult LoadWith(Texture& texture, LoadRole role, int level, Load load) {
     CoreState state;
     state.tiles = std::move(texture.pictures);
     state.baseKind = texture.baseKind;
     state.detailKind = texture.detailKind;
     state.baseSource = std::move(texture.baseSource);
     state.detailSource = std::move(texture.detailSource);
-    LoadStepResult r = LoadFileInto(path, role, state, level, maxPixels, need);
+    LoadStepResult r = load(state);
     texture.pictures = std::move(state.tiles);
     texture.baseKind = state.baseKind;
     texture.detailKind = state.detailKind;
@@ -64,6 +65,20 @@ LoadResult LoadPicture(Texture& texture, const std::string& path, LoadRole role,
         break;
     }
     return {true, {}};
+}
+
+} // namespace
+
+LoadResult LoadPicture(Texture& texture, const std::string& path, LoadRole role, int level,
+                       std::int64_t maxPixels, PictureNeed need) {
+    return LoadWith(texture, role, level, [&](CoreState& state) {
+        return LoadFileInto(path, role, state, level, maxPixels, need);
+    });
+}
+
+LoadResult LoadPicture(Texture& texture, std::span<const std::uint8_t> bytes, LoadRole role, int level) {
+    return LoadWith(texture, role, level,
+                    [&](CoreState& state) { return LoadBytesInto(bytes, role, state, level); });
 }
 
 void DrawLevels(Texture& texture) {

@@ -4,13 +4,14 @@
 #include "bitmap/loadstep.h"
 #include "bitmap/mipmap.h"
 #include "bitmap/picture.h"
-#include "core/calc.h"
 #include "core/count.h"
 #include "core/formats.h"
+#include "core/pictures.h"
 #include "hardware/layout.h"
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ struct LoadResult {
 };
 LoadResult LoadPicture(Texture& texture, const std::string& path, LoadRole role, int level,
                        std::int64_t maxPixels = kMaxPicturePixels, PictureNeed need = PictureNeed::Pixels);
+
+// The same for a picture already in memory.
+LoadResult LoadPicture(Texture& texture, std::span<const std::uint8_t> bytes, LoadRole role, int level);
 
 // Draws the levels' pictures: generated from the base with the texture's
 // filter, unless they came from their own files.

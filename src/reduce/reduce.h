@@ -2,8 +2,8 @@
 #pragma once
 
 #include "bitmap/mipmap.h"
-#include "core/calc.h"
 #include "core/formats.h"
+#include "core/pictures.h"
 #include "core/tilelevel.h"
 #include "hardware/layout.h"
 

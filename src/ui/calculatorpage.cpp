@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/calculatorpage.h"
 
-#include "core/detailmap.h"
-#include "core/inputrules.h"
+#include "document/messages.h"
 #include "ui/artwork.h"
+#include "ui/form.h"
+#include "ui/inputrules.h"
 #include "ui/picturebox.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/calc.h"
+#include "ui/form.h"
 #include "ui/loadhost.h"
 
 #include <QFrame>

@@ -3,9 +3,10 @@
 
 #include "bitmap/bmpreader.h"
 #include "bitmap/loadstep.h"
-#include "core/detailmap.h"
 #include "core/formats.h"
+#include "document/messages.h"
 #include "ui/commondialog.h"
+#include "ui/form.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,11 +141,11 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
                 host.selectDetailFormat(*detail->format);
             host.setSizeEnabled(SizeBox::DetailWidth, false);
             host.setSizeEnabled(SizeBox::DetailHeight, false);
-            host.setSizeText(SizeBox::DetailWidth, QString::fromStdString(detail->widthText));
-            host.setSizeText(SizeBox::DetailHeight, QString::fromStdString(detail->heightText));
-            if (detail->boxesCutMessage)
-                dialogs.messageBox(QString::fromStdString(*detail->boxesCutMessage), MsgStyle::Ok, QString(),
-                                   0);
+            const FileBoxes boxes = BoxesFor(core.tiles[0], true);
+            host.setSizeText(SizeBox::DetailWidth, QString::fromStdString(boxes.width));
+            host.setSizeText(SizeBox::DetailHeight, QString::fromStdString(boxes.height));
+            if (boxes.cutMessage)
+                dialogs.messageBox(QString::fromStdString(*boxes.cutMessage), MsgStyle::Ok, QString(), 0);
         }
     }
 
@@ -169,8 +170,9 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
         host.selectBaseFormat(*base->format);
     for (const std::string& message : base->messages)
         dialogs.messageBox(QString::fromStdString(message), MsgStyle::Ok, QString(), 0);
-    if (base->boxesCutMessage)
-        dialogs.messageBox(QString::fromStdString(*base->boxesCutMessage), MsgStyle::Ok, QString(), 0);
+    const FileBoxes boxes = BoxesFor(core.tiles[static_cast<std::size_t>(detailFlag)], false);
+    if (boxes.cutMessage)
+        dialogs.messageBox(QString::fromStdString(*boxes.cutMessage), MsgStyle::Ok, QString(), 0);
 
     if (dialogs.messageBox(kTileQuestion, MsgStyle::YesNo | MsgStyle::Question, kTileQuestionTitle,
                            kTileQuestionTimeout) == MsgResult::No) {
@@ -192,8 +194,8 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
 
     host.setSizeEnabled(SizeBox::Width, false);
     host.setSizeEnabled(SizeBox::Height, false);
-    host.setSizeText(SizeBox::Width, QString::fromStdString(base->widthText));
-    host.setSizeText(SizeBox::Height, QString::fromStdString(base->heightText));
+    host.setSizeText(SizeBox::Width, QString::fromStdString(boxes.width));
+    host.setSizeText(SizeBox::Height, QString::fromStdString(boxes.height));
 
     guard.release();
     host.recalculate();

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "bitmap/mipmap.h"
-#include "core/calc.h"
+#include "ui/form.h"
 #include "ui/loadhost.h"
 #include "ui/recalcguard.h"
 #include "ui/windowlayouts.h"

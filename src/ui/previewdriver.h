@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/calc.h"
 #include "preview/renderer.h"
+#include "ui/form.h"
 #include "ui/recalcguard.h"
 
 #include <QSize>

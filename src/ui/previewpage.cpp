@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/previewpage.h"
 
-#include "core/inputrules.h"
 #include "core/numeric.h"
 #include "ui/artwork.h"
+#include "ui/inputrules.h"
 #include "ui/picturebox.h"
 #include "ui/previewdriver.h"
 #include "ui/previewsurface.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/calc.h"
 #include "document/analysis.h"
 #include "hardware/layout.h"
+#include "ui/form.h"
 
 #include <QFrame>
 

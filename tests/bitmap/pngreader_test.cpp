@@ -5,7 +5,7 @@
 #include "bitmap/picturefile.h"
 #include "bitmap/pngreader.h"
 #include "bitmap/pngwriter.h"
-#include "core/detailmap.h"
+#include "core/pictures.h"
 
 #include "bmpdesc.h"
 #include "namedrows.h"

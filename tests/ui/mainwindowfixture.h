@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "core/calc.h"
 #include "preview/renderer.h"
 #include "scripteddialogs.h"
+#include "ui/form.h"
 #include "ui/mainwindow.h"
 #include "ui/previewdriver.h"
 #include "ui/previewsurface.h"

@@ -3,9 +3,9 @@
 #include "scripteddialogs.h"
 
 #include "bitmap/mipmap.h"
-#include "core/calc.h"
-#include "core/detailmap.h"
-#include "core/inputrules.h"
+#include "document/messages.h"
+#include "ui/form.h"
+#include "ui/inputrules.h"
 #include "ui/loadsequence.h"
 
 #include <QTemporaryDir>

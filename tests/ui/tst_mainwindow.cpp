@@ -3,9 +3,10 @@
 // typing rules, the detail-map toggle, the level limit and the tile prompts.
 #include "mainwindowfixture.h"
 
-#include "core/detailmap.h"
-#include "core/inputrules.h"
+#include "document/messages.h"
 #include "ui/aboutpage.h"
+#include "ui/form.h"
+#include "ui/inputrules.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 
@@ -490,7 +491,7 @@ void TestMainWindow::levelLimitMessageOnce() {
 
     levels->setText(QStringLiteral("7"));
     QCOMPARE(f.dialogs.messages.size(), 1);
-    QCOMPARE(f.dialogs.messages.front().prompt, QString::fromStdString(kLevelLimitMessage));
+    QCOMPARE(f.dialogs.messages.front().prompt, QString::fromStdString(doc::kLevelLimitMessage));
     QCOMPARE(f.dialogs.messages.front().style, MsgStyle::Ok);
     QCOMPARE(f.dialogs.messages.front().title, QStringLiteral("Vellora"));
     QCOMPARE(levels->text(), QStringLiteral("6"));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "core/calc.h"
-#include "core/detailmap.h"
 #include "core/formats.h"
+#include "document/messages.h"
+#include "ui/form.h"
 
 #include "namedrows.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/formats.h"
-#include "core/inputrules.h"
 #include "core/numeric.h"
+#include "ui/inputrules.h"
 
 #include "namedrows.h"
 

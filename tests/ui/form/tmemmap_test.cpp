@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "core/calc.h"
 #include "core/tmemmap.h"
+#include "ui/form.h"
 
 #include "namedrows.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "inputrules.h"
+#include "ui/inputrules.h"
 
-#include "numeric.h"
+#include "core/numeric.h"
 
 namespace vellora {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The typed count on its own, and the form layer over it: the same texture
 // typed as numbers or entered as box texts counts the same.
-#include "core/calc.h"
 #include "core/count.h"
+#include "ui/form.h"
 
 #include "namedrows.h"
 

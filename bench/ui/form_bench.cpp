@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // One whole recalculation, byte-colour table included, as every keystroke in
 // a size box runs it.
-#include "core/calc.h"
 #include "core/tmemmap.h"
+#include "ui/form.h"
 
 #include <benchmark/benchmark.h>
 

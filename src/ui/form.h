@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "count.h"
-#include "formats.h"
-#include "tilelevel.h"
-#include "tmemmap.h"
+#include "core/count.h"
+#include "core/formats.h"
+#include "core/pictures.h"
+#include "core/tilelevel.h"
+#include "core/tmemmap.h"
 
 #include <array>
 #include <cstdint>
@@ -29,27 +30,6 @@ struct Settings {
     std::string detailWidth = "16";
     std::string detailHeight = "16";
     std::optional<Format> detailFormat = Format::Bits4;
-};
-
-// What the reductions to the game's formats need to know of a loaded file.
-struct PictureSource {
-    bool alpha = false;                 // else every pixel counts as opaque
-    std::vector<std::uint32_t> palette; // a paletted file's colours in its order, 0xRRGGBBAA
-    friend bool operator==(const PictureSource&, const PictureSource&) = default;
-};
-
-// What the count keeps between runs, owned by the window.
-struct CoreState {
-    TileTable tiles;
-    bool levelWarned = false;
-    bool bitmapLoaded = false;
-    bool noAutoTiles = false;
-    // The exact kinds the loaded files' names gave ("brick.ia16.png"); none
-    // leaves the row's own kind.
-    std::optional<Kind> baseKind;
-    std::optional<Kind> detailKind;
-    PictureSource baseSource;
-    PictureSource detailSource;
 };
 
 // Colours the count gives to boxes and labels. System colours are named so
@@ -97,7 +77,19 @@ TextureSpec SpecFromSettings(const Settings& settings, const TileTable& tiles);
 CountResult CalcTMEM(const Settings& settings, CoreState& state, bool askTileSizes = false,
                      const CalcHooks& hooks = {});
 
-// The level-limit message, shown once per run.
-extern const std::string kLevelLimitMessage;
+// What a loaded picture writes into its size boxes: its size after each
+// box's rule, and a message when the picture is larger than the boxes take
+// (the window counts the smaller size and says so).
+struct FileBoxes {
+    std::string width;
+    std::string height;
+    std::optional<std::string> cutMessage;
+};
+FileBoxes BoxesFor(const TileLevel& picture, bool detail);
+
+// Which of the six detail format options the window enables.
+std::array<bool, kFormatCount> DetailOptionsEnabled(bool detailOn, bool baseIsCI);
+extern const std::string kDetailToggleQuestion; // asked with Yes/No, title kWarningTitle
+inline constexpr const char* kWarningTitle = "Warning!";
 
 } // namespace vellora

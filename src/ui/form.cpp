@@ -1,16 +1,44 @@
 // SPDX-License-Identifier: MIT
-#include "calc.h"
+#include "ui/form.h"
 
-#include "detailmap.h"
-#include "numeric.h"
+#include "core/numeric.h"
+#include "ui/inputrules.h"
+#include "document/messages.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace vellora {
 
-const std::string kLevelLimitMessage =
-    "Cannot make any more levels\r\nSetting to maximum allowable by Texture size";
+const std::string kDetailToggleQuestion = "This will re-set the preview.\r\nYou Will need to load the bitmap "
+                                          "again.\r\n\r\nDo you want to proceede?";
+
+FileBoxes BoxesFor(const TileLevel& picture, bool detail) {
+    const DimensionRule widthRule = detail ? kDetailWidthRule : kWidthRule;
+    const DimensionRule heightRule = detail ? kDetailHeightRule : kHeightRule;
+    // The picture's size goes into a size box, whose rule then applies.
+    auto boxText = [](std::int32_t size, DimensionRule rule) {
+        const std::string typed = DecimalText(size);
+        return ApplyDimensionRule(typed, rule).value_or(typed);
+    };
+    FileBoxes boxes{boxText(picture.Width, widthRule), boxText(picture.Height, heightRule), std::nullopt};
+    if (picture.Width > widthRule.maximum || picture.Height > heightRule.maximum) {
+        const std::string counted = DecimalText(std::min(picture.Width, widthRule.maximum)) + " x " +
+                                    DecimalText(std::min(picture.Height, heightRule.maximum));
+        boxes.cutMessage = std::string(detail ? "The detail map" : "The picture") + " is " +
+                           DecimalText(picture.Width) + " x " + DecimalText(picture.Height) +
+                           " pixels, larger than the size boxes take (" + DecimalText(widthRule.maximum) +
+                           " x " + DecimalText(heightRule.maximum) + "): it is counted as " + counted + ".";
+    }
+    return boxes;
+}
+
+std::array<bool, kFormatCount> DetailOptionsEnabled(bool detailOn, bool baseIsCI) {
+    std::array<bool, kFormatCount> enabled{};
+    for (int i = 0; i < kFormatCount; ++i)
+        enabled[i] = detailOn && (IsCI(kAllFormats[i]) == baseIsCI);
+    return enabled;
+}
 
 Rgb FixedPaintRgb(Paint paint) {
     switch (paint) {
@@ -106,7 +134,7 @@ CountResult CalcTMEM(const Settings& s, CoreState& st, bool askTileSizes, const 
     const bool baseIsCI = IsCI(s.baseFormat);
     r.detailOptionsEnabled = DetailOptionsEnabled(s.detailEnabled, baseIsCI);
     if (s.detailEnabled) {
-        if (const char* message = DetailFormatMessage(s.detailFormat, s.baseFormat))
+        if (const char* message = doc::DetailFormatMessage(s.detailFormat, s.baseFormat))
             r.messages.emplace_back(message);
     }
 
@@ -140,7 +168,7 @@ CountResult CalcTMEM(const Settings& s, CoreState& st, bool askTileSizes, const 
             if (typed && *typed > c.maxIndex) {
                 r.levelsBox = Paint::Yellow;
                 if (!st.levelWarned) {
-                    r.messages.push_back(kLevelLimitMessage);
+                    r.messages.push_back(doc::kLevelLimitMessage);
                     st.levelWarned = true;
                 }
             }
@@ -152,12 +180,12 @@ CountResult CalcTMEM(const Settings& s, CoreState& st, bool askTileSizes, const 
     if (c.exceeds()) {
         r.fillBarWidth = 4096;
         r.fillBarPaint = Paint::Red;
-        r.excedeCaption = total + " Bytes\r\nExceeds TMEM by " + DecimalText(c.excess()) + " Bytes";
+        r.excedeCaption = total + " Bytes\r\n" + doc::VerdictText(c);
         r.excedeBack = Paint::Red;
         r.excedeFore = Paint::White;
     } else {
         r.fillBarPaint = Paint::Highlight;
-        r.excedeCaption = "\r\n" + total + " Bytes\r\nGood!";
+        r.excedeCaption = "\r\n" + total + " Bytes\r\n" + doc::VerdictText(c);
         r.excedeBack = Paint::Green;
         r.excedeFore = Paint::Black;
     }
