@@ -2,8 +2,8 @@
 #include "ui/form.h"
 
 #include "core/numeric.h"
-#include "ui/inputrules.h"
 #include "document/messages.h"
+#include "ui/inputrules.h"
 
 #include <algorithm>
 #include <cmath>
