@@ -5,7 +5,7 @@
 #include "bitmap/loadstep.h"
 #include "core/formats.h"
 #include "document/messages.h"
-#include "ui/commondialog.h"
+#include "ui/dialogs.h"
 #include "ui/form.h"
 
 #include <QDir>
@@ -38,23 +38,29 @@ QString ReturningText(int tile) {
     return QStringLiteral("Returning %1 Tiles.").arg(tile);
 }
 
-// One open-file dialog of the load. A file counts only when the dialog
-// reports success and names one: after a cancel FileName still holds the
-// previous choice, which must not be taken again.
-bool ChooseBmp(CommonDialog& dialog, const QString& title, QString& path) {
-    dialog.DialogTitle = title;
-    dialog.Filter = QString::fromLatin1(kPictureFilter);
-    dialog.InitDir = LastChosenFolder();
-    try {
-        if (!dialog.ShowOpen() || dialog.FileName.isEmpty())
+// The load's open-file dialogs: each offers the last folder and proposes
+// the file chosen before; a cancel chooses nothing. Any path the system
+// takes is passed on as it is.
+struct Chooser {
+    Dialogs& dialogs;
+    QWidget* owner;
+    QString previous;
+
+    bool choose(const QString& title, QString& path) {
+        FileRequest request;
+        request.owner = owner;
+        request.title = title;
+        request.initialDir = LastChosenFolder();
+        request.fileName = previous;
+        request.filters = PictureFilters();
+        const QString chosen = dialogs.chooseFile(request);
+        if (chosen.isEmpty())
             return false;
-    } catch (const CommonDialogError&) {
-        return false;
+        previous = path = chosen;
+        RememberChosenFile(path);
+        return true;
     }
-    path = dialog.FileName;
-    RememberChosenFile(path);
-    return true;
-}
+};
 
 QString& ChosenFolder() {
     static QString folder;
@@ -89,15 +95,12 @@ std::optional<LoadedFile> ReadInto(LoadHost& host, Dialogs& dialogs, const QStri
     return result.file;
 }
 
-QWidget* OwnerFor(LoadHost& host) {
-    try {
-        return GetHandle(host.dialogOwner());
-    } catch (const CommonDialogError&) {
-        return nullptr; // no window at all: the chooser picks its own parent
-    }
-}
-
 } // namespace
+
+QStringList PictureFilters() {
+    return {QStringLiteral("Bitmaps and PNG (*.bmp *.png)"), QStringLiteral("(*.bmp)"),
+            QStringLiteral("(*.png)")};
+}
 
 bool IsLoadablePictureName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix();
@@ -121,8 +124,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
     // Held for the whole load and let go on every way out, so an early
     // return or an exception can never leave the calculator frozen.
     RecalcGuard::Hold guard = host.guard().hold();
-    CommonDialog dialog(dialogs);
-    dialog.OwnerHandle = OwnerFor(host);
+    Chooser dialog{dialogs, host.dialogOwner(), QString()};
 
     CoreState& core = host.core();
     ResetPictures(core.tiles);
@@ -135,7 +137,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
         host.setDetailEnabled(true);
         guard.retake();
         std::optional<LoadedFile> detail;
-        if (ChooseBmp(dialog, kDetailDialogTitle, path) &&
+        if (dialog.choose(kDetailDialogTitle, path) &&
             (detail = ReadInto(host, dialogs, path, LoadRole::Detail, 0))) {
             if (detail->format)
                 host.selectDetailFormat(*detail->format);
@@ -152,7 +154,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
     if (!droppedBase.isEmpty()) {
         path = droppedBase;
         RememberChosenFile(path);
-    } else if (!ChooseBmp(dialog, kBaseDialogTitle, path)) {
+    } else if (!dialog.choose(kBaseDialogTitle, path)) {
         core.bitmapLoaded = false;
         host.clearPreview();
         return LoadOutcome::NoBase;
@@ -178,7 +180,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
                            kTileQuestionTimeout) == MsgResult::No) {
         core.noAutoTiles = true;
         for (int tile = detailFlag + 1; tile < kLevelCount; ++tile) {
-            if (!ChooseBmp(dialog, TileDialogTitle(tile), path) ||
+            if (!dialog.choose(TileDialogTitle(tile), path) ||
                 !ReadInto(host, dialogs, path, LoadRole::Tile, tile)) {
                 dialogs.messageBox(ReturningText(tile), MsgStyle::Ok, QString(), 0);
                 break;

@@ -24,9 +24,8 @@ enum class LoadOutcome {
 // window); every other question is asked as usual.
 LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString& droppedBase = QString());
 
-// The files a load offers: every dialog's filter, and what a drop may bring.
-inline constexpr const char* kPictureFilter =
-    "Bitmaps and PNG (*.bmp;*.png)|*.bmp;*.png|(*.bmp)|*.bmp|(*.png)|*.png";
+// The files a load offers: every dialog's filters, and what a drop may bring.
+QStringList PictureFilters();
 bool IsLoadablePictureName(const QString& path);
 
 // The folder of the last file chosen or dropped in this run; the current

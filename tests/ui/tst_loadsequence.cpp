@@ -625,6 +625,24 @@ class TestLoadSequence : public QObject {
         checkCalculatorWorks(host);
     }
 
+    // Any path the system takes loads, however long, and the next dialog
+    // proposes it again.
+    void longPathsLoadAndAreProposedAgain() {
+        const QString folder =
+            QString(200, QLatin1Char('f')) + QLatin1Char('/') + QString(120, QLatin1Char('g'));
+        QVERIFY(QDir(dir_.path()).mkpath(folder));
+        const QString detail = write(folder + QStringLiteral("/detail.bmp"), Picture(16, 16));
+        QVERIFY(detail.size() > 330);
+        FakeHost host;
+        host.scripted.messageAnswers = {Ok, Yes, Yes};
+        host.scripted.fileAnswers = {detail, write("base64.bmp", Picture(64, 64))};
+        QCOMPARE(LoadSettingsFromBmp(host, host.scripted), LoadOutcome::Loaded);
+        QCOMPARE(host.state.tiles[0].Width, 16);
+        QCOMPARE(host.scripted.fileRequests.size(), 2);
+        QCOMPARE(host.scripted.fileRequests[1].fileName, detail);
+        QCOMPARE(host.scripted.fileRequests[1].initialDir, QFileInfo(detail).absolutePath());
+    }
+
     void brokenDetailFileIsSkipped() {
         FakeHost host;
         host.sizeEnabled[SizeBox::DetailWidth] = true;
