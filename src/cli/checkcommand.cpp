@@ -68,6 +68,7 @@ struct FileResult {
     bool fitsCalculator = false;
     bool fitsHardware = false;
     bool fits = false;
+    std::string reason;    // why it does not fit, when it does not
     bool verified = false; // its plan read back right on the RDP model
     std::optional<std::string> hardwareReason;
     std::vector<hw::Suggestion> suggestions;
@@ -202,8 +203,10 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
     return o;
 }
 
-std::string Reason(const FileResult& r) {
-    if (!r.fitsCalculator)
+// Why it does not fit, by the rule that decided first: under --rules
+// hardware the count's excess decides nothing and is not the reason.
+std::string Reason(const FileResult& r, Rules rules) {
+    if (rules != Rules::Hardware && !r.fitsCalculator)
         return "exceeds TMEM by " + std::to_string(r.excess) + " bytes";
     if (!r.fitsHardware)
         return "the hardware cannot load it: " + r.hardwareReason.value_or("");
@@ -251,6 +254,8 @@ ResultPtr CheckOne(const std::string& path, const doc::Texture& start, const Che
     r.hardwareReason = a.hardwareReason;
     r.verified = a.verified();
     r.fits = a.fits(options.rules);
+    if (!r.fits)
+        r.reason = Reason(r, options.rules);
     r.suggestions = std::move(a.suggestions);
     if (o.json) {
         CountReport report;
@@ -321,7 +326,7 @@ std::string JunitReport(const std::vector<ResultPtr>& results, double seconds) {
             std::string details;
             for (const hw::Suggestion& s : r.suggestions)
                 details += SuggestionText(s) + "\n";
-            x << ">\n    <failure message=\"" << XmlEscape("does not fit: " + Reason(r)) << "\">"
+            x << ">\n    <failure message=\"" << XmlEscape("does not fit: " + r.reason) << "\">"
               << XmlEscape(details) << "</failure>\n  </testcase>\n";
         } else {
             x << "/>\n";
@@ -345,7 +350,7 @@ void WriteLine(const FileResult& r, std::ostream& out, const CliTerminal& termin
         out << Painted("fits", true, colour) << "\n";
         return;
     }
-    out << Painted("does not fit: " + Reason(r), false, colour);
+    out << Painted("does not fit: " + r.reason, false, colour);
     if (!r.suggestions.empty())
         out << "; try: " << SuggestionText(r.suggestions.front());
     out << "\n";
