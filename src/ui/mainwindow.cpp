@@ -5,17 +5,13 @@
 #include "bitmap/startup.h"
 #include "core/numeric.h"
 #include "core/version.h"
-#include "document/export.h"
 #include "document/messages.h"
-#include "document/outputfiles.h"
 #include "reduce/reduce.h"
-#include "reduce/texturedata.h"
 #include "ui/aboutpage.h"
 #include "ui/artwork.h"
 #include "ui/calculatorpage.h"
 #include "ui/dialogs.h"
 #include "ui/form.h"
-#include "ui/imageexport.h"
 #include "ui/loadsequence.h"
 #include "ui/previewpage.h"
 #include "ui/splash.h"
@@ -25,6 +21,7 @@
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
+#include "ui/windowexports.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,7 +83,9 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     // Design look: the calculator page in front with its button raised, but
     // no tab marked as chosen until the user clicks one.
     tabs_->showTab(0);
-    attachImageActions();
+    exports_ = new WindowExports(*this, dialogs_, state_, last_, *preview_, *tmemMap_, *tileSetup_,
+                                 [this] { return generatedWith(); });
+    exports_->attachActions();
     setAcceptDrops(true);
     connect(tileSetup_, &TileSetupPage::layoutChanged, this, &MainWindow::showHardwareAgreement);
     connect(preview_, &PreviewPage::detailShiftChanged, tileSetup_, &TileSetupPage::setDetailShift);
@@ -208,53 +207,6 @@ std::optional<MipFilter> MainWindow::generatedWith() const {
     return preview_->use2x2() ? MipFilter::Box2x2 : MipFilter::Weighted3x3;
 }
 
-void MainWindow::exportTexture() {
-    FileRequest request;
-    request.title = QStringLiteral("Export Texture");
-    request.initialDir = LastChosenFolder();
-    request.fileName = QStringLiteral("texture.bin");
-    request.filters = {QStringLiteral("Texture data (*.bin)"), QStringLiteral("C source (*.c)"),
-                       QStringLiteral("C header (*.h)"),
-                       QStringLiteral("PNG picture in the texture's format (*.png)")};
-    request.owner = this;
-    const QString path = dialogs_.chooseSaveFile(request);
-    if (path.isEmpty())
-        return;
-    RememberChosenFile(path);
-    const std::string file = path.toStdString();
-    if (!reduce::TextureFileTypeOf(file)) {
-        dialogs_.messageBox(QStringLiteral("Choose a file name ending in .bin, .c, .h or .png."),
-                            MsgStyle::Exclamation, QString(), 0);
-        return;
-    }
-    const TextureExportChoice choice = tileSetup_->exportChoice();
-    const doc::Exported exported =
-        doc::ExportTexture(state_.tiles, state_.baseSource, state_.detailSource, tileSetup_->layout().levels,
-                           tileSetup_->tileOptions(), file,
-                           {choice.baseOnly, choice.wholeChain, choice.dither}, generatedWith());
-    if (exported.refused) {
-        QString reason = QString::fromStdString(*exported.refused);
-        reason[0] = reason[0].toUpper();
-        dialogs_.messageBox(reason + QLatin1Char('.'), MsgStyle::Exclamation, QString(), 0);
-        return;
-    }
-    OutputFiles files;
-    for (const reduce::ExportFile& f : exported.files)
-        files.add(f.path, f.bytes);
-    if (auto problem = files.write()) {
-        dialogs_.messageBox(QString::fromStdString(*problem), MsgStyle::Exclamation, QString(), 0);
-        return;
-    }
-    const reduce::ReducedTexture& texture = exported.texture;
-    if (texture.quantized)
-        dialogs_.messageBox(
-            QStringLiteral("The picture's %1 colours were quantized to a palette of %2 (%3 merged).")
-                .arg(texture.colours)
-                .arg(texture.palette.size())
-                .arg(texture.merged()),
-            MsgStyle::Information, QString(), 0);
-}
-
 void MainWindow::showHardwareAgreement() {
     const hw::Layout& layout = tileSetup_->layout();
     const bool counted = !last_.count.exceeds();
@@ -344,63 +296,20 @@ void MainWindow::browse() {
         browseHandler_();
 }
 
-void MainWindow::attachImageActions() {
-    savePreviewAction_ = new QAction(QStringLiteral("Save Image As\u2026"), this);
-    savePreviewAction_->setObjectName(QStringLiteral("actSavePreviewImage"));
-    connect(savePreviewAction_, &QAction::triggered, this, &MainWindow::savePreviewImage);
-    exportLevelsAction_ = new QAction(QStringLiteral("Export Levels\u2026"), this);
-    exportLevelsAction_->setObjectName(QStringLiteral("actExportLevels"));
-    connect(exportLevelsAction_, &QAction::triggered, this, &MainWindow::exportLevels);
-    QWidget* box = preview_->surfaceBox();
-    box->addAction(savePreviewAction_);
-    box->addAction(exportLevelsAction_);
-    box->setContextMenuPolicy(Qt::ActionsContextMenu);
-
-    auto* saveMap = new QAction(QStringLiteral("Save Image As\u2026"), this);
-    saveMap->setObjectName(QStringLiteral("actSaveMapImage"));
-    connect(saveMap, &QAction::triggered, this, &MainWindow::saveMapImage);
-    tmemMap_->addAction(saveMap);
-    tmemMap_->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
-void MainWindow::saveImage(const QImage& image, const QString& title, const QString& suggestedName) {
-    FileRequest request;
-    request.title = title;
-    request.initialDir = LastChosenFolder();
-    request.fileName = suggestedName;
-    request.filters = {QStringLiteral("PNG images (*.png)")};
-    request.owner = this;
-    const QString path = dialogs_.chooseSaveFile(request);
-    if (path.isEmpty())
-        return;
-    RememberChosenFile(path);
-    if (auto problem = WriteImagePng(image, path))
-        dialogs_.messageBox(*problem, MsgStyle::Exclamation, QString(), 0);
-}
-
 void MainWindow::savePreviewImage() {
-    // What is shown: the part of the surface inside the page's viewport.
-    QWidget* box = preview_->surfaceBox();
-    const QSize shown = preview_->viewport().boundedTo(box->size());
-    saveImage(box->grab(QRect(QPoint(0, 0), shown)).toImage(), QStringLiteral("Save Preview Image"),
-              QStringLiteral("preview.png"));
+    exports_->savePreviewImage();
 }
 
 void MainWindow::saveMapImage() {
-    saveImage(tmemMap_->grab().toImage(), QStringLiteral("Save TMEM Map Image"),
-              QStringLiteral("tmem-map.png"));
+    exports_->saveMapImage();
 }
 
 void MainWindow::exportLevels() {
-    FileRequest request;
-    request.title = QStringLiteral("Export Levels to Folder");
-    request.initialDir = LastChosenFolder();
-    request.owner = this;
-    const QString folder = dialogs_.chooseFolder(request);
-    if (folder.isEmpty())
-        return;
-    if (auto problem = WriteLevelPngs(state_.tiles, last_.count.maxIndex, folder))
-        dialogs_.messageBox(*problem, MsgStyle::Exclamation, QString(), 0);
+    exports_->exportLevels();
+}
+
+void MainWindow::exportTexture() {
+    exports_->exportTexture();
 }
 
 void MainWindow::dropFiles(const QList<QUrl>& urls) {
@@ -469,8 +378,8 @@ QSize MainWindow::previewViewport() const {
 void MainWindow::replacePreviewBox(QWidget* surface) {
     preview_->replaceSurface(surface);
     QWidget* box = preview_->surfaceBox();
-    box->addAction(savePreviewAction_);
-    box->addAction(exportLevelsAction_);
+    box->addAction(exports_->savePreviewAction());
+    box->addAction(exports_->exportLevelsAction());
     box->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 

@@ -35,6 +35,7 @@ class TabStrip;
 class Themes;
 class TileSetupPage;
 class TmemMapView;
+class WindowExports;
 
 // The program's one working window. It keeps the state (the level table,
 // the last count, the guard), composes the pages behind the tab strip and
@@ -137,9 +138,7 @@ class MainWindow : public QWidget, public LoadHost {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    void attachImageActions();
     void showHardwareAgreement();
-    void saveImage(const QImage& image, const QString& title, const QString& suggestedName);
     void loadDropped();
     void initDefaults(std::uint32_t pictureSeed);
     void onDetailToggled();
@@ -154,8 +153,7 @@ class MainWindow : public QWidget, public LoadHost {
     std::function<void()> browseHandler_;
     std::function<void()> exitHandler_;
     QString droppedFile_;
-    QAction* savePreviewAction_ = nullptr;
-    QAction* exportLevelsAction_ = nullptr;
+    WindowExports* exports_ = nullptr;
 
     QPushButton* cmdBrowse_ = nullptr;
     QPushButton* btnExit_ = nullptr;
