@@ -2,6 +2,7 @@
 // The texture document: pictures loaded at their own size with the kinds
 // their names state, and one analysis that leaves the texture as it was.
 #include "document/analysis.h"
+#include "document/export.h"
 #include "document/texture.h"
 #include "reduce/reduce.h"
 
@@ -188,6 +189,57 @@ INSTANTIATE_TEST_SUITE_P(
                       AnalyzeRow{"TooLarge", 128, 128, Format::Bits16, LevelMode::Auto, false},
                       AnalyzeRow{"OddWidth", 30, 34, Format::Bits32, LevelMode::Manual, false}),
     test::RowName());
+
+struct ExportRow {
+    const char* name;
+    const char* file; // its name states the kind
+    ExportChoice choice;
+};
+
+class Exports : public ::testing::TestWithParam<ExportRow> {};
+
+// What the export writes is what the game loads: the .bin bytes (and the
+// palette's file) are the data the layout's commands load on the RDP model,
+// and every texel of every exported level reads back as reduced.
+TEST_P(Exports, LoadOnTheRdpModelAndReadBackEveryTexel) {
+    const ExportRow& row = GetParam();
+    Folder folder;
+    const std::string path = folder.write(row.file, Grey(16, 8, [](int r, int c) {
+                                              return static_cast<std::uint32_t>(r * 37 + c * 11) & 0xFF;
+                                          }));
+    Texture t;
+    ASSERT_TRUE(LoadPicture(t, path, LoadRole::Base, 0).ok);
+    DrawLevels(t);
+    const Analysis a = Analyze(t);
+    const Exported e = ExportTexture(t, a, (folder.dir / "t.bin").string(), row.choice);
+    ASSERT_FALSE(e.refused.has_value()) << *e.refused;
+    ASSERT_FALSE(e.files.empty());
+    EXPECT_EQ(e.files[0].bytes, reduce::TextureBytes(e.texture, {row.choice.wholeChain}));
+    if (!e.texture.palette.empty()) {
+        ASSERT_EQ(e.files.size(), 2u);
+        EXPECT_EQ(e.files[1].bytes, reduce::PaletteBytes(e.texture));
+    }
+
+    std::vector<hw::Level> levels = a.levels;
+    if (row.choice.baseOnly)
+        std::erase_if(levels, [](const hw::Level& l) { return l.role != LevelRole::Base; });
+    EXPECT_EQ(e.texture.levels.size(), levels.size());
+    const hw::Layout layout = hw::LayOut(levels, t.tiles);
+    ASSERT_TRUE(layout.fits) << layout.reason.value_or("");
+    const std::optional<verify::Result> proof = row.choice.wholeChain
+                                                    ? verify::VerifyWholeChain(layout, e.texture)
+                                                    : verify::VerifyLoads(layout, e.texture);
+    ASSERT_TRUE(proof.has_value());
+    EXPECT_TRUE(proof->ok()) << proof->describe();
+    EXPECT_GT(proof->texels, 16 * 8 - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Document, Exports,
+                         ::testing::Values(ExportRow{"RGBA16Chain", "t.rgba16.bmp", {}},
+                                           ExportRow{"IA8BaseOnly", "t.ia8.bmp", {true, false, false}},
+                                           ExportRow{"CI4WithItsPalette", "t.ci4.bmp", {false, false, true}},
+                                           ExportRow{"I4WholeChain", "t.i4.bmp", {false, true, false}}),
+                         test::RowName());
 
 } // namespace
 } // namespace vellora::doc
