@@ -417,32 +417,25 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     // way, not the whole run's reports.
     std::vector<ResultPtr> results(files.size());
     std::vector<std::string> objects(o.json ? files.size() : 0);
-    std::mutex writing;
-    std::size_t written = 0;
-    bool outputFailed = false;
+    InOrder reports(files.size(), [&](std::size_t k) {
+        if (o.json) {
+            out << (k == 0 ? "\n  " : ",\n  ") << objects[k];
+            std::string().swap(objects[k]);
+        } else if (!o.quiet || !results[k]->error.empty() || !results[k]->fits) {
+            WriteLine(*results[k], out, terminal);
+        }
+        return static_cast<bool>(out);
+    });
     if (o.json)
         out << "[";
     auto finish = [&](std::size_t i, ResultPtr r) {
-        std::string object;
         if (o.json)
             // A file name need not be UTF-8; such bytes are replaced rather than ending the report.
-            object =
+            objects[i] =
                 FileJson(*r, o.verify).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         r->report.reset();
-        const std::lock_guard lock(writing);
         results[i] = std::move(r);
-        if (o.json)
-            objects[i] = std::move(object);
-        for (; written < files.size() && results[written]; ++written) {
-            if (o.json) {
-                out << (written == 0 ? "\n  " : ",\n  ") << objects[written];
-                std::string().swap(objects[written]);
-            } else if (!o.quiet || !results[written]->error.empty() || !results[written]->fits) {
-                WriteLine(*results[written], out, terminal);
-            }
-        }
-        outputFailed = outputFailed || !out;
-        return !outputFailed;
+        return reports.done(i);
     };
     auto task = [&](std::size_t i) {
         if (!files[i].error.empty()) {
@@ -476,7 +469,7 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     for (std::size_t i = 0; i < files.size() && !run.stopped; ++i)
         if (!results[i])
             failed(i, "internal error: it could not be checked");
-    if (outputFailed || !out)
+    if (reports.failed() || !out)
         return kExitUsage; // the caller says that standard output failed
     if (!run.startError.empty())
         err << "vellora-cli check: note: " << run.threads << " of "

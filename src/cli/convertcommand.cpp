@@ -214,21 +214,17 @@ int ConvertMany(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
         std::string out, err;
     };
     std::vector<Done> done(o.inputs.size());
-    std::mutex writing;
-    std::size_t written = 0;
-    bool outputFailed = false;
+    InOrder reports(done.size(), [&](std::size_t k) {
+        out << done[k].out;
+        err << done[k].err;
+        std::string().swap(done[k].out);
+        std::string().swap(done[k].err);
+        return static_cast<bool>(out);
+    });
     auto finish = [&](std::size_t i, Done d) {
-        const std::lock_guard lock(writing);
         done[i] = std::move(d);
         done[i].ready = true;
-        for (; written < done.size() && done[written].ready; ++written) {
-            out << done[written].out;
-            err << done[written].err;
-            std::string().swap(done[written].out);
-            std::string().swap(done[written].err);
-        }
-        outputFailed = outputFailed || !out;
-        return !outputFailed;
+        return reports.done(i);
     };
     auto task = [&](std::size_t i) {
         std::ostringstream text, note;
@@ -252,7 +248,7 @@ int ConvertMany(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
         if (fs::is_empty(o.outDir, ignored) && !ignored)
             fs::remove(o.outDir, ignored);
     }
-    if (outputFailed)
+    if (reports.failed())
         return kExitUsage; // the caller says that standard output failed
     int converted = 0;
     for (const Done& d : done)

@@ -81,4 +81,17 @@ ParallelRun RunParallel(std::size_t count, int jobs, const std::function<bool(st
     return run;
 }
 
+bool InOrder::done(std::size_t i) {
+    const std::lock_guard hold(lock_);
+    ready_[i] = true;
+    for (; next_ < ready_.size() && ready_[next_]; ++next_)
+        failed_ = failed_ || !write_(next_);
+    return !failed_;
+}
+
+bool InOrder::failed() const {
+    const std::lock_guard hold(lock_);
+    return failed_;
+}
+
 } // namespace vellora::cli

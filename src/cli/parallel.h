@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace vellora::cli {
 
@@ -24,5 +26,27 @@ struct ParallelRun {
 ParallelRun RunParallel(std::size_t count, int jobs, const std::function<bool(std::size_t)>& task,
                         const std::function<void(std::size_t, const std::string&)>& failed,
                         const std::function<void(std::size_t)>& progress = {});
+
+// The reports of a parallel run in the order of their items: each item is
+// written as soon as it and every item before it are done, so a long run
+// shows its progress and holds only the reports of the items under way.
+class InOrder {
+  public:
+    // write(i) writes item i's report; it runs under the writer's lock, one
+    // item at a time, in order. It returns false once the output failed.
+    InOrder(std::size_t count, std::function<bool(std::size_t)> write)
+        : ready_(count, false), write_(std::move(write)) {}
+    // Item i is done: writes what is now in order. False once a write failed.
+    bool done(std::size_t i);
+    // Whether a write failed.
+    bool failed() const;
+
+  private:
+    mutable std::mutex lock_;
+    std::vector<bool> ready_;
+    std::size_t next_ = 0;
+    bool failed_ = false;
+    std::function<bool(std::size_t)> write_;
+};
 
 } // namespace vellora::cli
