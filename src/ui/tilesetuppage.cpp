@@ -59,6 +59,7 @@ QString RoleName(const hw::Level& l) {
 } // namespace
 
 TileSetupPage::TileSetupPage(QWidget* parent, CoreState& state) : QFrame(parent), state_(state) {
+    analysis_.layout.emplace();
     setObjectName(QStringLiteral("TabContents(4)"));
     setFrameShape(QFrame::NoFrame);
     setProperty("themedFrame", true);
@@ -164,7 +165,7 @@ void TileSetupPage::build() {
     // Narrower than the map page by the page's margins and scroll bar.
     map_->setFixedSize(twips(5500), twips(5600));
     map_->setToolTipSource(
-        [this](int address) { return QString::fromStdString(hw::DescribeCell(layout_, address)); });
+        [this](int address) { return QString::fromStdString(hw::DescribeCell(layout(), address)); });
     column->addWidget(map_);
     column->addStretch(1);
 
@@ -242,7 +243,6 @@ void TileSetupPage::relayout(bool texelsMayChange) {
         analysis_,
         doc::Subject{spec_, base, detail, options_, state_.tiles, state_.baseSource, state_.bitmapLoaded},
         options);
-    layout_ = *analysis_.layout;
     showLayout();
     emit layoutChanged();
     // The texels as the RDP holds them depend on the kinds, not on the wrap.
@@ -255,12 +255,12 @@ TextureExportChoice TileSetupPage::exportChoice() const {
 }
 
 void TileSetupPage::showLayout() {
-    if (layout_.fits) {
+    if (layout().fits) {
         lblVerdict_->setText(QStringLiteral("The hardware can load this texture."));
         lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(0, 192, 0); color: black;"));
     } else {
         lblVerdict_->setText(QStringLiteral("The hardware cannot load this texture: ") +
-                             QString::fromStdString(*layout_.reason) + QLatin1Char('.'));
+                             QString::fromStdString(*layout().reason) + QLatin1Char('.'));
         lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); color: white;"));
     }
     // A plan that fits was run on the RDP model before the page vouches for it.
@@ -272,7 +272,7 @@ void TileSetupPage::showLayout() {
                                   : QStringLiteral("The RDP model reads this plan back wrong: %1.")
                                         .arg(QString::fromStdString(proof->describe())));
     }
-    lblVerified_->setVisible(layout_.fits);
+    lblVerified_->setVisible(layout().fits);
 
     // What would make it fit, by the count and the hardware both.
     QString suggestions;
@@ -287,15 +287,15 @@ void TileSetupPage::showLayout() {
     lblSuggestions_->setVisible(!suggestions.isEmpty());
 
     QString notes;
-    for (const std::string& n : layout_.notes)
+    for (const std::string& n : layout().notes)
         notes += QString::fromStdString(n) + QLatin1Char('\n');
     lblVerdict_->setToolTip(notes.trimmed());
 
-    tblTiles_->setRowCount(static_cast<int>(layout_.tiles.size()));
-    for (std::size_t i = 0; i < layout_.tiles.size(); ++i) {
-        const hw::TileDescriptor& d = layout_.tiles[i];
-        const hw::LoadPlan& p = layout_.loads[i];
-        const hw::Level& l = layout_.levels[i];
+    tblTiles_->setRowCount(static_cast<int>(layout().tiles.size()));
+    for (std::size_t i = 0; i < layout().tiles.size(); ++i) {
+        const hw::TileDescriptor& d = layout().tiles[i];
+        const hw::LoadPlan& p = layout().loads[i];
+        const hw::Level& l = layout().levels[i];
         const QString load = p.block ? QStringLiteral("LoadBlock, dxt %1").arg(*p.dxt)
                                      : QStringLiteral("LoadTile: %1").arg(QString::fromStdString(p.reason));
         const QStringList cells = {QString::number(d.tile),
@@ -314,7 +314,7 @@ void TileSetupPage::showLayout() {
             tblTiles_->setItem(static_cast<int>(i), c, item);
         }
     }
-    map_->setMap(hw::HardwareColours(layout_));
+    map_->setMap(hw::HardwareColours(layout()));
 }
 
 QString TileSetupPage::suggestionText() const {
@@ -322,11 +322,11 @@ QString TileSetupPage::suggestionText() const {
 }
 
 QString TileSetupPage::displayList() const {
-    return QString::fromStdString(hw::DisplayList(layout_));
+    return QString::fromStdString(hw::DisplayList(layout()));
 }
 
 QString TileSetupPage::commandWords() const {
-    return QString::fromStdString(hw::CommandWords(layout_));
+    return QString::fromStdString(hw::CommandWords(layout()));
 }
 
 } // namespace vellora

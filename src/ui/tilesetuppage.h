@@ -42,7 +42,7 @@ class TileSetupPage : public QFrame {
                    std::optional<Format> detailRow, int detailShift);
     void setDetailShift(int shift);
 
-    const hw::Layout& layout() const { return layout_; }
+    const hw::Layout& layout() const { return *analysis_.layout; }
     QString displayList() const;
     // "To make it fit: ..." with up to three changes, or empty when it fits.
     QString suggestionText() const;
@@ -69,8 +69,8 @@ class TileSetupPage : public QFrame {
     Format baseRow_ = Format::Bits4;
     std::optional<Format> detailRow_;
     hw::TileOptions options_;
-    hw::Layout layout_;
-    doc::Analysis analysis_; // the layout, proof and suggestions for count_
+    // The layout, proof and suggestions for count_; a layout is always there.
+    doc::Analysis analysis_;
     bool filling_ = false;
 
     QComboBox* cboBaseKind_ = nullptr;
