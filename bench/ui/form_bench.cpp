@@ -12,6 +12,18 @@ using vellora::CalcTMEM;
 using vellora::CoreState;
 using vellora::Settings;
 
+// 1024 x 256 RGBA32 with a 32 x 32 RGBA32 detail map: the largest pyramid.
+Settings Large32BitWithDetail() {
+    Settings settings;
+    settings.width = "1024";
+    settings.height = "256";
+    settings.baseFormat = vellora::Format::Bits32;
+    settings.detailFormat = vellora::Format::Bits32;
+    settings.detailWidth = "32";
+    settings.detailHeight = "32";
+    return settings;
+}
+
 void CountStartupState(benchmark::State& state) {
     const Settings settings; // 64 x 64 4-bit, 16 x 16 detail map, automatic levels
     CoreState core;
@@ -27,13 +39,7 @@ void CountStartupState(benchmark::State& state) {
 BENCHMARK(CountStartupState);
 
 void CountLarge32BitWithDetail(benchmark::State& state) {
-    Settings settings;
-    settings.width = "1024";
-    settings.height = "256";
-    settings.baseFormat = vellora::Format::Bits32;
-    settings.detailFormat = vellora::Format::Bits32;
-    settings.detailWidth = "32";
-    settings.detailHeight = "32";
+    const Settings settings = Large32BitWithDetail();
     CoreState core;
     for (auto _ : state) {
         auto result = CalcTMEM(settings, core);
@@ -47,13 +53,7 @@ BENCHMARK(CountLarge32BitWithDetail);
 // The byte-colour table alone, over the tiles the large count leaves, to see
 // what share of a count it takes.
 void TmemMapOfLargePyramid(benchmark::State& state) {
-    Settings settings;
-    settings.width = "1024";
-    settings.height = "256";
-    settings.baseFormat = vellora::Format::Bits32;
-    settings.detailFormat = vellora::Format::Bits32;
-    settings.detailWidth = "32";
-    settings.detailHeight = "32";
+    const Settings settings = Large32BitWithDetail();
     CoreState core;
     const auto result = CalcTMEM(settings, core);
     vellora::TmemMap map{};
