@@ -4,21 +4,15 @@
 // palette, each laid out alone and laid out and proved.
 #include "verify/verify.h"
 
+#include "levelchain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
 
 using namespace vellora;
 
-std::vector<hw::Level> Chain(int w, int h, Kind kind, int count) {
-    std::vector<hw::Level> levels;
-    for (int i = 0; i < count; ++i) {
-        levels.push_back({i, i == 0 ? LevelRole::Base : LevelRole::Mip, w, h, kind, i});
-        w = std::max(1, w / 2);
-        h = std::max(1, h / 2);
-    }
-    return levels;
-}
+using test::Chain;
 
 void LayOutOnly(benchmark::State& state, std::vector<hw::Level> levels) {
     for (auto _ : state)

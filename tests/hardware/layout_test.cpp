@@ -3,6 +3,7 @@
 #include "hardware/gbi.h"
 #include "hardware/layout.h"
 
+#include "levelchain.h"
 #include "namedrows.h"
 
 #include <gtest/gtest.h>
@@ -12,22 +13,7 @@ namespace {
 
 using test::PrintTo;
 
-// A base of w x h and count - 1 levels below it, each half the one above.
-std::vector<Level> Chain(int w, int h, Kind kind, int count, std::optional<Level> detail = std::nullopt) {
-    std::vector<Level> levels;
-    int record = 0;
-    if (detail) {
-        detail->record = record++;
-        detail->role = LevelRole::Detail;
-        levels.push_back(*detail);
-    }
-    for (int i = 0; i < count; ++i, ++record) {
-        levels.push_back({record, i == 0 ? LevelRole::Base : LevelRole::Mip, w, h, kind, i});
-        w = std::max(1, w / 2);
-        h = std::max(1, h / 2);
-    }
-    return levels;
-}
+using test::Chain;
 
 struct SetTileRow {
     const char* name;

@@ -5,6 +5,7 @@
 #include "core/count.h"
 #include "reduce/texturedata.h"
 
+#include "levelchain.h"
 #include "namedrows.h"
 
 #include <gtest/gtest.h>
@@ -50,15 +51,7 @@ Texture Make(const std::vector<hw::Level>& levels, const hw::TileOptions& option
     return t;
 }
 
-std::vector<hw::Level> Chain(int w, int h, Kind kind, int count) {
-    std::vector<hw::Level> levels;
-    for (int i = 0; i < count; ++i) {
-        levels.push_back({i, i == 0 ? LevelRole::Base : LevelRole::Mip, w, h, kind, i});
-        w = std::max(1, w / 2);
-        h = std::max(1, h / 2);
-    }
-    return levels;
-}
+using test::Chain;
 
 struct NamedCase {
     const char* name;
