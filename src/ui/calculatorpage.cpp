@@ -3,6 +3,7 @@
 
 #include "document/messages.h"
 #include "ui/artwork.h"
+#include "ui/dialogs.h"
 #include "ui/form.h"
 #include "ui/inputrules.h"
 #include "ui/picturebox.h"
@@ -40,13 +41,18 @@ std::optional<Format> SelectedFormat(const std::array<QRadioButton*, kFormatCoun
 
 } // namespace
 
-CalculatorPage::CalculatorPage(QWidget* parent) : QFrame(parent) {
+CalculatorPage::CalculatorPage(QWidget* parent, TextureDocument& document, Dialogs& dialogs)
+    : QFrame(parent), document_(document), dialogs_(dialogs) {
     setObjectName(QStringLiteral("TabContents(0)"));
     setFrameShape(QFrame::NoFrame);
     setProperty("themedFrame", true);
     setGeometry(twipsRect(75, 380, 5934, 5600));
     build();
     connectRules();
+    connect(&document_, &TextureDocument::changed, this, [this](TextureDocument::Changes what) {
+        if (what & TextureDocument::What::Numbers)
+            showResult(document_.result());
+    });
 }
 
 void CalculatorPage::build() {
@@ -217,7 +223,7 @@ void CalculatorPage::connectRules() {
                 box->setText(QString::fromStdString(*fixed));
                 return;
             }
-            emit recalculateRequested(false);
+            recount();
         });
     }
     connect(txtLevels_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -227,11 +233,11 @@ void CalculatorPage::connectRules() {
             txtLevels_->setText(QString::fromStdString(*fixed));
             return;
         }
-        emit recalculateRequested(false);
+        recount();
     });
     auto countWhenSelected = [this](bool on) {
         if (on)
-            emit recalculateRequested(false);
+            recount();
     };
     for (QRadioButton* b : chkBitDepth_)
         connect(b, &QRadioButton::toggled, this, countWhenSelected);
@@ -240,16 +246,16 @@ void CalculatorPage::connectRules() {
     for (QRadioButton* b : {chklevelsH_, chklevelsW_})
         connect(b, &QRadioButton::toggled, this, countWhenSelected);
     connect(chkLevels_, &QCheckBox::toggled, this, [this] {
-        emit recalculateRequested(false);
+        recount();
         applyLevelControls(true);
     });
-    connect(manMipMap_, &QPushButton::clicked, this, [this] { emit recalculateRequested(true); });
-    connect(chkDetailEnabled_, &QCheckBox::toggled, this, &CalculatorPage::detailToggled);
+    connect(manMipMap_, &QPushButton::clicked, this, [this] { recount(true); });
+    connect(chkDetailEnabled_, &QCheckBox::toggled, this, &CalculatorPage::onDetailToggled);
     connect(picture1_, &PictureBox::clicked, this, &CalculatorPage::themeClicked);
     connect(cmdWidthHelp_, &QPushButton::clicked, this,
-            [this] { emit helpRequested(QString::fromStdString(kWidthHelp)); });
+            [this] { dialogs_.messageBox(QString::fromStdString(kWidthHelp), MsgStyle::Ok, QString(), 0); });
     connect(cmdHeightHelp_, &QPushButton::clicked, this,
-            [this] { emit helpRequested(QString::fromStdString(kHeightHelp)); });
+            [this] { dialogs_.messageBox(QString::fromStdString(kHeightHelp), MsgStyle::Ok, QString(), 0); });
 }
 
 void CalculatorPage::setDefaults() {
@@ -344,6 +350,42 @@ void CalculatorPage::applyLevelControls(bool includeStopRules) {
     manMipMap_->setEnabled(c.manMipMapEnabled);
     chklevelsW_->setEnabled(c.stopRulesEnabled);
     chklevelsH_->setEnabled(c.stopRulesEnabled);
+}
+
+void CalculatorPage::onDetailToggled() {
+    const bool ticked = detailEnabled();
+    emit detailToggled(ticked);
+    RecalcGuard& guard = document_.guard();
+    bool undo = false;
+    if (document_.state().bitmapLoaded && !guard.held()) {
+        const int answer =
+            dialogs_.messageBox(QString::fromStdString(kDetailToggleQuestion),
+                                MsgStyle::YesNo | MsgStyle::Question, QString::fromLatin1(kWarningTitle), 0);
+        if (answer == MsgResult::Yes) {
+            setSizeEnabled(SizeBox::Width, true);
+            setSizeEnabled(SizeBox::Height, true);
+            document_.forgetPictures();
+        } else {
+            undo = true;
+        }
+    }
+    if (!undo && !guard.held()) {
+        recount();
+        applyLevelControls(false);
+        setSizeEnabled(SizeBox::DetailWidth, ticked);
+        setSizeEnabled(SizeBox::DetailHeight, ticked);
+        enableDetailOptions(document_.result().count.baseIsCI);
+        return;
+    }
+    // Put the box back without a count. The guard is given back as it was,
+    // so a caller that holds it (a load in progress) keeps it.
+    RecalcGuard::Hold quiet = guard.hold();
+    if (undo)
+        setDetailEnabled(!ticked);
+}
+
+void CalculatorPage::setResultNote(const QString& note) {
+    lblExcede_->setToolTip(note);
 }
 
 void CalculatorPage::enableDetailOptions(bool baseIsCI) {

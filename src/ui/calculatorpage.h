@@ -3,6 +3,7 @@
 
 #include "ui/form.h"
 #include "ui/loadhost.h"
+#include "ui/texturedocument.h"
 
 #include <QFrame>
 
@@ -16,19 +17,23 @@ class QRadioButton;
 
 namespace vellora {
 
+class Dialogs;
 class PictureBox;
 
 // The calculator page: the size, format, level and detail-map controls, the
-// fill bar and the result. It reads its controls into the count's settings,
-// shows a count's result, and applies every box's input rule itself; what
-// follows an edit is the window's business.
+// fill bar and the result. It applies every box's input rule itself, hands
+// each edit that counts to the document and shows the document's count.
 class CalculatorPage : public QFrame {
     Q_OBJECT
   public:
-    explicit CalculatorPage(QWidget* parent);
+    CalculatorPage(QWidget* parent, TextureDocument& document, Dialogs& dialogs);
 
     Settings settings() const;
+    // The count or the one that asks the tile sizes (cmdManMipMap).
+    void recount(bool askTileSizes = false) { document_.recount(settings(), askTileSizes); }
     void showResult(const CountResult& result);
+    // The result box's tip: what the count and the hardware disagree on.
+    void setResultNote(const QString& note);
     // Captions and enabled states of the level controls (the stop rules too
     // when the automatic levels box changed).
     void applyLevelControls(bool includeStopRules);
@@ -49,11 +54,8 @@ class CalculatorPage : public QFrame {
     QColor themeText() const;
 
   signals:
-    // An edit that counts: the plain count, or the one that asks the sizes.
-    void recalculateRequested(bool askTileSizes);
-    void detailToggled();
+    void detailToggled(bool ticked);
     void themeClicked();
-    void helpRequested(const QString& text);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,8 +63,11 @@ class CalculatorPage : public QFrame {
   private:
     void build();
     void connectRules();
+    void onDetailToggled();
     QLineEdit* sizeBox(SizeBox box) const;
 
+    TextureDocument& document_;
+    Dialogs& dialogs_;
     QWidget* fillBar_ = nullptr;
     std::array<QLabel*, 2> lblPercent_{};
     QLabel* lblExcede_ = nullptr;

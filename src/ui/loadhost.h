@@ -58,4 +58,42 @@ class LoadHost {
     virtual void clearPreview() = 0;
 };
 
+class CalculatorPage;
+class PreviewPage;
+class TabStrip;
+class TextureDocument;
+
+// The window's pages as the load drives them: the document's pictures and
+// guard, the calculator's boxes, the preview's bars and tab.
+class PageLoadHost : public LoadHost {
+  public:
+    PageLoadHost(QWidget& owner, TextureDocument& document, CalculatorPage& calculator, PreviewPage& preview,
+                 TabStrip& tabs)
+        : owner_(owner), document_(document), calculator_(calculator), preview_(preview), tabs_(tabs) {}
+
+    CoreState& core() override;
+    RecalcGuard& guard() override;
+    QWidget* dialogOwner() override { return &owner_; }
+    void setSizeText(SizeBox box, const QString& text) override;
+    void setSizeEnabled(SizeBox box, bool enabled) override;
+    void selectBaseFormat(Format format) override;
+    void selectDetailFormat(Format format) override;
+    bool detailEnabled() const override;
+    void setDetailEnabled(bool on) override;
+    void setPreviewTabEnabled(bool enabled) override;
+    void setSliderTileEnabled(bool enabled) override;
+    void setSliderTileValue(int value) override;
+    void setSliderZoomEnabled(bool enabled) override;
+    void recalculate() override;
+    void drawPreview(float tilePos) override;
+    void clearPreview() override;
+
+  private:
+    QWidget& owner_;
+    TextureDocument& document_;
+    CalculatorPage& calculator_;
+    PreviewPage& preview_;
+    TabStrip& tabs_;
+};
+
 } // namespace vellora

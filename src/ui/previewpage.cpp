@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -31,9 +32,8 @@ constexpr int kSurfaceTopTwips = 600;
 
 } // namespace
 
-PreviewPage::PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& state, Dialogs& dialogs,
-                         std::function<int()> detailFlag)
-    : QFrame(parent), guard_(guard), state_(state), dialogs_(dialogs), detailFlag_(std::move(detailFlag)) {
+PreviewPage::PreviewPage(QWidget* parent, TextureDocument& document, Dialogs& dialogs)
+    : QFrame(parent), document_(document), dialogs_(dialogs) {
     setObjectName(QStringLiteral("TabContents(3)"));
     setFrameShape(QFrame::NoFrame);
     setProperty("themedFrame", true);
@@ -46,7 +46,7 @@ PreviewPage::PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& s
             return;
         if (auto fixed = ApplyShiftRule(text.toStdString()))
             txtShift_->setText(QString::fromStdString(*fixed));
-        emit detailShiftChanged(detailShift());
+        document_.setDetailShift(detailShift());
         drawAtSlider();
     });
     connect(txtLODFrac_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -56,10 +56,11 @@ PreviewPage::PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& s
             txtLODFrac_->setText(QString::fromStdString(*fixed));
         drawAtSlider();
     });
-    connect(chkUse2x2_, &QCheckBox::toggled, this, &PreviewPage::use2x2Toggled);
+    connect(chkUse2x2_, &QCheckBox::toggled, this, &PreviewPage::onFilterToggled);
+    connect(&document_, &TextureDocument::changed, this, &PreviewPage::onChanged);
     connect(chkShowFormat_, &QCheckBox::toggled, this, [this] {
         showTileCaption();
-        if (!guard_.held())
+        if (!document_.guard().held())
             drawAtSlider();
     });
     connect(sliderTile_, &QScrollBar::valueChanged, this, [this](int value) {
@@ -67,7 +68,7 @@ PreviewPage::PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& s
         draw(static_cast<float>(value / 10.0));
     });
     connect(sliderZoom_, &QScrollBar::valueChanged, this, [this] {
-        if (!guard_.held())
+        if (!document_.guard().held())
             drawAtSlider();
     });
 }
@@ -150,15 +151,45 @@ void PreviewPage::showTileCaption() {
     fitTileLabel();
 }
 
-void PreviewPage::setShownTiles(std::function<const TileTable*()> shownTiles) {
-    shownTiles_ = std::move(shownTiles);
+void PreviewPage::onChanged(TextureDocument::Changes what) {
+    using What = TextureDocument::What;
+    if ((what & What::Pictures) && !document_.state().bitmapLoaded) {
+        setTileBarEnabled(false);
+        setZoomBarEnabled(false);
+        clear();
+    }
+    const CountResult& result = document_.result();
+    if ((what & What::Numbers) && result.levelsTextWritten)
+        setTileBarMaximum(result.sliderTileMax);
+    if (!(what & (What::Numbers | What::Kinds | What::Dither)))
+        return; // the wrap and the Shift leave the texels alone
+    QString kinds;
+    for (const hw::Level& l : document_.layout().levels) {
+        if (l.role == LevelRole::Base)
+            kinds = QString::fromLatin1(KindName(l.kind)) + kinds;
+        else if (l.role == LevelRole::Detail)
+            kinds += QStringLiteral(", detail ") + QString::fromLatin1(KindName(l.kind));
+    }
+    if (kinds != shownKinds_) {
+        shownKinds_ = kinds;
+        showTileCaption();
+    }
+    // A count draws the preview itself once it is done (it holds the guard).
+    if (showFormat() && !document_.guard().held() && document_.state().bitmapLoaded)
+        drawAtSlider();
 }
 
-void PreviewPage::setShownKinds(const QString& kinds) {
-    if (kinds == shownKinds_)
+void PreviewPage::onFilterToggled() {
+    // Drawing the levels again replaces pictures a running pass is reading:
+    // stop the pass and come back once it has unwound.
+    if (isDrawing()) {
+        document_.guard().requestRedraw();
+        QTimer::singleShot(0, this, &PreviewPage::onFilterToggled);
         return;
-    shownKinds_ = kinds;
-    showTileCaption();
+    }
+    document_.setFilter(use2x2() ? MipFilter::Box2x2 : MipFilter::Weighted3x3);
+    if (document_.state().bitmapLoaded)
+        drawAtSlider();
 }
 
 bool PreviewPage::showFormat() const {
@@ -226,7 +257,7 @@ void PreviewPage::bindDriver(PreviewSurface* s) {
     if (!s)
         return;
     PreviewSources sources;
-    sources.detailFlag = detailFlag_;
+    sources.detailFlag = [this] { return document_.settings().detailEnabled ? 1 : 0; };
     // A box without a number goes to the pass as typed, which reports it.
     sources.shiftText = [this] {
         const std::optional<int> shift = ShiftFromText(txtShift_->text());
@@ -235,9 +266,10 @@ void PreviewPage::bindDriver(PreviewSurface* s) {
     sources.lodFracText = [this] { return txtLODFrac_->text(); };
     sources.viewportPixels = [this] { return viewport(); };
     sources.shownTiles = [this]() -> const TileTable* {
-        return chkShowFormat_->isChecked() && shownTiles_ ? shownTiles_() : nullptr;
+        return chkShowFormat_->isChecked() ? &document_.shownTiles() : nullptr;
     };
-    driver_ = std::make_unique<PreviewDriver>(guard_, state_, std::move(sources), sliderZoom_, s, dialogs_);
+    driver_ = std::make_unique<PreviewDriver>(document_.guard(), document_.state(), std::move(sources),
+                                              sliderZoom_, s, dialogs_);
     connect(s, &PreviewSurface::surfaceSizeChanged, this, &PreviewPage::onSurfaceSized);
 }
 

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ui/form.h"
-#include "ui/recalcguard.h"
+#include "ui/texturedocument.h"
 
 #include <QFrame>
 #include <QSize>
@@ -24,13 +23,13 @@ class PreviewDriver;
 class PreviewSurface;
 
 // The preview page: the drawing surface picPreview with its driver, the zoom
-// and tile bars, the 2x2 filter choice and the detail map's properties.
+// and tile bars, the 2x2 filter choice and the detail map's properties. The
+// filter and the Shift are the document's; the page draws the document's
+// pictures and follows its counts.
 class PreviewPage : public QFrame {
     Q_OBJECT
   public:
-    // detailFlag tells, at each pass, whether level 0 is the detail map.
-    PreviewPage(QWidget* parent, RecalcGuard& guard, const CoreState& state, Dialogs& dialogs,
-                std::function<int()> detailFlag);
+    PreviewPage(QWidget* parent, TextureDocument& document, Dialogs& dialogs);
     ~PreviewPage() override;
 
     // Drawbmp at a position in the pyramid, or at the tile bar's position.
@@ -61,33 +60,27 @@ class PreviewPage : public QFrame {
     // The detail map's Shift as the preview and the tiles both take it: the
     // box's number rounded to a whole shift, 0 to 5 (1 while it holds none).
     int detailShift() const;
-    // "Show the texture's format": the passes draw what shownTiles gives,
-    // and the tile caption names the kinds shown ("RGBA16", "CI4, detail I4").
+    // "Show the texture's format": the passes draw the document's shown
+    // tiles, and the tile caption names the kinds shown ("RGBA16", "CI4,
+    // detail I4").
     bool showFormat() const;
-    void setShownTiles(std::function<const TileTable*()> shownTiles);
-    void setShownKinds(const QString& kinds);
-
-  signals:
-    void use2x2Toggled();
-    void detailShiftChanged(int shift);
 
   private:
     void build();
+    void onChanged(TextureDocument::Changes what);
+    void onFilterToggled();
     void bindDriver(PreviewSurface* surface);
     void onSurfaceSized(QSize size);
     void showTileCaption();
 
-    RecalcGuard& guard_;
-    const CoreState& state_;
+    TextureDocument& document_;
     Dialogs& dialogs_;
-    std::function<int()> detailFlag_;
     std::function<void(float)> drawer_;
     std::function<void()> clearer_;
     std::unique_ptr<PreviewDriver> driver_;
 
     QCheckBox* chkUse2x2_ = nullptr;
     QCheckBox* chkShowFormat_ = nullptr;
-    std::function<const TileTable*()> shownTiles_;
     QString shownKinds_;
     QWidget* picPreview_ = nullptr;
     PictureBox* iconZoom_ = nullptr;

@@ -110,7 +110,7 @@ QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
     // tile position 1.5, in the narrow layout.
     window.setWindowWidthTwips(MainWindow::kNarrowWidthTwips);
     window.selectTab(3);
-    window.setSliderTileValue(0);
+    window.loadHost().setSliderTileValue(0);
     window.drawPreview(0.0f);
     QApplication::processEvents();
     Save(window, dir, QStringLiteral("preview-startup.png"), written);
@@ -118,10 +118,10 @@ QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
     const QString sample = QDir(pictures.path()).filePath(QStringLiteral("sample.bmp"));
     if (pictures.isValid() && WriteSamplePicture(sample, 128, 64)) {
         AnsweringDialogs answers(sample);
-        // The window is the load's host; only the load's dialogs are answered.
-        if (LoadSettingsFromBmp(window, answers) == LoadOutcome::Loaded) {
+        // The window's pages are the load's host; only the load's dialogs are answered.
+        if (LoadSettingsFromBmp(window.loadHost(), answers) == LoadOutcome::Loaded) {
             window.selectTab(3);
-            window.setSliderTileValue(15);
+            window.loadHost().setSliderTileValue(15);
             QApplication::processEvents();
             Save(window, dir, QStringLiteral("preview-loaded.png"), written);
         }

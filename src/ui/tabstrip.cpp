@@ -4,6 +4,7 @@
 #include "ui/twips.h"
 #include "ui/widgets.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace vellora {
@@ -78,6 +79,19 @@ int TabStrip::chosen() const {
         if (buttons_[static_cast<std::size_t>(i)]->property("Tag").toString() == QLatin1String("1"))
             return i;
     return -1;
+}
+
+void TabStrip::setAlert(int index, const QString& note) {
+    QPushButton* tab = button(index);
+    QWidget*& mark = alerts_[static_cast<std::size_t>(index)];
+    if (!mark) {
+        mark = new QLabel(tab);
+        mark->setObjectName(QStringLiteral("lblHardwareMarker"));
+        mark->setGeometry(tab->width() - twips(150), twips(45), twips(105), twips(105));
+        mark->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); border-radius: 3px;"));
+    }
+    tab->setToolTip(note);
+    mark->setVisible(!note.isEmpty());
 }
 
 } // namespace vellora

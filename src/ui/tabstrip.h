@@ -3,6 +3,7 @@
 
 #include <QFrame>
 #include <QPushButton>
+#include <QString>
 
 #include <array>
 #include <functional>
@@ -33,8 +34,12 @@ class TabStrip : public QFrame {
     void showTab(int index);
     // The tab last chosen, or -1.
     int chosen() const;
+    // A red mark on a tab that needs a look, with the reason as its tip; an
+    // empty note takes it away.
+    void setAlert(int index, const QString& note);
 
   private:
+    std::array<QWidget*, kPageCount> alerts_{};
     std::array<QPushButton*, kPageCount> buttons_{};
     std::array<QFrame*, kPageCount> pages_{};
     QPushButton* bg_ = nullptr;

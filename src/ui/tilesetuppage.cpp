@@ -58,13 +58,14 @@ QString RoleName(const hw::Level& l) {
 
 } // namespace
 
-TileSetupPage::TileSetupPage(QWidget* parent, CoreState& state) : QFrame(parent), state_(state) {
-    analysis_.layout.emplace();
+TileSetupPage::TileSetupPage(QWidget* parent, TextureDocument& document)
+    : QFrame(parent), document_(document) {
     setObjectName(QStringLiteral("TabContents(4)"));
     setFrameShape(QFrame::NoFrame);
     setProperty("themedFrame", true);
     setGeometry(twipsRect(83, 380, 5934, 5600));
     build();
+    connect(&document_, &TextureDocument::changed, this, &TileSetupPage::onChanged);
 }
 
 void TileSetupPage::build() {
@@ -157,8 +158,7 @@ void TileSetupPage::build() {
     exportRow->setColumnStretch(2, 1);
     column->addLayout(exportRow);
     connect(cmdExportTexture_, &QPushButton::clicked, this, &TileSetupPage::exportRequested);
-    // A different dither changes the CI texels the preview shows.
-    connect(chkDither_, &QCheckBox::toggled, this, &TileSetupPage::reductionChanged);
+    connect(chkDither_, &QCheckBox::toggled, &document_, &TextureDocument::setDither);
 
     map_ = new TmemMapView(content);
     map_->setObjectName(QStringLiteral("HardwareMapView"));
@@ -176,17 +176,17 @@ void TileSetupPage::build() {
     auto kindChanged = [this] {
         if (filling_)
             return;
-        state_.baseKind = static_cast<Kind>(cboBaseKind_->currentData().toInt());
-        if (detailRow_)
-            state_.detailKind = static_cast<Kind>(cboDetailKind_->currentData().toInt());
-        relayout();
+        const auto detail =
+            cboDetailKind_->count() > 0
+                ? std::optional<Kind>(static_cast<Kind>(cboDetailKind_->currentData().toInt()))
+                : std::nullopt;
+        document_.setKinds(static_cast<Kind>(cboBaseKind_->currentData().toInt()), detail);
     };
     connect(cboBaseKind_, &QComboBox::currentIndexChanged, this, kindChanged);
     connect(cboDetailKind_, &QComboBox::currentIndexChanged, this, kindChanged);
     auto wrapChanged = [this] {
-        options_.s = static_cast<hw::AxisMode>(cboWrapS_->currentData().toInt());
-        options_.t = static_cast<hw::AxisMode>(cboWrapT_->currentData().toInt());
-        relayout(false);
+        document_.setWrap(static_cast<hw::AxisMode>(cboWrapS_->currentData().toInt()),
+                          static_cast<hw::AxisMode>(cboWrapT_->currentData().toInt()));
     };
     connect(cboWrapS_, &QComboBox::currentIndexChanged, this, wrapChanged);
     connect(cboWrapT_, &QComboBox::currentIndexChanged, this, wrapChanged);
@@ -206,52 +206,40 @@ void TileSetupPage::fillKinds(QComboBox* box, Format row, std::optional<Kind> ch
     box->setCurrentIndex(std::max(0, box->findData(static_cast<int>(shown))));
 }
 
-void TileSetupPage::showCount(const Count& count, const TextureSpec& spec, Format baseRow,
-                              std::optional<Format> detailRow, int detailShift) {
-    count_ = count;
-    spec_ = spec;
-    baseRow_ = baseRow;
-    detailRow_ = detailRow;
-    options_.detailShift = detailShift;
-    filling_ = true;
-    fillKinds(cboBaseKind_, baseRow, state_.baseKind);
-    cboDetailKind_->setEnabled(detailRow.has_value());
-    if (detailRow)
-        fillKinds(cboDetailKind_, *detailRow, state_.detailKind);
-    else
-        cboDetailKind_->clear();
-    filling_ = false;
-    relayout();
-}
-
-void TileSetupPage::setDetailShift(int shift) {
-    if (shift == options_.detailShift)
+void TileSetupPage::onChanged(TextureDocument::Changes what) {
+    if (what & TextureDocument::What::Numbers) {
+        // A count may have changed the rows: each offers its own kinds.
+        const CoreState& state = document_.state();
+        filling_ = true;
+        fillKinds(cboBaseKind_, document_.baseRow(), state.baseKind);
+        const std::optional<Format> detailRow = document_.detailRow();
+        cboDetailKind_->setEnabled(detailRow.has_value());
+        if (detailRow)
+            fillKinds(cboDetailKind_, *detailRow, state.detailKind);
+        else
+            cboDetailKind_->clear();
+        filling_ = false;
+    }
+    if (!(what &
+          (TextureDocument::What::Numbers | TextureDocument::What::Kinds | TextureDocument::What::Tiling)))
         return;
-    options_.detailShift = shift;
-    relayout();
-}
-
-void TileSetupPage::relayout(bool texelsMayChange) {
-    const Kind base = KindInRow(baseRow_, state_.baseKind);
-    const Kind detail = detailRow_ ? KindInRow(*detailRow_, state_.detailKind) : Kind::I4;
-    // Judged as the command line judges it: the layout, the RDP model's
-    // proof of a plan that fits, and what would make it fit.
-    analysis_.count = count_;
-    doc::AnalyzeOptions options;
-    options.verify = true;
-    doc::Judge(
-        analysis_,
-        doc::Subject{spec_, base, detail, options_, state_.tiles, state_.baseSource, state_.bitmapLoaded},
-        options);
     showLayout();
-    emit layoutChanged();
-    // The texels as the RDP holds them depend on the kinds, not on the wrap.
-    if (texelsMayChange)
-        emit reductionChanged();
+    const bool counted = document_.analysis().fitsCalculator();
+    QString alert;
+    if (counted && !layout().fits)
+        alert = QStringLiteral("The hardware cannot load this texture: ") +
+                QString::fromStdString(*layout().reason) + QStringLiteral(". See Tile Setup.");
+    else if (!counted && layout().fits)
+        alert = QStringLiteral("The hardware can load this texture as the Tile Setup page lays it out.");
+    // Where it does not fit, the result box says what would make it fit.
+    QString note = alert;
+    if (const QString ways = suggestionText(); !ways.isEmpty())
+        note = note.isEmpty() ? ways : note + QStringLiteral("\n\n") + ways;
+    emit noteChanged(note, alert);
 }
 
 TextureExportChoice TileSetupPage::exportChoice() const {
-    return {chkBaseOnly_->isChecked(), chkWholeChain_->isChecked(), chkDither_->isChecked()};
+    return {chkBaseOnly_->isChecked(), chkWholeChain_->isChecked(), document_.dither()};
 }
 
 void TileSetupPage::showLayout() {
@@ -264,7 +252,8 @@ void TileSetupPage::showLayout() {
         lblVerdict_->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); color: white;"));
     }
     // A plan that fits was run on the RDP model before the page vouches for it.
-    if (const std::optional<verify::Result>& proof = analysis_.proof) {
+    const doc::Analysis& analysis = document_.analysis();
+    if (const std::optional<verify::Result>& proof = analysis.proof) {
         lblVerified_->setText(proof->ok()
                                   ? QStringLiteral("Verified on the RDP model: all %1 texels read back "
                                                    "as planned.")
@@ -276,7 +265,7 @@ void TileSetupPage::showLayout() {
 
     // What would make it fit, by the count and the hardware both.
     QString suggestions;
-    for (const hw::Suggestion& x : analysis_.suggestions)
+    for (const hw::Suggestion& x : analysis.suggestions)
         suggestions += QStringLiteral("\u2022 %1: %2 bytes of %3, %4\n")
                            .arg(QString::fromStdString(x.change))
                            .arg(x.bytes)

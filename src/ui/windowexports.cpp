@@ -17,12 +17,10 @@
 
 namespace vellora {
 
-WindowExports::WindowExports(QWidget& window, Dialogs& dialogs, const CoreState& state,
-                             const CountResult& last, PreviewPage& preview, TmemMapView& map,
-                             TileSetupPage& tileSetup,
-                             std::function<std::optional<MipFilter>()> generatedWith)
-    : QObject(&window), window_(window), dialogs_(dialogs), state_(state), last_(last), preview_(preview),
-      map_(map), tileSetup_(tileSetup), generatedWith_(std::move(generatedWith)) {}
+WindowExports::WindowExports(QWidget& window, Dialogs& dialogs, const TextureDocument& document,
+                             PreviewPage& preview, TmemMapView& map, TileSetupPage& tileSetup)
+    : QObject(&window), window_(window), dialogs_(dialogs), document_(document), preview_(preview), map_(map),
+      tileSetup_(tileSetup) {}
 
 void WindowExports::attachActions() {
     savePreviewAction_ = new QAction(QStringLiteral("Save Image As\u2026"), &window_);
@@ -74,7 +72,7 @@ void WindowExports::exportLevels() {
     const QString folder = dialogs_.chooseFolder(request);
     if (folder.isEmpty())
         return;
-    if (auto problem = WriteLevelPngs(state_.tiles, last_.count.maxIndex, folder))
+    if (auto problem = WriteLevelPngs(document_.state().tiles, document_.result().count.maxIndex, folder))
         dialogs_.messageBox(*problem, MsgStyle::Exclamation, QString(), 0);
 }
 void WindowExports::exportTexture() {
@@ -97,10 +95,10 @@ void WindowExports::exportTexture() {
         return;
     }
     const TextureExportChoice choice = tileSetup_.exportChoice();
-    const doc::Exported exported =
-        doc::ExportTexture(state_.tiles, state_.baseSource, state_.detailSource, tileSetup_.layout().levels,
-                           tileSetup_.tileOptions(), file,
-                           {choice.baseOnly, choice.wholeChain, choice.dither}, generatedWith_());
+    const CoreState& state = document_.state();
+    const doc::Exported exported = doc::ExportTexture(
+        state.tiles, state.baseSource, state.detailSource, document_.layout().levels, document_.tileOptions(),
+        file, {choice.baseOnly, choice.wholeChain, choice.dither}, document_.generatedWith());
     if (exported.refused) {
         QString reason = QString::fromStdString(*exported.refused);
         reason[0] = reason[0].toUpper();

@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "bitmap/mipmap.h"
-#include "ui/form.h"
+#include "ui/texturedocument.h"
 
 #include <QObject>
 #include <QString>
-
-#include <functional>
-#include <optional>
 
 class QAction;
 class QImage;
@@ -27,9 +23,8 @@ class TmemMapView;
 // what went wrong.
 class WindowExports : public QObject {
   public:
-    WindowExports(QWidget& window, Dialogs& dialogs, const CoreState& state, const CountResult& last,
-                  PreviewPage& preview, TmemMapView& map, TileSetupPage& tileSetup,
-                  std::function<std::optional<MipFilter>()> generatedWith);
+    WindowExports(QWidget& window, Dialogs& dialogs, const TextureDocument& document, PreviewPage& preview,
+                  TmemMapView& map, TileSetupPage& tileSetup);
 
     // The pictures' context menus.
     void attachActions();
@@ -46,12 +41,10 @@ class WindowExports : public QObject {
 
     QWidget& window_;
     Dialogs& dialogs_;
-    const CoreState& state_;
-    const CountResult& last_;
+    const TextureDocument& document_;
     PreviewPage& preview_;
     TmemMapView& map_;
     TileSetupPage& tileSetup_;
-    std::function<std::optional<MipFilter>()> generatedWith_;
     QAction* savePreviewAction_ = nullptr;
     QAction* exportLevelsAction_ = nullptr;
 };

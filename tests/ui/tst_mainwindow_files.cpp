@@ -83,7 +83,7 @@ void TestMainWindowFiles::loadDialogsOfferBmpAndPngFromTheLastFolder() {
     // Confirm, load a detail map (its file), the base (the same file), generate tiles.
     f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::Yes, MsgResult::Yes};
     f.dialogs.fileAnswers = {path, path};
-    LoadSettingsFromBmp(*f.window, f.dialogs);
+    LoadSettingsFromBmp(f.window->loadHost(), f.dialogs);
     QCOMPARE(f.dialogs.fileRequests.size(), 2);
     const FileRequest& first = f.dialogs.fileRequests[0];
     QCOMPARE(first.filters, (QStringList{QStringLiteral("Bitmaps and PNG (*.bmp *.png)"),
@@ -128,7 +128,7 @@ void TestMainWindowFiles::pngBaseSelectsItsFormat() {
     f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
     f.dialogs.defaultMessageAnswer = MsgResult::Ok;
     f.dialogs.fileAnswers = {path};
-    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::Loaded);
+    QCOMPARE(LoadSettingsFromBmp(f.window->loadHost(), f.dialogs), LoadOutcome::Loaded);
     QVERIFY(f.get<QRadioButton>(option.toLatin1().constData())->isChecked());
     QCOMPARE(Prompts(f.dialogs).contains(QString::fromLatin1(kGreyscaleMessage)), asksAboutGrey);
     QCOMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("32"));
@@ -180,7 +180,7 @@ void TestMainWindowFiles::aFifoIsRefusedWithItsReason() {
     RealWindow f;
     f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
     f.dialogs.fileAnswers = {fifo};
-    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::NoBase);
+    QCOMPARE(LoadSettingsFromBmp(f.window->loadHost(), f.dialogs), LoadOutcome::NoBase);
     QVERIFY(Prompts(f.dialogs).last().contains(QStringLiteral("Cannot read a FIFO")));
     QVERIFY(!f.window->isRecalculating());
 }
@@ -249,7 +249,7 @@ void TestMainWindowFiles::showFormatDrawsTheKindsTexels() {
     f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
     f.dialogs.defaultMessageAnswer = MsgResult::Ok;
     f.dialogs.fileAnswers = {path};
-    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::Loaded);
+    QCOMPARE(LoadSettingsFromBmp(f.window->loadHost(), f.dialogs), LoadOutcome::Loaded);
     QApplication::processEvents();
     QCOMPARE(f.get<QComboBox>("cboBaseKind")->currentText(), QStringLiteral("I4"));
     const int before = f.driver()->passesStarted();

@@ -10,6 +10,7 @@
 #include "ui/loadsequence.h"
 #include "ui/previewdriver.h"
 #include "ui/previewsurface.h"
+#include "ui/texturedocument.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -58,9 +59,9 @@ class TestMainWindowLoad : public QObject {
 
 void TestMainWindowLoad::hostSetters() {
     WindowFixture f;
-    LoadHost& host = *f.window;
+    LoadHost& host = f.window->loadHost();
     QCOMPARE(&host.core(), &f.window->coreState());
-    QCOMPARE(&host.guard(), &f.window->guard());
+    QCOMPARE(&host.guard(), &f.window->document().guard());
 
     host.setSizeText(SizeBox::Width, QStringLiteral("5000"));
     QCOMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("1024")); // the box's own rule ran
@@ -86,7 +87,7 @@ void TestMainWindowLoad::hostSetters() {
 
 void TestMainWindowLoad::hostSettersUnderGuard() {
     WindowFixture f;
-    LoadHost& host = *f.window;
+    LoadHost& host = f.window->loadHost();
     host.guard().set(true);
     QVERIFY(host.guard().held());
     host.setSizeText(SizeBox::Width, QStringLiteral("32"));
@@ -117,7 +118,7 @@ void TestMainWindowLoad::wholeLoad() {
     // Confirm, keep the detail map as it is, the base file, generate tiles.
     f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Yes};
     f.dialogs.fileAnswers = {path};
-    f.window->setBrowseHandler([&] { LoadSettingsFromBmp(*f.window, f.dialogs); });
+    f.window->setBrowseHandler([&] { LoadSettingsFromBmp(f.window->loadHost(), f.dialogs); });
     f.drawn.clear();
     f.get<QPushButton>("cmdBrowse")->click();
 

@@ -7,6 +7,7 @@
 #include "mainwindowfixture.h"
 #include "ui/previewdriver.h"
 #include "ui/previewsurface.h"
+#include "ui/texturedocument.h"
 #include "ui/tilesetuppage.h"
 #include "ui/twips.h"
 
@@ -331,7 +332,7 @@ void TestMainWindowPreview::sliderMoveCancelsRunningPass() {
     QCOMPARE(w.driver()->lastPlan().tileIndex, 1);
     QCOMPARE(w.get<QLabel>("lblTSTile")->text(), QStringLiteral("Tile = 1"));
     QVERIFY(!w.window->isRecalculating());
-    QVERIFY(!w.window->guard().redrawPending());
+    QVERIFY(!w.window->document().guard().redrawPending());
     // The stopped pass kept its full size; only the finished one shrank.
     QCOMPARE(sized.size(), 2);
     QCOMPARE(sized.at(0).at(0).toSize(), QSize(384, 384));

@@ -10,6 +10,7 @@
 #include "reduce/reduce.h"
 #include "ui/loadsequence.h"
 #include "ui/tabstrip.h"
+#include "ui/texturedocument.h"
 #include "ui/tilesetuppage.h"
 #include "ui/tmemmapview.h"
 
@@ -122,10 +123,13 @@ void TestTileSetup::kindChoiceOffersTheRowsKindsAndRelaysOut() {
     QCOMPARE(kinds->count(), 2);
     QCOMPARE(kinds->itemText(0), QStringLiteral("RGBA16"));
     QCOMPARE(kinds->itemText(1), QStringLiteral("IA16"));
-    QSignalSpy reduced(f.window->tileSetupPage(), &TileSetupPage::reductionChanged);
-    QSignalSpy laidOut(f.window->tileSetupPage(), &TileSetupPage::layoutChanged);
+    TextureDocument& document = f.window->document();
+    const int reductions = document.reductions();
+    QSignalSpy changes(&document, &TextureDocument::changed);
     kinds->setCurrentIndex(1);
-    QCOMPARE(reduced.count(), 1);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes[0][0].value<TextureDocument::Changes>(),
+             TextureDocument::Changes(TextureDocument::What::Kinds));
     QCOMPARE(f.window->coreState().baseKind, std::optional<Kind>(Kind::IA16));
     QCOMPARE(f.window->tileSetupPage()->layout().tiles[0].fmt, 3);
     auto* table = f.get<QTableWidget>(QStringLiteral("tblTiles"));
@@ -135,13 +139,20 @@ void TestTileSetup::kindChoiceOffersTheRowsKindsAndRelaysOut() {
     f.get<QRadioButton>(QStringLiteral("ChkBitDepth(5)"))->click();
     QCOMPARE(kinds->count(), 1);
     QCOMPARE(kinds->currentText(), QStringLiteral("RGBA32"));
-    reduced.clear();
-    laidOut.clear();
-    // The wrap changes the tiles, never the texels: nothing is reduced or redrawn for it.
+    // The wrap changes the tiles, never the texels: one analysis, nothing
+    // reduced or redrawn for it, even while the preview shows the format.
+    f.get<QCheckBox>(QStringLiteral("chkShowFormat"))->setChecked(true);
+    f.drawn.clear();
+    const int analyses = document.analyses();
+    changes.clear();
     f.get<QComboBox>(QStringLiteral("cboWrapS"))->setCurrentIndex(2);
     QCOMPARE(f.window->tileSetupPage()->layout().tiles[0].cms, hw::AxisMode::Clamp);
-    QCOMPARE(laidOut.count(), 1);
-    QCOMPARE(reduced.count(), 0);
+    QCOMPARE(document.analyses(), analyses + 1);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes[0][0].value<TextureDocument::Changes>(),
+             TextureDocument::Changes(TextureDocument::What::Tiling));
+    QCOMPARE(document.reductions(), reductions);
+    QVERIFY(f.drawn.empty());
 }
 
 void TestTileSetup::copyButtonsPutTheCodeOnTheClipboard() {
@@ -206,7 +217,7 @@ void TestTileSetup::suggestsWhatTheCommandLineSuggests() {
     f.dialogs.defaultMessageAnswer = MsgResult::Yes;
     f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
     f.dialogs.fileAnswers = {path};
-    QCOMPARE(LoadSettingsFromBmp(*f.window, f.dialogs), LoadOutcome::Loaded);
+    QCOMPARE(LoadSettingsFromBmp(f.window->loadHost(), f.dialogs), LoadOutcome::Loaded);
 
     doc::Texture texture;
     texture.spec.detail = DetailSpec{{16, 16}, Format::Bits4};

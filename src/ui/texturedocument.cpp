@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+#include "ui/texturedocument.h"
+
+#include "core/numeric.h"
+#include "reduce/reduce.h"
+#include "ui/dialogs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace vellora {
+
+TextureDocument::TextureDocument(Dialogs& dialogs, QObject* parent) : QObject(parent), dialogs_(dialogs) {
+    analysis_.layout.emplace();
+}
+
+std::optional<Format> TextureDocument::detailRow() const {
+    if (!settings_.detailEnabled)
+        return std::nullopt;
+    return settings_.detailFormat.value_or(Format::Bits4);
+}
+
+std::optional<MipFilter> TextureDocument::generatedWith() const {
+    if (state_.noAutoTiles)
+        return std::nullopt;
+    return filter_;
+}
+
+void TextureDocument::recount(const Settings& settings, bool askTileSizes) {
+    if (guard_.held())
+        return;
+    // Every page redraws under the guard: nothing it writes counts again.
+    RecalcGuard::Hold counting = guard_.hold();
+    CalcHooks hooks;
+    hooks.askTile = [this](const std::string& prompt, const std::string& title) {
+        return dialogs_.inputBox(QString::fromStdString(prompt), QString::fromStdString(title)).toStdString();
+    };
+    hooks.regenerate = [filter = filter_](TileTable& tiles, int lastLevel, int detailFlag) {
+        GeneratebmpMipMap(tiles, lastLevel, detailFlag, filter);
+    };
+    ++recounts_;
+    settings_ = settings;
+    result_ = CalcTMEM(settings_, state_, askTileSizes, hooks);
+    // The level box shows the last level counted once the count is done.
+    if (result_.levelsTextWritten)
+        settings_.levels = std::to_string(result_.count.maxIndex);
+    for (const std::string& message : result_.messages)
+        dialogs_.messageBox(QString::fromStdString(message), MsgStyle::Ok, QString(), 0);
+    // The settings as numbers once the count has settled the sizes its
+    // boxes left open.
+    spec_ = SpecFromSettings(settings_, state_.tiles);
+    judge();
+    announce(What::Numbers);
+}
+
+void TextureDocument::judge() {
+    ++analyses_;
+    const Kind base = KindInRow(baseRow(), state_.baseKind);
+    const std::optional<Format> detail = detailRow();
+    const Kind detailKind = detail ? KindInRow(*detail, state_.detailKind) : Kind::I4;
+    // Judged as the command line judges it: the layout, the RDP model's
+    // proof of a plan that fits, and what would make it fit.
+    analysis_.count = result_.count;
+    doc::AnalyzeOptions options;
+    options.verify = true;
+    doc::Judge(
+        analysis_,
+        doc::Subject{spec_, base, detailKind, tiles_, state_.tiles, state_.baseSource, state_.bitmapLoaded},
+        options);
+}
+
+void TextureDocument::announce(Changes what) {
+    // The texels as the RDP holds them follow the pixels, the kinds and the
+    // dither; the wrap and the shift leave them alone.
+    if (what & (What::Numbers | What::Pictures | What::Kinds | What::Dither))
+        shown_.reset();
+    emit changed(what);
+}
+
+void TextureDocument::setKinds(std::optional<Kind> base, std::optional<Kind> detail) {
+    const std::optional<Kind> detailKind = detailRow() ? detail : state_.detailKind;
+    if (base == state_.baseKind && detailKind == state_.detailKind)
+        return;
+    state_.baseKind = base;
+    state_.detailKind = detailKind;
+    judge();
+    announce(What::Kinds);
+}
+
+void TextureDocument::setWrap(hw::AxisMode s, hw::AxisMode t) {
+    if (s == tiles_.s && t == tiles_.t)
+        return;
+    tiles_.s = s;
+    tiles_.t = t;
+    judge();
+    announce(What::Tiling);
+}
+
+void TextureDocument::setDetailShift(int shift) {
+    if (shift == tiles_.detailShift)
+        return;
+    tiles_.detailShift = shift;
+    judge();
+    announce(What::Tiling);
+}
+
+void TextureDocument::setDither(bool on) {
+    if (on == dither_)
+        return;
+    dither_ = on;
+    announce(What::Dither);
+}
+
+void TextureDocument::setFilter(MipFilter filter) {
+    filter_ = filter;
+    if (!state_.bitmapLoaded || state_.noAutoTiles)
+        return;
+    // The level box holds the last level counted; an empty or stray text
+    // falls back to the count's own answer so the generator never reaches
+    // past the records in use.
+    const int counted = result_.count.maxIndex;
+    int last = counted;
+    if (auto v = NumericValue(settings_.levels))
+        last = std::clamp(static_cast<int>(std::floor(*v)), 0, counted);
+    GeneratebmpMipMap(state_.tiles, last, settings_.detailEnabled ? 1 : 0, filter_);
+    announce(What::Pictures);
+}
+
+void TextureDocument::forgetPictures() {
+    state_.bitmapLoaded = false;
+    ResetPictures(state_.tiles);
+    announce(What::Pictures);
+}
+
+const TileTable& TextureDocument::shownTiles() {
+    if (!shown_) {
+        ++reductions_;
+        const reduce::ReducedTexture texture =
+            reduce::ReduceTexture(state_.tiles, layout().levels, state_.baseSource, state_.detailSource,
+                                  {dither_, generatedWith(), true});
+        shown_ = reduce::ShownTable(state_.tiles, texture);
+    }
+    return *shown_;
+}
+
+} // namespace vellora
