@@ -7,6 +7,7 @@
 #include "ui/aboutpage.h"
 #include "ui/form.h"
 #include "ui/inputrules.h"
+#include "ui/texturedocument.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 
@@ -294,10 +295,12 @@ void TestMainWindow::dimensionTyping() {
     WindowFixture f;
     auto* e = f.get<QLineEdit>(box);
     const int before = f.window->recalculations();
+    const int judged = f.window->document().analyses();
     e->setText(typed);
     QCOMPARE(e->text(), kept);
-    QCOMPARE(f.window->recalculations() - before, 1); // one count per edit, corrected or not
-    QVERIFY(f.dialogs.messages.isEmpty());            // corrected, never refused
+    QCOMPARE(f.window->recalculations() - before, 1);      // one count per edit, corrected or not
+    QCOMPARE(f.window->document().analyses() - judged, 1); // and one analysis of it
+    QVERIFY(f.dialogs.messages.isEmpty());                 // corrected, never refused
     QVERIFY(!f.window->isRecalculating());
     // Whatever the box holds now, the window shows the count for it.
     CoreState copy = f.window->coreState();

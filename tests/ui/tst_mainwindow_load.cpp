@@ -251,6 +251,11 @@ void TestMainWindowLoad::tileQuestionLeftAloneGenerates() {
     f.get<QPushButton>("cmdBrowse")->click();
     QVERIFY(f.window->coreState().noAutoTiles);
     QCOMPARE(f.tiles()[2].Pixels.rows(), 1);
+    // The levels are the user's to give: the generator's filter leaves them alone.
+    auto* use2x2 = f.get<QCheckBox>("chkUse2x2");
+    use2x2->click();
+    QCOMPARE(f.tiles()[2].Pixels.rows(), 1);
+    use2x2->click();
 
     // ... then one where the question is left to time out. The box answers
     // with its default button, Yes, after its 4 seconds.
