@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // From a typed width to a fully updated window, and from nothing to the
 // first shown window.
+#include "bitmap/mipmap.h"
+#include "bitmap/startup.h"
 #include "ui/dialogs.h"
+#include "ui/form.h"
 #include "ui/mainwindow.h"
 #include "ui/tmemmapview.h"
 
@@ -66,6 +69,26 @@ void BM_WidthEditWithoutMapPaint(benchmark::State& state) {
     EditWidth(state, false, false);
 }
 
+// The baseline: the count that edit runs, alone, on the same pictures and
+// the same widths. The window's figures are read as ratios to it.
+void BM_CountOfTheSameEdit(benchmark::State& state) {
+    vellora::CoreState core;
+    vellora::MakeStartupPictures(core.tiles, 1);
+    core.bitmapLoaded = true;
+    vellora::CalcHooks hooks;
+    hooks.regenerate = [](vellora::TileTable& tiles, int lastLevel, int detailFlag) {
+        vellora::GeneratebmpMipMap(tiles, lastLevel, detailFlag, vellora::MipFilter::Weighted3x3);
+    };
+    vellora::Settings settings;
+    const char* sizes[] = {"47", "64", "128", "32"};
+    int i = 0;
+    for (auto _ : state) {
+        settings.width = sizes[i++ % 4];
+        vellora::CountResult r = vellora::CalcTMEM(settings, core, false, hooks);
+        benchmark::DoNotOptimize(r);
+    }
+}
+
 void BM_StartUpToFirstShownWindow(benchmark::State& state) {
     SilentDialogs dialogs;
     for (auto _ : state) {
@@ -88,6 +111,10 @@ BENCHMARK(BM_WidthEditToUpdatedWindowWide)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_WidthEditWithoutMapPaint)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_CountOfTheSameEdit)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
