@@ -114,10 +114,7 @@ BENCHMARK(BM_WidthEditWithoutMapPaint)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
-BENCHMARK(BM_CountOfTheSameEdit)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_CountOfTheSameEdit)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_StartUpToFirstShownWindow)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)

@@ -57,6 +57,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Vellora"));
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setApplicationVersion(QString::fromLatin1(vellora::kVersionText));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vellora.Vellora"));
@@ -76,7 +77,7 @@ int main(int argc, char* argv[]) {
             out << f << '\n';
         return files.isEmpty() ? 1 : 0;
     }
-    // "Open With" from a file manager: the file loads as a dropped one does.
+    // "Open With" from a file manager: the file opens in one step, as a dropped one does.
     if (const QStringList files = parser.positionalArguments(); !files.isEmpty())
         window.dropFiles({QUrl::fromLocalFile(QFileInfo(files.front()).absoluteFilePath())});
     return app.exec();

@@ -205,4 +205,47 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
     return LoadOutcome::Loaded;
 }
 
+OpenResult OpenPicture(LoadHost& host, const QString& path) {
+    OpenResult result;
+    RecalcGuard::Hold guard = host.guard().hold();
+    CoreState& core = host.core();
+    const int detailFlag = host.detailEnabled() ? 1 : 0;
+    // Read aside first: a file that is broken or still being written keeps
+    // the picture the window shows.
+    CoreState trial = core;
+    const LoadStepResult read =
+        LoadFileInto(QFile::encodeName(path).toStdString(), LoadRole::Base, trial, detailFlag);
+    if (!read.ok) {
+        // Named as the user knows it, whether or not the reader's reason does.
+        result.problem = ReasonNaming(read.error, path);
+        if (!result.problem.contains(QDir::toNativeSeparators(path)))
+            result.problem = QFileInfo(path).fileName() + QStringLiteral(": ") + result.problem;
+        return result;
+    }
+    core = std::move(trial);
+    core.noAutoTiles = false;
+    RememberChosenFile(path);
+    host.setPreviewTabEnabled(true);
+    if (read.file.format)
+        host.selectBaseFormat(*read.file.format);
+    for (const std::string& message : read.file.messages)
+        result.notes << QString::fromStdString(message);
+    const FileBoxes boxes = BoxesFor(core.tiles[static_cast<std::size_t>(detailFlag)], false);
+    if (boxes.cutMessage)
+        result.notes << QString::fromStdString(*boxes.cutMessage);
+
+    host.setSliderTileEnabled(true);
+    host.setSliderZoomEnabled(true);
+    host.setSizeEnabled(SizeBox::Width, false);
+    host.setSizeEnabled(SizeBox::Height, false);
+    host.setSizeText(SizeBox::Width, QString::fromStdString(boxes.width));
+    host.setSizeText(SizeBox::Height, QString::fromStdString(boxes.height));
+
+    guard.release();
+    host.recalculate();
+    host.drawPreview(static_cast<float>(detailFlag));
+    result.ok = true;
+    return result;
+}
+
 } // namespace vellora

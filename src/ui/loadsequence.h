@@ -24,6 +24,19 @@ enum class LoadOutcome {
 // window); every other question is asked as usual.
 LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString& droppedBase = QString());
 
+// Opens a picture as the base texture in one step, with no questions: the
+// format from its name or header, the detail map and the level choices as
+// they are, the levels generated with the current filter; one recount and
+// one drawing follow. A file that cannot be used leaves the texture as it
+// was; what went wrong, or what the window noticed (a picture cut to the
+// size boxes), comes back as text for the caller to show.
+struct OpenResult {
+    bool ok = false;
+    QString problem;   // why the file was not opened, naming it
+    QStringList notes; // what the load noticed, in order
+};
+OpenResult OpenPicture(LoadHost& host, const QString& path);
+
 // The files a load offers: every dialog's filters, and what a drop may bring.
 QStringList PictureFilters();
 bool IsLoadablePictureName(const QString& path);

@@ -9,6 +9,7 @@
 #include "ui/dialogs.h"
 #include "ui/form.h"
 #include "ui/loadsequence.h"
+#include "ui/pictureopener.h"
 #include "ui/previewpage.h"
 #include "ui/splash.h"
 #include "ui/tabstrip.h"
@@ -19,12 +20,14 @@
 #include "ui/twips.h"
 #include "ui/widgets.h"
 #include "ui/windowexports.h"
+#include "ui/windowkeys.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -38,7 +41,11 @@ namespace vellora {
 
 MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialogs_(dialogs) {
     exitHandler_ = [] { QCoreApplication::exit(0); };
-    browseHandler_ = [this] { LoadSettingsFromBmp(*loadHost_, dialogs_); };
+    browseHandler_ = [this] {
+        // The guided load replaces the picture: no file stays open in one step.
+        if (LoadSettingsFromBmp(*loadHost_, dialogs_) != LoadOutcome::Declined)
+            opener_->forget();
+    };
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
@@ -73,6 +80,13 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     // no tab marked as chosen until the user clicks one.
     tabs_->showTab(0);
     loadHost_ = std::make_unique<PageLoadHost>(*this, *document_, *calculator_, *preview_, *tabs_);
+    opener_ = new PictureOpener(*this, *loadHost_, dialogs_);
+    opener_->addControls();
+    InstallWindowKeys(*tabs_, *opener_, *tileSetup_, dialogs_);
+    connect(opener_, &PictureOpener::openFileChanged, this, [this](const QString& path) {
+        const QString app = QString::fromLatin1(kAppTitle);
+        setWindowTitle(path.isEmpty() ? app : QFileInfo(path).fileName() + QStringLiteral(" \u2014 ") + app);
+    });
     exports_ = new WindowExports(*this, dialogs_, *document_, *preview_, *tmemMap_, *tileSetup_);
     exports_->attachActions();
     setAcceptDrops(true);
@@ -196,8 +210,7 @@ void MainWindow::dropFiles(const QList<QUrl>& urls) {
 void MainWindow::loadDropped() {
     if (droppedFile_.isEmpty() || deferWhileDrawing(&MainWindow::loadDropped))
         return;
-    const QString path = std::exchange(droppedFile_, QString());
-    LoadSettingsFromBmp(*loadHost_, dialogs_, path);
+    opener_->open(std::exchange(droppedFile_, QString()));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

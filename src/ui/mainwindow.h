@@ -22,6 +22,7 @@ namespace vellora {
 class AboutPage;
 class CalculatorPage;
 class Dialogs;
+class PictureOpener;
 class PreviewDriver;
 class PreviewPage;
 class PreviewSurface;
@@ -47,6 +48,8 @@ class MainWindow : public QWidget {
     void startUp(std::uint32_t pictureSeed);
 
     TextureDocument& document() { return *document_; }
+    // Opening in one step, the recent files, the reload.
+    PictureOpener& opener() { return *opener_; }
     // The pages as the bitmap load drives them.
     LoadHost& loadHost() { return *loadHost_; }
     // The one recalculation; does nothing while the guard is held.
@@ -86,8 +89,8 @@ class MainWindow : public QWidget {
     // The pictures' context menus and "Export Texture...".
     WindowExports& exports() const { return *exports_; }
     void exportLevels();
-    // What a drop brings: one BMP or PNG file runs the load with it as the
-    // base texture (once the drop has ended); anything else is explained.
+    // What a drop brings: one BMP or PNG file opens as the base texture in
+    // one step (once the drop has ended); anything else is explained.
     void dropFiles(const QList<QUrl>& urls);
 
     void selectTab(int index);
@@ -122,6 +125,7 @@ class MainWindow : public QWidget {
     std::function<void()> exitHandler_;
     QString droppedFile_;
     WindowExports* exports_ = nullptr;
+    PictureOpener* opener_ = nullptr;
 
     QPushButton* cmdBrowse_ = nullptr;
     QPushButton* btnExit_ = nullptr;

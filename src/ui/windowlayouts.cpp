@@ -84,6 +84,8 @@ void WindowLayouts::onResize(QSize size) {
     static constexpr Anchored kAnchored[] = {
         {"btnExit", Anchor::Right | Anchor::Bottom},
         {"cmdBrowse", Anchor::Left | Anchor::Bottom},
+        {"cmdOpen", Anchor::Left | Anchor::Bottom},
+        {"lblStatus", Anchor::Left | Anchor::Right | Anchor::Bottom},
         {"TabCtl1", All},
         {"BG", All},
         {"TabContents(1)", All},

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <cstdio>
@@ -27,6 +28,8 @@ struct WindowFixture {
     std::vector<float> drawn; // positions the preview was asked to draw
 
     explicit WindowFixture(std::uint32_t seed = 1234) {
+        // The window remembers files in QSettings: never the user's own.
+        QStandardPaths::setTestModeEnabled(true);
         window = std::make_unique<MainWindow>(dialogs);
         window->setExitHandler([] {});
         window->setPreviewDrawer([this](float pos) { drawn.push_back(pos); });
@@ -59,6 +62,7 @@ struct RealWindow {
     std::unique_ptr<MainWindow> window;
 
     explicit RealWindow(std::uint32_t seed = 4321, PreviewRandom random = {}) {
+        QStandardPaths::setTestModeEnabled(true);
         window = std::make_unique<MainWindow>(dialogs);
         window->setExitHandler([] {});
         if (random)

@@ -139,11 +139,11 @@ void TestMainWindowFiles::dropOnePictureLoadsItAsTheBase() {
     const QString path = CopySuiteFile(dir, "basn0g08.png", "dropped.I8.PNG");
     QVERIFY(!path.isEmpty());
     RealWindow f;
-    // Confirm, no detail map, generate tiles: no file dialog at all.
-    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No, MsgResult::Yes};
+    // Opened in one step: no question, no file dialog.
     f.window->dropFiles({QUrl::fromLocalFile(path)});
-    QTRY_VERIFY(f.window->coreState().bitmapLoaded && f.dialogs.messages.size() >= 3);
     QTRY_COMPARE(f.get<QLineEdit>("txtWidth")->text(), QStringLiteral("32"));
+    QVERIFY(f.window->coreState().bitmapLoaded);
+    QVERIFY(f.dialogs.messages.isEmpty());
     QVERIFY(f.dialogs.fileRequests.isEmpty());
     QVERIFY(f.get<QRadioButton>("ChkBitDepth(3)")->isChecked());
     QCOMPARE(f.window->coreState().baseKind, std::optional<Kind>(Kind::I8));
