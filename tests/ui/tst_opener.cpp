@@ -163,7 +163,9 @@ void TestOpener::savedAgainIsReloaded() {
         QTest::qWait(1100);
         QVERIFY(byRename ? ReplaceByRename(path, size, size) : !WriteBmp(path, size, size).isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(width->text(), QString::number(size), 3000);
-        QVERIFY(f.get<QLabel>(QStringLiteral("lblStatus"))->text().startsWith(QStringLiteral("Reloaded paint.bmp")));
+        QVERIFY(f.get<QLabel>(QStringLiteral("lblStatus"))
+                    ->text()
+                    .startsWith(QStringLiteral("Reloaded paint.bmp")));
         QVERIFY(CountsLikeTheForm(f));
     }
     QVERIFY(f.dialogs.messages.isEmpty());
