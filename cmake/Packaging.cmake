@@ -5,7 +5,9 @@ set(CPACK_PACKAGE_NAME vellora)
 set(CPACK_PACKAGE_VENDOR "The Vellora developers")
 set(CPACK_PACKAGE_CONTACT "The Vellora developers <vellora@vellora.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Texture memory calculator for Nintendo 64 textures")
-set(CPACK_PACKAGE_DESCRIPTION
+# One string: separate arguments would make a list, and each line after the
+# first would start with its ";".
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Vellora tells Nintendo 64 artists and homebrew developers whether a texture and its mip-maps fit in the\n"
     "RDP's 4096-byte texture memory, shows where every byte lands, and lays the texture out as the hardware\n"
     "holds it. vellora-cli counts, checks whole asset folders and converts textures for build scripts.")
