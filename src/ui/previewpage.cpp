@@ -170,13 +170,23 @@ void PreviewPage::onChanged(TextureDocument::Changes what) {
         else if (l.role == LevelRole::Detail)
             kinds += QStringLiteral(", detail ") + QString::fromLatin1(KindName(l.kind));
     }
-    if (kinds != shownKinds_) {
+    const bool kindsChanged = kinds != shownKinds_;
+    if (kindsChanged) {
         shownKinds_ = kinds;
         showTileCaption();
     }
-    // A count draws the preview itself once it is done (it holds the guard).
-    if (showFormat() && !document_.guard().held() && document_.state().bitmapLoaded)
+    if (!showFormat() || !document_.state().bitmapLoaded)
+        return;
+    if (!document_.guard().held()) {
         drawAtSlider();
+    } else if (kindsChanged) {
+        // A count holds the guard while the pages follow it; once it is done
+        // the picture must show the new kinds, as the caption already does.
+        QTimer::singleShot(0, this, [this] {
+            if (showFormat())
+                drawAtSlider();
+        });
+    }
 }
 
 void PreviewPage::onFilterToggled() {

@@ -64,7 +64,16 @@ void WindowExports::savePreviewImage() {
 void WindowExports::saveMapImage() {
     saveImage(map_.grab().toImage(), QStringLiteral("Save TMEM Map Image"), QStringLiteral("tmem-map.png"));
 }
+bool WindowExports::refusedWithoutPicture() {
+    if (document_.state().bitmapLoaded)
+        return false;
+    // The level records hold nothing but black: there is nothing to write.
+    dialogs_.messageBox(QString::fromLatin1(kNoPictureToExport), MsgStyle::Information, QString(), 0);
+    return true;
+}
 void WindowExports::exportLevels() {
+    if (refusedWithoutPicture())
+        return;
     FileRequest request;
     request.title = QStringLiteral("Export Levels to Folder");
     request.initialDir = LastChosenFolder();
@@ -76,6 +85,8 @@ void WindowExports::exportLevels() {
         dialogs_.messageBox(*problem, MsgStyle::Exclamation, QString(), 0);
 }
 void WindowExports::exportTexture() {
+    if (refusedWithoutPicture())
+        return;
     FileRequest request;
     request.title = QStringLiteral("Export Texture");
     request.initialDir = LastChosenFolder();

@@ -17,6 +17,10 @@ class PreviewPage;
 class TileSetupPage;
 class TmemMapView;
 
+// What an export says while no picture is loaded.
+inline constexpr const char* kNoPictureToExport =
+    "There is no picture to export: open or load one first (Ctrl+O or \"Load Settings from bmp\").";
+
 // What the window writes to files: the preview and the TMEM map as PNG
 // images, the counted levels as PNG files, the texture as the game loads
 // it. Each asks for its file through the dialogs and says in a message box
@@ -37,6 +41,7 @@ class WindowExports : public QObject {
     void exportTexture();
 
   private:
+    bool refusedWithoutPicture();
     void saveImage(const QImage& image, const QString& title, const QString& suggestedName);
 
     QWidget& window_;

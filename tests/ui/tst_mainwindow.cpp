@@ -64,6 +64,7 @@ class TestMainWindow : public QObject {
     void levelControlsFollowAutoBox();
     void previewControls();
     void use2x2ChangesNoCount();
+    void shownFormatFollowsTheCalculatorsFormat();
     void formatMessagesShownInOrder();
     void overLimitResult();
     void detailWidthMisaligned();
@@ -627,6 +628,25 @@ void TestMainWindow::previewControls() {
     f.window->setBrowseHandler([&] { ++browsed; });
     f.get<QPushButton>("cmdBrowse")->click();
     QCOMPARE(browsed, 1);
+}
+
+void TestMainWindow::shownFormatFollowsTheCalculatorsFormat() {
+    WindowFixture f;
+    f.get<QCheckBox>("chkShowFormat")->setChecked(true);
+    QApplication::processEvents();
+    f.drawn.clear();
+    // A format chosen on the calculator page: the caption and the picture
+    // both show the new kind once the count is done.
+    f.get<QRadioButton>("ChkBitDepth(4)")->click();
+    QApplication::processEvents();
+    QVERIFY2(f.get<QLabel>("lblTSTile")->text().contains(QStringLiteral("RGBA16")),
+             qPrintable(f.get<QLabel>("lblTSTile")->text()));
+    QCOMPARE(f.drawn.size(), size_t(1));
+    // A size edit keeps the kinds: nothing is drawn for it.
+    f.drawn.clear();
+    f.get<QLineEdit>("txtWidth")->setText(QStringLiteral("32"));
+    QApplication::processEvents();
+    QVERIFY(f.drawn.empty());
 }
 
 void TestMainWindow::use2x2ChangesNoCount() {

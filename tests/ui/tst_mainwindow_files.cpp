@@ -9,6 +9,7 @@
 #include "ui/loadsequence.h"
 #include "ui/tilesetuppage.h"
 #include "ui/tmemmapview.h"
+#include "ui/windowexports.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -344,6 +345,19 @@ void TestMainWindowFiles::exportTextureWritesWhatTheGameLoads() {
         f.dialogs.messages.last().prompt.startsWith(QStringLiteral("One load cannot carry the whole chain")),
         qPrintable(f.dialogs.messages.last().prompt));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("chain.bin"))));
+
+    // With no picture there is nothing to export: said so, and no file is asked for.
+    f.dialogs.messageAnswers = {MsgResult::Yes};
+    f.get<QCheckBox>("chkDetailEnabled")->click();
+    QVERIFY(!f.window->coreState().bitmapLoaded);
+    const int asked = f.dialogs.saveRequests.size();
+    f.get<QPushButton>("cmdExportTexture")->click();
+    f.window->exportLevels();
+    QCOMPARE(f.dialogs.saveRequests.size(), asked);
+    QCOMPARE(f.dialogs.folderRequests.size(), 0);
+    QCOMPARE(f.dialogs.messages.last().prompt, QString::fromLatin1(kNoPictureToExport));
+    QCOMPARE(f.dialogs.messages[f.dialogs.messages.size() - 2].prompt,
+             QString::fromLatin1(kNoPictureToExport));
 }
 
 QTEST_MAIN(TestMainWindowFiles)
