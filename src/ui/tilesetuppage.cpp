@@ -119,9 +119,23 @@ void TileSetupPage::build() {
     tblTiles_ = new QTableWidget(content);
     tblTiles_->setObjectName(QStringLiteral("tblTiles"));
     tblTiles_->setColumnCount(8);
-    tblTiles_->setHorizontalHeaderLabels(
-        {QStringLiteral("Tile"), QStringLiteral("Level"), QStringLiteral("Kind"), QStringLiteral("Line"),
-         QStringLiteral("TMEM"), QStringLiteral("Mask"), QStringLiteral("Shift"), QStringLiteral("Load")});
+    // Every size says its unit; the header's tip says it in full.
+    const QStringList headers = {QStringLiteral("Tile"),         QStringLiteral("Level\n(texels)"),
+                                 QStringLiteral("Kind"),         QStringLiteral("Line\n(words)"),
+                                 QStringLiteral("TMEM\n(byte)"), QStringLiteral("Mask"),
+                                 QStringLiteral("Shift"),        QStringLiteral("Load")};
+    const QStringList tips = {
+        QStringLiteral("The tile descriptor, 0 to 7"),
+        QStringLiteral("The level and its size in texels"),
+        QStringLiteral("The kind the texels are stored in"),
+        QStringLiteral("The length of a row in TMEM, in 64-bit words"),
+        QStringLiteral("Where the level starts in TMEM, in bytes"),
+        QStringLiteral("Mask S, T: log2 of the texels that wrap"),
+        QStringLiteral("Shift S, T: the level's coordinate shift"),
+        QStringLiteral("The command that loads the level; its tip gives dxt or the reason")};
+    tblTiles_->setHorizontalHeaderLabels(headers);
+    for (int c = 0; c < tips.size(); ++c)
+        tblTiles_->horizontalHeaderItem(c)->setToolTip(tips[c]);
     tblTiles_->verticalHeader()->hide();
     tblTiles_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblTiles_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -285,8 +299,11 @@ void TileSetupPage::showLayout() {
         const hw::TileDescriptor& d = layout().tiles[i];
         const hw::LoadPlan& p = layout().loads[i];
         const hw::Level& l = layout().levels[i];
-        const QString load = p.block ? QStringLiteral("LoadBlock, dxt %1").arg(*p.dxt)
-                                     : QStringLiteral("LoadTile: %1").arg(QString::fromStdString(p.reason));
+        // The cell names the command; the narrow layout has no room for more.
+        const QString load = p.block ? QStringLiteral("LoadBlock") : QStringLiteral("LoadTile");
+        const QString loadDetail = p.block
+                                       ? QStringLiteral("LoadBlock, dxt %1").arg(*p.dxt)
+                                       : QStringLiteral("LoadTile: %1").arg(QString::fromStdString(p.reason));
         const QStringList cells = {QString::number(d.tile),
                                    RoleName(l) + QStringLiteral(" %1x%2").arg(l.width).arg(l.height),
                                    Text(KindName(d.kind)),
@@ -297,9 +314,9 @@ void TileSetupPage::showLayout() {
                                    load};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            item->setToolTip(QStringLiteral("SetTile %1\nSetTileSize %2")
+            item->setToolTip(QStringLiteral("SetTile %1\nSetTileSize %2\n%3")
                                  .arg(QString::fromStdString(hw::HexWord(d.setTile)),
-                                      QString::fromStdString(hw::HexWord(d.setTileSize))));
+                                      QString::fromStdString(hw::HexWord(d.setTileSize)), loadDetail));
             tblTiles_->setItem(static_cast<int>(i), c, item);
         }
     }

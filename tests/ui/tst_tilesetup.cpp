@@ -17,9 +17,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -53,6 +55,7 @@ class TestTileSetup : public QObject {
     void hoveringTheMapDescribesTheByte();
     void suggestsWhatTheCommandLineSuggests_data();
     void suggestsWhatTheCommandLineSuggests();
+    void narrowPageReachesEveryControl();
 };
 
 void TestTileSetup::theStripHasAFifthTabAfterAbout() {
@@ -234,6 +237,33 @@ void TestTileSetup::suggestsWhatTheCommandLineSuggests() {
     QString shown = f.window->tileSetupPage()->suggestionText();
     shown.remove(QStringLiteral("To make it fit:\n")).remove(QStringLiteral("\u2022 "));
     QCOMPARE(shown, expected.trimmed());
+}
+
+void TestTileSetup::narrowPageReachesEveryControl() {
+    WindowFixture f;
+    QVERIFY(!f.window->isWideLayout());
+    f.window->selectTab(4);
+    QApplication::processEvents();
+    // Every column of the tile table fits its width, the Load column too.
+    auto* table = f.get<QTableWidget>(QStringLiteral("tblTiles"));
+    int columns = 0;
+    for (int c = 0; c < table->columnCount(); ++c) {
+        int widest = table->horizontalHeader()->sectionSizeHint(c);
+        for (int r = 0; r < table->rowCount(); ++r)
+            widest = std::max(widest, table->sizeHintForIndex(table->model()->index(r, c)).width());
+        columns += widest;
+    }
+    QVERIFY2(columns <= table->viewport()->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(table->viewport()->width())));
+    // Every button and box can be scrolled into view.
+    auto* scroll = f.get<QScrollArea>(QStringLiteral("scrTileSetup"));
+    for (const char* name : {"cmdCopyDisplayList", "cmdCopyWords", "cmdExportTexture", "chkBaseOnly",
+                             "chkWholeChain", "chkDither"}) {
+        QWidget* control = f.get<QWidget>(QString::fromLatin1(name));
+        scroll->ensureWidgetVisible(control);
+        QApplication::processEvents();
+        QVERIFY2(!control->visibleRegion().isEmpty(), name);
+    }
 }
 
 #include "tst_tilesetup.moc"
