@@ -170,20 +170,27 @@ void WindowLayouts::switchLayout() {
 
 void WindowLayouts::snap() {
     QFrame* map = tabs_.page(2);
-    wideShown_ = widthTwips() > kNarrowWidthTwips;
-    if (!wideShown_) {
-        setWidthTwips(kNarrowWidthTwips);
-        tabs_.button(2)->setEnabled(true);
+    const bool wide = widthTwips() > kNarrowWidthTwips;
+    // Asking for the snapped width may resize the window at once, and the
+    // resize snaps again (a window manager's late answer among them): then
+    // that inner snap saw the newer size, and its layout stands.
+    const int snap = ++snaps_;
+    setWidthTwips(wide ? kWideWidthTwips : kNarrowWidthTwips);
+    if (snap != snaps_)
+        return;
+    wideShown_ = wide;
+    tabs_.button(2)->setEnabled(!wide);
+    if (!wide) {
         map->move(twips(75), map->y());
     } else {
-        setWidthTwips(kWideWidthTwips);
-        tabs_.button(2)->setEnabled(false);
         map->move(twips(6500), map->y());
         map->show();
         map->raise();
     }
     if (const int chosen = tabs_.chosen(); chosen >= 0)
         tabs_.select(chosen);
+    else
+        tabs_.showTab(0); // none chosen yet: the calculator, with the map beside it when wide
     preview_.fitSurface();
 }
 

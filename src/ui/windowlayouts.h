@@ -54,6 +54,7 @@ class WindowLayouts {
     bool resizeReady_ = false;
     bool wideToggle_ = false;
     bool wideShown_ = false; // the layout the window shows
+    int snaps_ = 0;          // snaps begun, to tell a nested one
     // The height the window had before it was maximized, which the switch
     // gives back.
     int normalHeight_ = 0;
