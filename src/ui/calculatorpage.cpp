@@ -50,8 +50,11 @@ CalculatorPage::CalculatorPage(QWidget* parent, TextureDocument& document, Dialo
     build();
     connectRules();
     connect(&document_, &TextureDocument::changed, this, [this](TextureDocument::Changes what) {
-        if (what & TextureDocument::What::Numbers)
+        using What = TextureDocument::What;
+        if (what & What::Numbers)
             showResult(document_.result());
+        if (what & (What::Numbers | What::Kinds | What::Tiling))
+            showHardwareLine();
     });
 }
 
@@ -70,12 +73,23 @@ void CalculatorPage::build() {
     for (QLabel* l : lblPercent_)
         l->setProperty("transparentLabel", true);
 
-    lblExcede_ = Label(this, "lblExcede", QStringLiteral("lblExcede by ########"), 4410, 90, 1455, 780,
+    lblExcede_ = Label(this, "lblExcede", QStringLiteral("lblExcede by ########"), 4410, 90, 1455, 630,
                        Qt::AlignCenter);
     lblExcede_->setFrameShape(QFrame::Box);
     lblExcede_->setWordWrap(true);
-    // The result wraps inside its design box instead of growing past the page.
-    lblExcede_->setGeometry(twipsRect(4410, 90, 1455, 780));
+    // The result wraps inside its box instead of growing past the page; the
+    // box leaves the bottom of its design room to the hardware's line.
+    lblExcede_->setGeometry(twipsRect(4410, 90, 1455, 630));
+    lblHardware_ = new QLabel(this);
+    lblHardware_->setObjectName(QStringLiteral("lblHardwareLine"));
+    lblHardware_->setGeometry(twipsRect(90, 735, 5775, 165));
+    lblHardware_->setCursor(Qt::PointingHandCursor);
+    {
+        QFont small = lblHardware_->font();
+        small.setPixelSize(std::max(9, twips(150)));
+        lblHardware_->setFont(small);
+    }
+    lblHardware_->installEventFilter(this);
     lblExcede_->setAutoFillBackground(true);
     {
         QPalette p = lblExcede_->palette();
@@ -384,6 +398,35 @@ void CalculatorPage::onDetailToggled() {
         setDetailEnabled(!ticked);
 }
 
+QString HardwareLine(const doc::Analysis& analysis) {
+    const Count& count = analysis.count;
+    QStringList parts;
+    // The limit is named: a CI texture has only the lower half of TMEM.
+    if (count.exceeds())
+        parts << QStringLiteral("Needs %1 of %2 bytes%3.")
+                     .arg(count.totalBytes)
+                     .arg(count.tmemLimit)
+                     .arg(count.baseIsCI ? QStringLiteral(" for CI") : QString());
+    if (analysis.fitsHardware())
+        parts << QStringLiteral("The hardware can load it.");
+    else
+        parts << QStringLiteral("The hardware cannot load it: %1.")
+                     .arg(QString::fromStdString(analysis.hardwareReason.value_or(std::string())));
+    if (!analysis.suggestions.empty())
+        parts
+            << QStringLiteral("To fit: %1.").arg(QString::fromStdString(analysis.suggestions.front().change));
+    return parts.join(QLatin1Char(' '));
+}
+
+void CalculatorPage::showHardwareLine() {
+    const QString line = HardwareLine(document_.analysis());
+    const bool fits = document_.analysis().fits(hw::Rules::Both);
+    lblHardware_->setText(
+        lblHardware_->fontMetrics().elidedText(line, Qt::ElideRight, lblHardware_->width()));
+    lblHardware_->setToolTip(line + QStringLiteral("\nClick for the Tile Setup page."));
+    lblHardware_->setStyleSheet(fits ? QString() : QStringLiteral("color: rgb(192, 0, 0);"));
+}
+
 void CalculatorPage::setResultNote(const QString& note) {
     lblExcede_->setToolTip(note);
 }
@@ -450,6 +493,10 @@ QColor CalculatorPage::themeText() const {
 }
 
 bool CalculatorPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblHardware_ && event->type() == QEvent::MouseButtonRelease) {
+        emit hardwareLineClicked();
+        return true;
+    }
     if (event->type() == QEvent::FocusOut) {
         for (std::size_t i = 0; i < 4; ++i) {
             QLineEdit* box = sizeBox(kSizeBoxes[i]);

@@ -23,6 +23,10 @@ class PictureBox;
 // The calculator page: the size, format, level and detail-map controls, the
 // fill bar and the result. It applies every box's input rule itself, hands
 // each edit that counts to the document and shows the document's count.
+// The line under the result: the hardware's verdict in plain words and,
+// when it does not fit, the first way to make it fit.
+QString HardwareLine(const doc::Analysis& analysis);
+
 class CalculatorPage : public QFrame {
     Q_OBJECT
   public:
@@ -55,6 +59,8 @@ class CalculatorPage : public QFrame {
 
   signals:
     void detailToggled(bool ticked);
+    // The hardware's line under the result was clicked: Tile Setup, please.
+    void hardwareLineClicked();
     void themeClicked();
 
   protected:
@@ -64,6 +70,7 @@ class CalculatorPage : public QFrame {
     void build();
     void connectRules();
     void onDetailToggled();
+    void showHardwareLine();
     QLineEdit* sizeBox(SizeBox box) const;
 
     TextureDocument& document_;
@@ -71,6 +78,7 @@ class CalculatorPage : public QFrame {
     QWidget* fillBar_ = nullptr;
     std::array<QLabel*, 2> lblPercent_{};
     QLabel* lblExcede_ = nullptr;
+    QLabel* lblHardware_ = nullptr;
     std::array<QRadioButton*, kFormatCount> chkBitDepth_{};
     QLineEdit* txtWidth_ = nullptr;
     QLineEdit* txtHeight_ = nullptr;

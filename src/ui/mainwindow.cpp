@@ -102,6 +102,7 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     connect(tileSetup_, &TileSetupPage::exportRequested, exports_, &WindowExports::exportTexture);
     connect(calculator_, &CalculatorPage::detailToggled, preview_, &PreviewPage::setDetailPropertiesVisible);
     connect(calculator_, &CalculatorPage::themeClicked, this, &MainWindow::nextTheme);
+    connect(calculator_, &CalculatorPage::hardwareLineClicked, this, [this] { selectTab(4); });
     connect(cmdBrowse_, &QPushButton::clicked, this, &MainWindow::browse);
     connect(btnExit_, &QPushButton::clicked, this, [this] {
         if (exitHandler_)

@@ -56,6 +56,8 @@ class TestTileSetup : public QObject {
     void suggestsWhatTheCommandLineSuggests_data();
     void suggestsWhatTheCommandLineSuggests();
     void narrowPageReachesEveryControl();
+    void firstPageSaysTheHardwaresVerdict_data();
+    void firstPageSaysTheHardwaresVerdict();
 };
 
 void TestTileSetup::theStripHasAFifthTabAfterAbout() {
@@ -237,6 +239,54 @@ void TestTileSetup::suggestsWhatTheCommandLineSuggests() {
     QString shown = f.window->tileSetupPage()->suggestionText();
     shown.remove(QStringLiteral("To make it fit:\n")).remove(QStringLiteral("\u2022 "));
     QCOMPARE(shown, expected.trimmed());
+}
+
+void TestTileSetup::firstPageSaysTheHardwaresVerdict_data() {
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("line"); // how the line starts
+    QTest::addColumn<bool>("suggests");
+    QTest::newRow("fits both") << "32"
+                               << "32"
+                               << "ChkBitDepth(4)"
+                               << "The hardware can load it." << false;
+    // The count's "Good!" stays; the line says why the hardware refuses.
+    QTest::newRow("fits the count only") << "30"
+                                         << "34"
+                                         << "ChkBitDepth(5)"
+                                         << "The hardware cannot load it: RGBA32 keeps half" << true;
+    QTest::newRow("CI over its half") << "64"
+                                      << "64"
+                                      << "ChkBitDepth(2)"
+                                      << "Needs 4096 of 2048 bytes for CI." << true;
+    QTest::newRow("over the whole") << "64"
+                                    << "64"
+                                    << "ChkBitDepth(4)"
+                                    << "Needs 8192 of 4096 bytes." << true;
+}
+
+void TestTileSetup::firstPageSaysTheHardwaresVerdict() {
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QString, option);
+    QFETCH(QString, line);
+    QFETCH(bool, suggests);
+    WindowFixture f;
+    Enter(f, width.toLatin1().constData(), height.toLatin1().constData(), option.toLatin1().constData());
+    auto* label = f.get<QLabel>(QStringLiteral("lblHardwareLine"));
+    const QString said = label->toolTip();
+    QVERIFY2(said.startsWith(line), qPrintable(said));
+    QCOMPARE(said.contains(QStringLiteral("To fit: ")), suggests);
+    if (suggests) {
+        const std::string first = f.window->document().analysis().suggestions.front().change;
+        QVERIFY(said.contains(QString::fromStdString(first)));
+    }
+    // The line never runs past its room: what is cut ends in an ellipsis.
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    // A click goes to the Tile Setup page.
+    QTest::mouseClick(label, Qt::LeftButton);
+    QVERIFY(f.get<QWidget>(QStringLiteral("TabContents(4)"))->isVisible());
 }
 
 void TestTileSetup::narrowPageReachesEveryControl() {
