@@ -6,14 +6,23 @@
 #include "ui/dialogs.h"
 #include "ui/form.h"
 #include "ui/mainwindow.h"
+#include "ui/pictureopener.h"
 #include "ui/tmemmapview.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <array>
+#include <memory>
 
 #include "qtbenchmain.h"
 
@@ -89,6 +98,82 @@ void BM_CountOfTheSameEdit(benchmark::State& state) {
     }
 }
 
+// Reloading as the artist paints: a picture saved again, to the repainted
+// window (the watch, the settle time, the read, the count, the paint); the
+// reload alone; and the first open of the same picture, its baseline.
+struct OpenedPicture {
+    SilentDialogs dialogs;
+    QTemporaryDir dir;
+    QString path;
+    std::array<QByteArray, 2> versions;
+    std::unique_ptr<vellora::MainWindow> window;
+
+    OpenedPicture() {
+        path = dir.filePath(QStringLiteral("paint.png"));
+        for (int v = 0; v < 2; ++v) {
+            QImage picture(128, 128, QImage::Format_RGB32);
+            for (int y = 0; y < 128; ++y)
+                for (int x = 0; x < 128; ++x)
+                    picture.setPixel(x, y, qRgb((x * 7 + v * 90) % 256, (y * 5) % 256, 120));
+            QBuffer buffer(&versions[static_cast<std::size_t>(v)]);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+        }
+        save(0);
+        window = std::make_unique<vellora::MainWindow>(dialogs);
+        window->setExitHandler([] {});
+        window->startUp(1);
+        QApplication::processEvents();
+        window->opener().open(path);
+    }
+    void save(int version) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(versions[static_cast<std::size_t>(version)]);
+    }
+};
+
+void BM_SavedToRepaintedWindow(benchmark::State& state) {
+    OpenedPicture p;
+    auto* result = p.window->findChild<QLabel*>(QStringLiteral("lblExcede"));
+    int version = 1;
+    for (auto _ : state) {
+        const int counted = p.window->recalculations();
+        p.save(version);
+        version ^= 1;
+        QElapsedTimer waited;
+        waited.start();
+        while (p.window->recalculations() == counted && waited.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (p.window->recalculations() == counted) {
+            state.SkipWithError("the saved picture was not reloaded within 2 s");
+            break;
+        }
+        QPixmap pixels = result->grab();
+        benchmark::DoNotOptimize(pixels);
+    }
+}
+
+void BM_ReloadAlone(benchmark::State& state) {
+    OpenedPicture p;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(p.window->opener().reload());
+}
+
+void BM_FirstOpenOfThePicture(benchmark::State& state) {
+    OpenedPicture p;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SilentDialogs dialogs;
+        vellora::MainWindow window(dialogs);
+        window.setExitHandler([] {});
+        window.startUp(1);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(window.opener().open(p.path));
+    }
+}
+
 void BM_StartUpToFirstShownWindow(benchmark::State& state) {
     SilentDialogs dialogs;
     for (auto _ : state) {
@@ -115,6 +200,12 @@ BENCHMARK(BM_WidthEditWithoutMapPaint)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_CountOfTheSameEdit)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SavedToRepaintedWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_ReloadAlone)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FirstOpenOfThePicture)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_StartUpToFirstShownWindow)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
