@@ -17,6 +17,7 @@
 #include "ui/themes.h"
 #include "ui/tilesetuppage.h"
 #include "ui/tmemmapview.h"
+#include "ui/tooltips.h"
 #include "ui/twips.h"
 #include "ui/widgets.h"
 #include "ui/windowexports.h"
@@ -72,6 +73,7 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     tabs_->setPage(2, mapPage);
     tabs_->setPage(3, preview_);
     tabs_->setPage(4, tileSetup_);
+    ExplainControls(*this);
     tabs_->setAlert(4, QString());
     themes_ = std::make_unique<Themes>(*this, calculator_->resultBox());
     layouts_ = std::make_unique<WindowLayouts>(*this, *tabs_, *preview_);

@@ -17,6 +17,7 @@
 #include <QLocale>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -40,6 +41,7 @@ PreviewPage::PreviewPage(QWidget* parent, TextureDocument& document, Dialogs& di
     setGeometry(twipsRect(83, 380, 5934, 5600));
     build();
     bindDriver(qobject_cast<PreviewSurface*>(picPreview_));
+    picPreview_->installEventFilter(this);
 
     connect(txtShift_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (text.isEmpty())
@@ -149,6 +151,19 @@ void PreviewPage::showTileCaption() {
         caption += QStringLiteral(" as ") + shownKinds_;
     lblTSTile_->setText(caption);
     fitTileLabel();
+}
+
+bool PreviewPage::eventFilter(QObject* watched, QEvent* event) {
+    // Over the picture the wheel zooms, a notch a step, as the bar does.
+    if (watched == picPreview_ && event->type() == QEvent::Wheel && sliderZoom_->isEnabled()) {
+        const int notches =
+            static_cast<QWheelEvent*>(event)->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+        if (notches != 0) {
+            sliderZoom_->setValue(sliderZoom_->value() + notches);
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void PreviewPage::onChanged(TextureDocument::Changes what) {
@@ -308,6 +323,7 @@ void PreviewPage::replaceSurface(QWidget* replacement) {
     replacement->stackUnder(old);
     replacement->setVisible(!old->isHidden());
     picPreview_ = replacement;
+    picPreview_->installEventFilter(this);
     // The driver draws on the old surface: it goes with it.
     bindDriver(qobject_cast<PreviewSurface*>(replacement));
     delete old;

@@ -65,6 +65,9 @@ class PreviewPage : public QFrame {
     // detail I4").
     bool showFormat() const;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void build();
     void onChanged(TextureDocument::Changes what);

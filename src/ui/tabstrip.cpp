@@ -90,7 +90,11 @@ void TabStrip::setAlert(int index, const QString& note) {
         mark->setGeometry(tab->width() - twips(150), twips(45), twips(105), twips(105));
         mark->setStyleSheet(QStringLiteral("background: rgb(224, 0, 0); border-radius: 3px;"));
     }
-    tab->setToolTip(note);
+    // The tab's own tip stays; the alert comes after it.
+    if (!tab->property("ownTip").isValid())
+        tab->setProperty("ownTip", tab->toolTip());
+    const QString own = tab->property("ownTip").toString();
+    tab->setToolTip(note.isEmpty() ? own : own.isEmpty() ? note : own + QStringLiteral("\n\n") + note);
     mark->setVisible(!note.isEmpty());
 }
 

@@ -10,16 +10,21 @@
 #include "ui/tilesetuppage.h"
 #include "ui/windowkeys.h"
 
+#include <QAbstractSlider>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 namespace vellora {
@@ -74,6 +79,8 @@ class TestOpener : public QObject {
     void keys_data();
     void keys();
     void copyKeyCopiesTheDisplayList();
+    void everyControlExplainsItself();
+    void wheelOverThePreviewZooms();
 };
 
 void TestOpener::openAsksNothingAndNamesTheFile() {
@@ -259,6 +266,47 @@ void TestOpener::copyKeyCopiesTheDisplayList() {
     QTest::keyClick(f.window.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), f.window->tileSetupPage()->displayList());
     QVERIFY(!QGuiApplication::clipboard()->text().isEmpty());
+}
+
+void TestOpener::everyControlExplainsItself() {
+    WindowFixture f;
+    QStringList silent;
+    for (QWidget* w : f.window->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                             qobject_cast<QTableWidget*>(w) || w->inherits("vellora::TmemMapView") ||
+                             w->inherits("vellora::PictureBox");
+        // The tab strip's background button is scenery, not a control.
+        if (!control || w->objectName() == QLatin1String("BG") || w->objectName().isEmpty())
+            continue;
+        if (w->toolTip().isEmpty())
+            silent << w->objectName();
+    }
+    silent.sort();
+    QVERIFY2(silent.isEmpty(), qPrintable(silent.join(QStringLiteral(", "))));
+}
+
+void TestOpener::wheelOverThePreviewZooms() {
+    WindowFixture f;
+    f.window->selectTab(3);
+    auto* zoom = f.get<QScrollBar>(QStringLiteral("sliderZoom"));
+    QWidget* picture = f.window->previewBox();
+    const int before = zoom->value();
+    f.drawn.clear();
+    auto wheel = [&](QWidget* target, int notches) {
+        const QPointF at(2, 2);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, notches * 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    };
+    wheel(picture, 2);
+    QCOMPARE(zoom->value(), before + 2);
+    QVERIFY(!f.drawn.empty()); // the new zoom is drawn
+    wheel(picture, -1);
+    QCOMPARE(zoom->value(), before + 1);
+    // Elsewhere on the page the wheel does not zoom.
+    wheel(f.get<QWidget>(QStringLiteral("lblTSMin")), 1);
+    QCOMPARE(zoom->value(), before + 1);
 }
 
 } // namespace vellora
