@@ -173,4 +173,15 @@ Count CountTexture(const TextureSpec& spec, TileTable& tiles, const Regenerate& 
     return c;
 }
 
+TmemLevels LevelsOfBytes(const Count& count) {
+    TmemLevels levels;
+    levels.fill(-1);
+    for (const CountedLevel& l : count.levels) {
+        const long end = std::min<long>(kTmemBytes, l.tmemAddress + l.bytes);
+        for (long a = std::max(0L, l.tmemAddress); a < end; ++a)
+            levels[static_cast<std::size_t>(a)] = static_cast<std::int8_t>(l.index);
+    }
+    return levels;
+}
+
 } // namespace vellora

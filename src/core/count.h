@@ -81,6 +81,9 @@ using Regenerate = std::function<void(TileTable& tiles, int lastLevel, int detai
 // What a count fills in: everything, or the numbers without the byte map
 // (for weighing many changes to a texture, where only the totals matter).
 enum class CountDetail { Full, SizesOnly };
+// The level record each byte of the count's map belongs to, -1 for none.
+TmemLevels LevelsOfBytes(const Count& count);
+
 Count CountTexture(const TextureSpec& spec, TileTable& tiles, const Regenerate& regenerate = {},
                    CountDetail detail = CountDetail::Full);
 

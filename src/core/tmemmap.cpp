@@ -28,6 +28,14 @@ Rgb ByteColourRgb(ByteColour colour) {
     return {};
 }
 
+Rgb LevelColourRgb(int record) {
+    // The first two are the map's own dark and light blue.
+    static constexpr Rgb kColours[kLevelColours] = {{0, 0, 127},     {0, 0, 254},   {0, 140, 255},
+                                                    {120, 0, 200},   {0, 150, 150}, {210, 0, 210},
+                                                    {100, 100, 255}, {0, 80, 130}};
+    return kColours[static_cast<std::size_t>(record) % kLevelColours];
+}
+
 char ByteColourChar(ByteColour colour) {
     switch (colour) {
     case ByteColour::Free:
@@ -142,9 +150,12 @@ TmemPixelLayout TmemLayoutInPixels(const TmemLayout& layout, int pageWidthTwips,
 }
 
 void PaintTmemCells(const TmemMap& map, const TmemPixelLayout& layout, std::uint32_t* pixels, int width,
-                    int height, int stride) {
+                    int height, int stride, const TmemLevels* levels) {
     for (int a = 0; a < kTmemBytes; ++a) {
-        const Rgb rgb = ByteColourRgb(map[a]);
+        const ByteColour b = map[a];
+        const bool levelTexel = b == ByteColour::EvenLevel || b == ByteColour::OddLevel;
+        const Rgb rgb =
+            levels && levelTexel && (*levels)[a] >= 0 ? LevelColourRgb((*levels)[a]) : ByteColourRgb(b);
         const std::uint32_t colour =
             0xFF000000u | (std::uint32_t{rgb.r} << 16) | (std::uint32_t{rgb.g} << 8) | rgb.b;
         const PixelRect& c = layout.cells[a];

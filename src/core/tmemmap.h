@@ -31,6 +31,13 @@ char ByteColourChar(ByteColour colour);
 
 using TmemMap = std::array<ByteColour, kTmemBytes>;
 
+// Which level record each byte belongs to, -1 for none; with it a map
+// gives every level a colour of its own instead of alternating two.
+using TmemLevels = std::array<std::int8_t, kTmemBytes>;
+inline constexpr int kLevelColours = 8;
+// Distinct from each other and from free, palette, padding and the reds.
+Rgb LevelColourRgb(int record);
+
 // Where every TMEM byte lies: records are laid out in order until the first
 // one whose BitDepth is 0; nothing past 4096 bytes is drawn.
 void BuildTmemMap(const TileTable& tiles, bool baseIsCI, TmemMap& out);
@@ -67,8 +74,9 @@ TmemPixelLayout TmemLayoutInPixels(const TmemLayout& layout, int pageWidthTwips,
                                    int twipsPerPixelX, int twipsPerPixelY);
 
 // Paints the cells in their byte colours into 32-bit pixels 0xFFRRGGBB
+// (a level's texels in its own colour when levels are given)
 // (rows of stride pixels); nothing outside width x height is touched.
 void PaintTmemCells(const TmemMap& map, const TmemPixelLayout& layout, std::uint32_t* pixels, int width,
-                    int height, int stride);
+                    int height, int stride, const TmemLevels* levels = nullptr);
 
 } // namespace vellora

@@ -460,6 +460,15 @@ TmemMap HardwareColours(const Layout& layout) {
     return colours;
 }
 
+TmemLevels HardwareLevels(const Layout& layout) {
+    TmemLevels levels{};
+    for (std::size_t a = 0; a < levels.size(); ++a) {
+        const Cell& c = layout.map[a];
+        levels[a] = c.use() == CellUse::Texel ? static_cast<std::int8_t>(c.record()) : std::int8_t{-1};
+    }
+    return levels;
+}
+
 std::string DescribeCell(const Layout& layout, int address) {
     if (address < 0 || address >= kTmemBytes)
         return std::string();

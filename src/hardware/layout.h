@@ -173,6 +173,8 @@ std::string MapString(const Layout& layout);
 // record, RGBA32's blue and alpha halves dark red and red, padding yellow,
 // palette grey, free green.
 TmemMap HardwareColours(const Layout& layout);
+// The level record of every texel byte, -1 elsewhere.
+TmemLevels HardwareLevels(const Layout& layout);
 
 // What the byte at address holds, as the map's tooltip says it.
 std::string DescribeCell(const Layout& layout, int address);

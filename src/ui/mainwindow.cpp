@@ -95,7 +95,7 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
 
     connect(document_, &TextureDocument::changed, this, [this](TextureDocument::Changes what) {
         if (what & TextureDocument::What::Numbers)
-            tmemMap_->setMap(document_->result().count.tmemMap);
+            ShowCountMap(*tmemMap_, document_->result().count);
     });
     connect(tileSetup_, &TileSetupPage::noteChanged, this, [this](const QString& note, const QString& alert) {
         calculator_->setResultNote(note);

@@ -320,7 +320,16 @@ void TileSetupPage::showLayout() {
             tblTiles_->setItem(static_cast<int>(i), c, item);
         }
     }
-    map_->setMap(hw::HardwareColours(layout()));
+    // The same colours for the same things as the TMEM map's.
+    const TmemMap colours = hw::HardwareColours(layout());
+    const TmemLevels levels = hw::HardwareLevels(layout());
+    map_->setMap(colours, levels);
+    map_->setLegend(TmemMapView::LegendOf(colours, levels, [this](int record) {
+        for (const hw::Level& l : layout().levels)
+            if (l.record == record)
+                return LegendLevelName(l.role, l.distance);
+        return QString();
+    }));
 }
 
 QString TileSetupPage::suggestionText() const {

@@ -45,8 +45,9 @@ TmemMapView::TmemMapView(QWidget* parent) : QWidget(parent) {
     divider_->hide();
 }
 
-void TmemMapView::setMap(const TmemMap& map) {
+void TmemMapView::setMap(const TmemMap& map, const std::optional<TmemLevels>& levels) {
     map_ = map;
+    levels_ = levels;
     hasMap_ = true;
     cacheDirty_ = true;
     // A widget nobody has sized yet still has Qt's placeholder geometry; wait
@@ -87,7 +88,10 @@ void TmemMapView::buildLayout() {
 QColor TmemMapView::cellColour(int address) const {
     if (!hasMap_ || address < 0 || address >= kTmemBytes)
         return {};
-    const Rgb rgb = ByteColourRgb(map_[address]);
+    const ByteColour b = map_[address];
+    const std::int8_t level = levels_ ? (*levels_)[static_cast<std::size_t>(address)] : std::int8_t{-1};
+    const bool levelTexel = b == ByteColour::EvenLevel || b == ByteColour::OddLevel;
+    const Rgb rgb = levelTexel && level >= 0 ? LevelColourRgb(level) : ByteColourRgb(b);
     return QColor(rgb.r, rgb.g, rgb.b);
 }
 
@@ -119,7 +123,8 @@ void TmemMapView::rebuildCache() {
     // The same cell painting as the command line's map picture; opaque
     // 0xFFRRGGBB is the image's own pixel format.
     PaintTmemCells(map_, layout_, reinterpret_cast<std::uint32_t*>(cache_.bits()), cache_.width(),
-                   cache_.height(), static_cast<int>(cache_.bytesPerLine() / 4));
+                   cache_.height(), static_cast<int>(cache_.bytesPerLine() / 4),
+                   levels_ ? &*levels_ : nullptr);
 }
 
 int TmemMapView::addressAt(const QPoint& point) const {
@@ -160,6 +165,145 @@ void TmemMapView::paintEvent(QPaintEvent* event) {
         rebuildCache();
     QPainter painter(this);
     painter.drawImage(event->rect().topLeft(), cache_, event->rect());
+    paintLegend(painter);
+}
+
+void TmemMapView::setLegend(std::vector<LegendEntry> legend) {
+    if (legend == legend_)
+        return;
+    legend_ = std::move(legend);
+    update();
+}
+
+void TmemMapView::paintLegend(QPainter& painter) {
+    if (legend_.empty())
+        return;
+    // Under the cells, left to right, on as many lines as it takes.
+    QFont font = this->font();
+    font.setPixelSize(std::max(8, layout_.cellSize * 2));
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int swatch = metrics.height() - 4;
+    const int left = layout_.cells[0].x;
+    int x = left;
+    int y = layout_.cellsBottom + 3;
+    for (const LegendEntry& e : legend_) {
+        const int width = swatch + 3 + metrics.horizontalAdvance(e.name) + 8;
+        if (x + width > layout_.cellsRight && x > left) {
+            x = left;
+            y += metrics.height();
+        }
+        painter.fillRect(QRect(x, y + 2, swatch, swatch), e.colour);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QPoint(x + swatch + 3, y + metrics.ascent()), e.name);
+        x += width;
+    }
+}
+
+std::vector<TmemMapView::LegendEntry>
+TmemMapView::LegendOf(const TmemMap& map, const TmemLevels& levels,
+                      const std::function<QString(int record)>& levelName) {
+    std::vector<LegendEntry> legend;
+    bool seen[kLevelCount + 1] = {};
+    bool padding = false, palette = false, high = false, free = false;
+    for (std::size_t a = 0; a < map.size(); ++a) {
+        switch (map[a]) {
+        case ByteColour::EvenLevel:
+        case ByteColour::OddLevel:
+            if (levels[a] >= 0 && levels[a] <= kLevelCount)
+                seen[levels[a]] = true;
+            break;
+        case ByteColour::EvenLevelHigh:
+        case ByteColour::OddLevelHigh:
+            high = true;
+            break;
+        case ByteColour::Padding:
+            padding = true;
+            break;
+        case ByteColour::FreePalette:
+            palette = true;
+            break;
+        case ByteColour::Free:
+            free = true;
+            break;
+        }
+    }
+    auto colour = [](Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); };
+    for (int r = 0; r <= kLevelCount; ++r)
+        if (seen[r])
+            legend.push_back({levelName(r), colour(LevelColourRgb(r))});
+    if (padding)
+        legend.push_back({QStringLiteral("padding"), colour(ByteColourRgb(ByteColour::Padding))});
+    if (high)
+        legend.push_back({QStringLiteral("out of place"), colour(ByteColourRgb(ByteColour::OddLevelHigh))});
+    if (palette)
+        legend.push_back({QStringLiteral("palette"), colour(ByteColourRgb(ByteColour::FreePalette))});
+    if (free)
+        legend.push_back({QStringLiteral("free"), colour(ByteColourRgb(ByteColour::Free))});
+    return legend;
+}
+
+namespace {
+
+QString LevelName(LevelRole role, int distance) {
+    switch (role) {
+    case LevelRole::Detail:
+        return QStringLiteral("detail");
+    case LevelRole::Base:
+        return QStringLiteral("base");
+    case LevelRole::Mip:
+        break;
+    }
+    return QStringLiteral("level %1").arg(distance);
+}
+
+} // namespace
+
+QString LegendLevelName(LevelRole role, int distance) {
+    // The mips read as a run, "level 1", "2", "3", so the legend stays on
+    // the page's last lines.
+    if (role == LevelRole::Mip && distance > 1)
+        return QString::number(distance);
+    return LevelName(role, distance);
+}
+
+void ShowCountMap(TmemMapView& view, const Count& count) {
+    const TmemLevels levels = LevelsOfBytes(count);
+    view.setMap(count.tmemMap, levels);
+    auto nameOf = [&count](int record) {
+        for (const CountedLevel& l : count.levels)
+            if (l.index == record)
+                return LevelName(l.role, l.index - count.detailFlag);
+        return QString();
+    };
+    view.setLegend(TmemMapView::LegendOf(count.tmemMap, levels, [&count](int record) {
+        for (const CountedLevel& l : count.levels)
+            if (l.index == record)
+                return LegendLevelName(l.role, l.index - count.detailFlag);
+        return QString();
+    }));
+    view.setToolTipSource([count, nameOf](int address) {
+        // Addressed as the hardware map's tips are: 0x and three hex digits.
+        QString text = QStringLiteral("0x") +
+                       QString::number(address, 16).toUpper().rightJustified(3, QLatin1Char('0')) +
+                       QStringLiteral(": ");
+        for (const CountedLevel& l : count.levels) {
+            if (address < l.tmemAddress || address >= l.tmemAddress + l.bytes || l.bitDepth <= 0)
+                continue;
+            // A row takes the padded line's bytes; a byte holds 8 / bits texels.
+            const long rowBytes = static_cast<long>(l.lineWidth) * l.bitDepth / 8;
+            const long offset = address - l.tmemAddress;
+            const long t = rowBytes > 0 ? offset / rowBytes : 0;
+            const long s = rowBytes > 0 ? (offset % rowBytes) * 8 / l.bitDepth : 0;
+            text += QStringLiteral("%1 (%2x%3)").arg(nameOf(l.index)).arg(l.width).arg(l.height);
+            if (s >= l.width)
+                return text + QStringLiteral(", padding of row %1").arg(t);
+            return text + QStringLiteral(", texel (s, t) = (%1, %2)").arg(s).arg(t);
+        }
+        return text + (count.tmemMap[static_cast<std::size_t>(address)] == ByteColour::FreePalette
+                           ? QStringLiteral("palette")
+                           : QStringLiteral("free"));
+    });
 }
 
 } // namespace vellora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/count.h"
 #include "core/tmemmap.h"
 
 #include <QColor>
@@ -9,8 +10,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QFrame;
+class QPainter;
 class QLabel;
 
 namespace vellora {
@@ -26,8 +30,22 @@ class TmemMapView : public QWidget {
   public:
     explicit TmemMapView(QWidget* parent = nullptr);
 
-    // Stores the byte colours and schedules a repaint.
-    void setMap(const TmemMap& map);
+    // Stores the byte colours and schedules a repaint; with the level of
+    // each byte, every level is painted in a colour of its own.
+    void setMap(const TmemMap& map, const std::optional<TmemLevels>& levels = std::nullopt);
+
+    // What the colours mean, drawn under the cells.
+    struct LegendEntry {
+        QString name;
+        QColor colour;
+        friend bool operator==(const LegendEntry&, const LegendEntry&) = default;
+    };
+    void setLegend(std::vector<LegendEntry> legend);
+    const std::vector<LegendEntry>& legend() const { return legend_; }
+    // The legend of a map: each level present (named by levelName, from its
+    // record), then padding, palette, CI texels above 2048 and free bytes.
+    static std::vector<LegendEntry> LegendOf(const TmemMap& map, const TmemLevels& levels,
+                                             const std::function<QString(int record)>& levelName);
     const TmemMap& map() const { return map_; }
     bool hasMap() const { return hasMap_; }
 
@@ -57,9 +75,12 @@ class TmemMapView : public QWidget {
 
   private:
     void buildLayout();
+    void paintLegend(QPainter& painter);
     void rebuildCache();
 
     TmemMap map_{};
+    std::optional<TmemLevels> levels_;
+    std::vector<LegendEntry> legend_;
     QImage cache_;
     bool cacheDirty_ = true;
     bool hasMap_ = false;
@@ -69,5 +90,11 @@ class TmemMapView : public QWidget {
     QFrame* divider_ = nullptr;
     std::function<QString(int)> toolTipSource_;
 };
+
+// Shows a count on a map view: its bytes, a colour for each level, the
+// legend, and a tip naming each byte's address, level and texel.
+void ShowCountMap(TmemMapView& view, const Count& count);
+// A level's name in a map's legend.
+QString LegendLevelName(LevelRole role, int distance);
 
 } // namespace vellora

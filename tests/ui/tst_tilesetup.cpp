@@ -22,9 +22,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace vellora;
@@ -58,6 +60,7 @@ class TestTileSetup : public QObject {
     void narrowPageReachesEveryControl();
     void firstPageSaysTheHardwaresVerdict_data();
     void firstPageSaysTheHardwaresVerdict();
+    void mapsShareTheirColoursAndExplainThem();
 };
 
 void TestTileSetup::theStripHasAFifthTabAfterAbout() {
@@ -287,6 +290,40 @@ void TestTileSetup::firstPageSaysTheHardwaresVerdict() {
     // A click goes to the Tile Setup page.
     QTest::mouseClick(label, Qt::LeftButton);
     QVERIFY(f.get<QWidget>(QStringLiteral("TabContents(4)"))->isVisible());
+}
+
+void TestTileSetup::mapsShareTheirColoursAndExplainThem() {
+    WindowFixture f; // 64 x 64 I4, seven levels below a 16 x 16 detail map
+    TmemMapView* counted = f.window->tmemMapView();
+    auto* hardware = f.get<TmemMapView>(QStringLiteral("HardwareMapView"));
+    const Count& count = f.window->lastResult().count;
+    QCOMPARE(count.maxIndex, 7);
+    // Every level in a colour of its own, on the map as in its legend.
+    QSet<QRgb> colours;
+    for (const CountedLevel& l : count.levels)
+        colours.insert(counted->cellColour(static_cast<int>(l.tmemAddress)).rgb());
+    QCOMPARE(colours.size(), static_cast<int>(count.levels.size()));
+    QStringList names;
+    for (const TmemMapView::LegendEntry& e : counted->legend())
+        names << e.name;
+    QCOMPARE(names, QStringList({"detail", "base", "level 1", "2", "3", "4", "5", "6", "padding", "free"}));
+    // The hardware map names the same things in the same colours.
+    for (const TmemMapView::LegendEntry& e : hardware->legend()) {
+        const auto same = std::find_if(counted->legend().begin(), counted->legend().end(),
+                                       [&e](const TmemMapView::LegendEntry& c) { return c.name == e.name; });
+        if (same != counted->legend().end())
+            QVERIFY2(same->colour == e.colour, qPrintable(e.name));
+    }
+    QVERIFY(hardware->legend().size() >= 8);
+    // Hovering a byte of the count's map names its address, level and texel:
+    // level 1 is 32 x 32 I4, rows of 16 bytes, from byte 2176.
+    QCOMPARE(counted->toolTip(), QString());
+    f.window->selectTab(2);
+    const QPoint at = counted->cellRect(2176 + 2 * 16 + 3).center();
+    QHelpEvent hover(QEvent::ToolTip, at, counted->mapToGlobal(at));
+    QApplication::sendEvent(counted, &hover);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QStringLiteral("0x8A3: level 1 (32x32), texel (s, t) = (6, 2)"));
 }
 
 void TestTileSetup::narrowPageReachesEveryControl() {
