@@ -57,7 +57,8 @@ struct FileResult {
     std::string path;
     std::string error; // set when the file could not be read
     // What the text and JUnit reports show of the count.
-    int baseWidth = 0, baseHeight = 0, levels = 0;
+    int baseWidth = 0, baseHeight = 0;
+    std::string levels; // "7 levels (0-6)"
     long totalBytes = 0, excess = 0;
     int limit = 4096;
     // The whole count, kept only until the file's JSON object is written:
@@ -244,7 +245,7 @@ ResultPtr CheckOne(const std::string& path, const doc::Texture& start, const Che
             r.baseHeight = l.height;
         }
     }
-    r.levels = c.maxIndex - c.detailFlag + 1;
+    r.levels = doc::LevelsPhrase(c);
     r.totalBytes = c.totalBytes;
     r.excess = c.excess();
     r.limit = c.tmemLimit;
@@ -344,8 +345,8 @@ void WriteLine(const FileResult& r, std::ostream& out, const CliTerminal& termin
             << "\n";
         return;
     }
-    out << path << "  " << KindName(r.kind) << "  " << r.baseWidth << "x" << r.baseHeight << "  levels "
-        << r.levels << "  " << r.totalBytes << "/" << r.limit << "  ";
+    out << path << "  " << KindName(r.kind) << "  " << r.baseWidth << "x" << r.baseHeight << "  " << r.levels
+        << "  " << r.totalBytes << "/" << r.limit << "  ";
     if (r.fits) {
         out << Painted("fits", true, colour) << "\n";
         return;

@@ -43,6 +43,7 @@ struct ConvertOptions {
     std::string outDir; // or a folder for several
     std::string type;   // and the kind of file each becomes: bin, c, h or png
     int jobs = 1;
+    std::optional<std::string> name; // the arrays' prefix; else each input's own name
     bool help = false;
 };
 
@@ -50,9 +51,9 @@ constexpr std::string_view kOutAllowed = "a file ending in .bin, .c, .h or .png"
 
 ConvertOptions ParseConvert(const std::vector<std::string>& args) {
     ConvertOptions o;
-    std::optional<std::string> format, levels, filter, out, outDir, type, jobs;
+    std::optional<std::string> format, levels, filter, out, outDir, type, jobs, name;
     CommandLine cl("convert",
-                   "IN..., --format, --levels, --filter, --dither, --whole-chain, --out, --out-dir, "
+                   "IN..., --format, --levels, --filter, --dither, --whole-chain, --name, --out, --out-dir, "
                    "--type, --jobs");
     cl.positionals(o.inputs);
     cl.value("--format", format, std::string(kFormatsAllowed));
@@ -62,6 +63,7 @@ ConvertOptions ParseConvert(const std::vector<std::string>& args) {
     cl.value("--out-dir", outDir, "a folder for the converted files");
     cl.value("--type", type, "bin, c, h or png");
     cl.value("--jobs", jobs, "1 to 256");
+    cl.value("--name", name, std::string(kIdentifierAllowed));
     cl.flag("--dither", o.dither);
     cl.flag("--whole-chain", o.wholeChain);
     cl.flag("--help,-h", o.help);
@@ -78,6 +80,8 @@ ConvertOptions ParseConvert(const std::vector<std::string>& args) {
             o.filter = RequireFilter(opt, *filter);
         } else if (opt == "--jobs") {
             o.jobs = RequireInt(opt, *jobs, 1, 256);
+        } else if (opt == "--name") {
+            o.name = RequireIdentifier(opt, *name);
         } else if (opt == "--type") {
             if (*type != "bin" && *type != "c" && *type != "h" && *type != "png")
                 Reject(opt, *type, "bin, c, h or png");
@@ -86,6 +90,9 @@ ConvertOptions ParseConvert(const std::vector<std::string>& args) {
     }
     if (o.inputs.empty())
         throw UsageError("vellora-cli convert: missing IN (allowed: one or more BMP or PNG files)");
+    // Several textures of one name would clash when their C files are built together.
+    if (o.name && o.inputs.size() > 1)
+        Reject("--name", *o.name, "one input; several are each named after their own file");
     if (out && outDir)
         Reject("--out", *out, "either --out FILE for one input or --out-dir DIR --type T, not both");
     if (outDir) {
@@ -142,11 +149,13 @@ void ConvertOne(const std::string& input, const std::string& target, const Conve
     const Kind kind = picture.storedBaseKind();
     const std::vector<hw::Level>& levels = analysis.levels;
     const hw::Layout& layout = *analysis.layout;
-    doc::Exported exported = doc::ExportTexture(picture, analysis, target, {false, o.wholeChain, o.dither});
+    const std::string name = o.name.value_or(reduce::ArrayName(input));
+    doc::Exported exported =
+        doc::ExportTexture(picture, analysis, target, {false, o.wholeChain, o.dither, name});
     if (exported.refused)
         throw UsageError("vellora-cli convert: " + input + ": " + *exported.refused);
     const reduce::ReducedTexture& texture = exported.texture;
-    const reduce::ExportOptions options{o.wholeChain};
+    const reduce::ExportOptions options{o.wholeChain, name};
     OutputFiles files;
     files.addInput(input);
     // A missing folder for the output is made, and removed again should the write fail.

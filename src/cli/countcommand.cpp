@@ -72,7 +72,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     cl.repeated("--tile", tileTexts, "WxH, width 1 to 1024, height 1 to 256");
     cl.flag("--json", json);
     cl.flag("--map-text", mapText);
-    AddHardwareOptions(cl, hwTexts, true);
+    AddHardwareOptions(cl, hwTexts, true, true);
     cl.flag("--help,-h", help);
     cl.parse(args, 1);
     if (help) {

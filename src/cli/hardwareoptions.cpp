@@ -54,7 +54,7 @@ FormatChoice RequireFormatKind(std::string_view option, std::string_view text) {
     return choice;
 }
 
-void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift) {
+void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift, bool withName) {
     cl.flag("--hardware", texts.hardware);
     cl.value("--wrap", texts.wrap, std::string(kWrapAllowed));
     cl.value("--emit", texts.emit, "gbi or words");
@@ -62,6 +62,8 @@ void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift) {
     cl.value("--image-base", texts.imageBase, std::string(kImageBaseAllowed));
     if (withShift)
         cl.value("--shift", texts.shift, "0 to 5");
+    if (withName)
+        cl.value("--name", texts.name, std::string(kIdentifierAllowed));
 }
 
 bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, HardwareChoice& choice) {
@@ -92,6 +94,8 @@ bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, 
         if (!base)
             Reject(option, *texts.imageBase, kImageBaseAllowed);
         choice.emitted.imageBase = *base;
+    } else if (option == "--name" && texts.name) {
+        choice.emitted.name = RequireIdentifier(option, *texts.name);
     } else if (option == "--shift" && texts.shift) {
         choice.tile.detailShift = RequireInt(option, *texts.shift, 0, 5);
     } else if (option == "--hardware") {
@@ -166,7 +170,9 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
         out << "Palette: " << layout.palette->entries << " entries at 0x800\n";
     for (const std::string& note : layout.notes)
         out << "Note: " << note << "\n";
-    out << "Tile  Level  Kind    Line  TMEM  Mask S,T  Shift S,T  Wrap S,T       SetTile           "
+    // Line and TMEM are counted in 64-bit words, as SetTile takes them.
+    out << "Tile  Record  Kind    Line (words)  TMEM (words)  Mask S,T  Shift S,T  Wrap S,T       SetTile    "
+           "       "
            "Load\n";
     for (std::size_t i = 0; i < layout.tiles.size(); ++i) {
         const hw::TileDescriptor& d = layout.tiles[i];
@@ -174,9 +180,9 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
         std::string load =
             p.block ? "LoadBlock " + std::to_string(p.texels) + " texels, dxt " + std::to_string(*p.dxt)
                     : "LoadTile (" + p.reason + ")";
-        out << Pad(std::to_string(d.tile), 6) << Pad(std::to_string(d.record), 7)
-            << Pad(std::string(KindName(d.kind)), 8) << Pad(std::to_string(d.line), 6)
-            << Pad(std::to_string(d.tmem), 6)
+        out << Pad(std::to_string(d.tile), 6) << Pad(std::to_string(d.record), 8)
+            << Pad(std::string(KindName(d.kind)), 8) << Pad(std::to_string(d.line), 14)
+            << Pad(std::to_string(d.tmem), 14)
             << Pad(std::to_string(d.masks) + "," + std::to_string(d.maskt), 10)
             << Pad(std::to_string(d.shifts) + "," + std::to_string(d.shiftt), 11)
             << Pad(std::string(hw::AxisModeName(d.cms)) + "," + std::string(hw::AxisModeName(d.cmt)), 15)
@@ -201,7 +207,7 @@ bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool j
         throw UsageError("vellora-cli: --image-base: the texture's " + std::to_string(end) +
                          " bytes of data would end past 0xFFFFFF, the last RDRAM address the RDP reads");
     if (!json) {
-        out << (choice.emit == Emit::Gbi ? hw::DisplayList(layout)
+        out << (choice.emit == Emit::Gbi ? hw::DisplayList(layout, choice.emitted)
                                          : hw::CommandWords(layout, choice.emitted));
         return layout.fits;
     }
@@ -213,7 +219,7 @@ bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool j
         for (const hw::Command& c : hw::LoadCommands(layout, choice.emitted))
             list.push_back(hw::HexWord(c.word));
     } else {
-        std::istringstream lines(hw::DisplayList(layout));
+        std::istringstream lines(hw::DisplayList(layout, choice.emitted));
         for (std::string line; std::getline(lines, line);)
             list.push_back(line);
     }

@@ -42,9 +42,10 @@ struct HardwareChoice {
 // The options' texts as the command line collects them.
 struct HardwareTexts {
     bool hardware = false;
-    std::optional<std::string> wrap, emit, rules, shift, imageBase;
+    std::optional<std::string> wrap, emit, rules, shift, imageBase, name;
 };
-void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift);
+// withName: --name NAME, the arrays' prefix in the code --emit prints.
+void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift, bool withName = false);
 // Applies one given option; false when it is none of these.
 bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, HardwareChoice& choice);
 void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice);

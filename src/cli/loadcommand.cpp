@@ -18,6 +18,7 @@
 #include "document/outputfiles.h"
 #include "document/texture.h"
 #include "preview/renderer.h"
+#include "reduce/texturedata.h"
 
 #include <filesystem>
 #include <optional>
@@ -107,7 +108,7 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     cl.flag("--json", o.json);
     cl.flag("--map-text", o.mapText);
     HardwareTexts hwTexts;
-    AddHardwareOptions(cl, hwTexts, false);
+    AddHardwareOptions(cl, hwTexts, false, true);
     cl.flag("--help,-h", o.help);
     cl.parse(args, 1);
     if (o.help)
@@ -185,6 +186,9 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     if (!o.dumpDir && !o.firstDumpOption.empty())
         Reject(o.firstDumpOption, "without --dump-levels", "only together with --dump-levels DIR");
     FinishHardwareChoice(hwTexts, o.hardware);
+    // The arrays are named after the picture unless --name names them.
+    if (!hwTexts.name)
+        o.hardware.emitted.name = reduce::ArrayName(o.base);
     // The detail map's Shift also sets its tile, so the hardware layout takes it too.
     if (o.firstPreviewOption == "--shift" && o.hardware.needed())
         o.firstPreviewOption.clear();

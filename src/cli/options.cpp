@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <map>
 #include <utility>
@@ -204,6 +205,16 @@ int RequireInt(std::string_view option, std::string_view text, int lo, int hi) {
     if (!v)
         Reject(option, text, std::to_string(lo) + " to " + std::to_string(hi));
     return *v;
+}
+
+std::string RequireIdentifier(std::string_view option, std::string_view text) {
+    // Names arrays in C: a letter or _ first, then letters, digits or _.
+    const auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    const bool ok = !text.empty() && !std::isdigit(static_cast<unsigned char>(text.front())) &&
+                    std::all_of(text.begin(), text.end(), word) && text.size() <= 64;
+    if (!ok)
+        Reject(option, text, kIdentifierAllowed);
+    return std::string(text);
 }
 
 Format RequireFormat(std::string_view option, std::string_view text) {

@@ -86,6 +86,10 @@ class CommandLine {
 };
 
 int RequireInt(std::string_view option, std::string_view text, int lo, int hi);
+// The prefix of a texture's arrays, a C identifier of up to 64 characters.
+inline constexpr std::string_view kIdentifierAllowed =
+    "a C identifier: letters, digits and _, not starting with a digit, up to 64 characters";
+std::string RequireIdentifier(std::string_view option, std::string_view text);
 Format RequireFormat(std::string_view option, std::string_view text);
 Size RequireSize(std::string_view option, std::string_view text);
 LevelsChoice RequireLevels(std::string_view option, std::string_view text);

@@ -167,12 +167,14 @@ void WriteText(const CountReport& rep, std::ostream& out, const TextStyle& style
         out << "Width: not a whole number of 64-bit words (shown red)\n";
     if (c.detailWidthAligned && !*c.detailWidthAligned)
         out << "Detail width: not a whole number of 64-bit words (shown red)\n";
-    out << "Levels box: " << c.maxIndex << (rep.levelBoxYellow ? " (yellow: cut back)" : "") << "\n";
-    out << "Level  Role    Size        Line  Bits  Bytes  TMEM\n";
+    out << "Levels: " << doc::LevelsPhrase(c) << "; level box " << c.maxIndex
+        << (rep.levelBoxYellow ? " (yellow: cut back)" : "") << "\n";
+    // Every size says its unit.
+    out << "Record  Role    Size (texels)  Line (texels)  Bits  Bytes  TMEM (byte)\n";
     for (const CountedLevel& l : c.levels) {
-        out << Pad(std::to_string(l.index), 7) << Pad(LevelRoleName(l.role), 8)
-            << Pad(std::to_string(l.width) + "x" + std::to_string(l.height), 12)
-            << Pad(std::to_string(l.lineWidth), 6) << Pad(std::to_string(l.bitDepth), 6)
+        out << Pad(std::to_string(l.index), 8) << Pad(LevelRoleName(l.role), 8)
+            << Pad(std::to_string(l.width) + "x" + std::to_string(l.height), 15)
+            << Pad(std::to_string(l.lineWidth), 15) << Pad(std::to_string(l.bitDepth), 6)
             << Pad(std::to_string(l.bytes), 7) << l.tmemAddress << "\n";
     }
     if (style.mapText) {

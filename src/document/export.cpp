@@ -22,7 +22,7 @@ Exported ExportTexture(const TileTable& pictures, const PictureSource& baseSourc
     }
     out.texture = reduce::ReduceTexture(pictures, levels, baseSource, detailSource,
                                         {choice.dither, generatedWith, false});
-    out.files = reduce::ExportTexture(out.texture, layout, path, {choice.wholeChain});
+    out.files = reduce::ExportTexture(out.texture, layout, path, {choice.wholeChain, choice.name});
     return out;
 }
 

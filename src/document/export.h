@@ -18,6 +18,7 @@ struct ExportChoice {
     bool baseOnly = false;   // the base level alone
     bool wholeChain = false; // data for one LoadBlock with dxt 0 over every level
     bool dither = false;     // spread the error when a CI palette merges colours
+    std::string name;        // the arrays' prefix; empty: from the output file's name
 };
 
 struct Exported {

@@ -24,4 +24,14 @@ const char* DetailFormatMessage(std::optional<Format> detailFormat, std::optiona
     return baseFormat == Format::CI4 ? kMust4BitMessage : kShareTlutMessage;
 }
 
+std::string LevelsPhrase(const Count& count) {
+    const int levels = count.maxIndex - count.detailFlag + 1;
+    std::string text = levels == 1
+                           ? std::string("1 level (0)")
+                           : std::to_string(levels) + " levels (0\u2013" + std::to_string(levels - 1) + ")";
+    if (count.detailFlag > 0)
+        text += " and a detail map";
+    return text;
+}
+
 } // namespace vellora::doc

@@ -18,6 +18,9 @@ extern const std::string kLevelLimitMessage;
 
 // The verdict on a count: "Good!", or "Exceeds TMEM by N Bytes".
 std::string VerdictText(const Count& count);
+// How many levels a count holds, in the one wording every front end uses:
+// "7 levels (0\u20136)", "1 level (0)", then " and a detail map" with one.
+std::string LevelsPhrase(const Count& count);
 
 // The message a detail format raises against a base format, or nullptr.
 const char* DetailFormatMessage(std::optional<Format> detailFormat, std::optional<Format> baseFormat);

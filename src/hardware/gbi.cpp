@@ -28,16 +28,8 @@ const char* CmName(AxisMode mode) {
     return "G_TX_WRAP";
 }
 
-std::string ImageName(const Level& level) {
-    switch (level.role) {
-    case LevelRole::Detail:
-        return "detail_image";
-    case LevelRole::Base:
-        return "base_image";
-    case LevelRole::Mip:
-        break;
-    }
-    return "level" + std::to_string(level.distance) + "_image";
+std::string ImageName(const Level& level, std::string_view name) {
+    return hw::ImageName(name, level.role, level.distance);
 }
 
 bool HasDetail(const Layout& layout) {
@@ -71,9 +63,10 @@ std::string HexWord(std::uint64_t word) {
 namespace {
 
 // The palette's load, as gsDPLoadTLUT_pal16 and _pal256 expand.
-template <class Add> void AddPaletteLoad(const Palette& p, std::uint32_t address, const Add& add) {
+template <class Add>
+void AddPaletteLoad(const Palette& p, std::uint32_t address, std::string_view name, const Add& add) {
     const std::string what = std::to_string(p.entries) + " palette colours";
-    add(words::SetTextureImage(0, 2, 1, address), "SetTextureImage", what);
+    add(words::SetTextureImage(0, 2, 1, address), "SetTextureImage", PaletteName(name) + ": " + what);
     add(words::Sync(words::kTileSync), "TileSync", "");
     add(p.loadTileSetTile, "SetTile", "load tile for the palette");
     add(words::Sync(words::kLoadSync), "LoadSync", "");
@@ -84,8 +77,10 @@ template <class Add> void AddPaletteLoad(const Palette& p, std::uint32_t address
 // One load as gsDPLoadTextureBlock and gsDPLoadTextureTile expand it, up to
 // the render tile.
 template <class Add>
-void AddLoad(const LoadPlan& p, int fmt, std::uint32_t address, const std::string& caption, const Add& add) {
-    add(words::SetTextureImage(fmt, p.loadSiz, p.imageWidth, address), "SetTextureImage", caption);
+void AddLoad(const LoadPlan& p, int fmt, std::uint32_t address, const std::string& image,
+             const std::string& caption, const Add& add) {
+    add(words::SetTextureImage(fmt, p.loadSiz, p.imageWidth, address), "SetTextureImage",
+        image + ": " + caption);
     add(p.loadTileSetTile, "SetTile", "load tile for " + caption);
     add(words::Sync(words::kLoadSync), "LoadSync", "");
     add(p.load, p.block ? "LoadBlock" : "LoadTile", caption);
@@ -108,10 +103,11 @@ std::vector<Command> LoadCommands(const Layout& layout, const EmitOptions& optio
         return static_cast<std::uint32_t>(options.imageBase + static_cast<std::uint64_t>(offset));
     };
     if (layout.palette)
-        AddPaletteLoad(*layout.palette, address(layout.palette->offset), add);
+        AddPaletteLoad(*layout.palette, address(layout.palette->offset), options.name, add);
     for (std::size_t i = 0; i < layout.levels.size(); ++i) {
         const std::string caption = Caption(layout.levels[i]);
-        AddLoad(layout.loads[i], layout.tiles[i].fmt, address(layout.loads[i].offset), caption, add);
+        AddLoad(layout.loads[i], layout.tiles[i].fmt, address(layout.loads[i].offset),
+                ImageName(layout.levels[i], options.name), caption, add);
         AddRenderTile(layout.tiles[i], caption, add);
     }
     return list;
@@ -129,8 +125,10 @@ std::vector<Command> WholeChainCommands(const Layout& layout, const EmitOptions&
     // one by one.
     if (layout.palette)
         AddPaletteLoad(*layout.palette,
-                       options.imageBase + static_cast<std::uint32_t>((chain.bytes + 7) / 8 * 8), add);
-    AddLoad(*chain.plan, layout.tiles.front().fmt, options.imageBase, "the whole chain", add);
+                       options.imageBase + static_cast<std::uint32_t>((chain.bytes + 7) / 8 * 8),
+                       options.name, add);
+    AddLoad(*chain.plan, layout.tiles.front().fmt, options.imageBase, ChainName(options.name),
+            "the whole chain", add);
     for (std::size_t i = 0; i < layout.levels.size(); ++i)
         AddRenderTile(layout.tiles[i], Caption(layout.levels[i]), add);
     return list;
@@ -141,7 +139,28 @@ std::string NoListLine(const Layout& layout) {
            "): no commands load it. */\n";
 }
 
-std::string DisplayList(const Layout& layout) {
+std::string ImageName(std::string_view name, LevelRole role, int distance) {
+    std::string image(name);
+    switch (role) {
+    case LevelRole::Detail:
+        return image + "_detail";
+    case LevelRole::Base:
+        return image + "_base";
+    case LevelRole::Mip:
+        break;
+    }
+    return image + "_level" + std::to_string(distance);
+}
+
+std::string PaletteName(std::string_view name) {
+    return std::string(name) + "_pal";
+}
+
+std::string ChainName(std::string_view name) {
+    return std::string(name) + "_chain";
+}
+
+std::string DisplayList(const Layout& layout, const EmitOptions& options) {
     if (!layout.fits)
         return NoListLine(layout);
     std::ostringstream out;
@@ -157,9 +176,9 @@ std::string DisplayList(const Layout& layout) {
     if (layout.palette) {
         out << "/* palette: " << layout.palette->entries << " RGBA16 colours at 0x800 */\n";
         if (layout.palette->entries == 16)
-            out << "gsDPLoadTLUT_pal16(0, palette),\n";
+            out << "gsDPLoadTLUT_pal16(0, " << PaletteName(options.name) << "),\n";
         else
-            out << "gsDPLoadTLUT_pal256(palette),\n";
+            out << "gsDPLoadTLUT_pal256(" << PaletteName(options.name) << "),\n";
     }
     for (std::size_t i = 0; i < layout.levels.size(); ++i) {
         const Level& l = layout.levels[i];
@@ -167,8 +186,8 @@ std::string DisplayList(const Layout& layout) {
         const LoadPlan& p = layout.loads[i];
         out << "/* " << Caption(l) << " */\n";
         out << "gsDPSetTextureImage(" << kFmtNames[static_cast<std::size_t>(d.fmt)] << ", "
-            << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << p.imageWidth << ", " << ImageName(l)
-            << "),\n";
+            << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << p.imageWidth << ", "
+            << ImageName(l, options.name) << "),\n";
         out << "gsDPSetTile(" << kFmtNames[static_cast<std::size_t>(d.fmt)] << ", "
             << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << (p.block ? 0 : d.line) << ", "
             << d.tmem << ", G_TX_LOADTILE, 0, G_TX_NOMIRROR, 0, G_TX_NOLOD, G_TX_NOMIRROR, 0, G_TX_NOLOD),\n";

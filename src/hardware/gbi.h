@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vellora::hw {
@@ -17,7 +18,15 @@ std::string HexWord(std::uint64_t word);
 // the palette right after them, 8-byte aligned.
 struct EmitOptions {
     std::uint32_t imageBase = 0;
+    std::string name = "texture"; // the arrays' prefix: texture_base, texture_pal, ...
 };
+
+// The one naming of a texture's arrays, shared by the display list, the
+// command words and the exported C: NAME_base, NAME_level1, NAME_detail,
+// NAME_pal and NAME_chain.
+std::string ImageName(std::string_view name, LevelRole role, int distance);
+std::string PaletteName(std::string_view name);
+std::string ChainName(std::string_view name);
 inline constexpr std::uint32_t kMaxImageAddress = 0x00FFFFFF; // the 24 bits of RDRAM the RDP addresses
 
 // One RDP command of the load list: its word, its name and what it does.
@@ -39,9 +48,9 @@ std::vector<Command> LoadCommands(const Layout& layout, const EmitOptions& optio
 std::vector<Command> WholeChainCommands(const Layout& layout, const EmitOptions& options = {});
 
 // The render state and the loads as display-list macros, ready to paste.
-// Images are named by placeholders (base_image, level2_image, detail_image,
-// palette). A texture that does not fit gets one comment saying why instead.
-std::string DisplayList(const Layout& layout);
+// Images are named as ImageName names them, from options.name. A texture
+// that does not fit gets one comment saying why instead.
+std::string DisplayList(const Layout& layout, const EmitOptions& options = {});
 
 // The load commands as 64-bit words, one a line with what each does; a
 // texture that does not fit gets one line saying why instead.

@@ -225,8 +225,11 @@ std::vector<std::uint8_t> PaletteBytes(const ReducedTexture& texture) {
     return out;
 }
 
-std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layout, std::string_view name,
+std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layout, std::string_view fileName,
                           bool header, const ExportOptions& options) {
+    // The arrays take the texture's name where one is given, as the
+    // display list does; the include guard stays the file's.
+    const std::string_view name = options.name.empty() ? fileName : std::string_view(options.name);
     std::string text =
         "/* " + std::string(name) + ": texture data as the RDP loads it, 16-bit texels high byte first";
     text += options.wholeChain
@@ -237,7 +240,7 @@ std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layou
     text += " */\n";
     std::string guard;
     if (header) {
-        for (char c : std::string(name))
+        for (char c : std::string(fileName))
             guard += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         guard += "_H";
         text += "#ifndef " + guard + "\n#define " + guard + "\n";
@@ -251,12 +254,11 @@ std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layou
             comment += LevelComment(level, layout, RowBytes(level, options), false);
             wide = wide && Wide(level.kind);
         }
-        text +=
-            comment + " */\n" + ArrayText(std::string(name) + "_chain", TextureBytes(texture, options), wide);
+        text += comment + " */\n" + ArrayText(hw::ChainName(name), TextureBytes(texture, options), wide);
     } else {
         for (const ReducedLevel& level : texture.levels) {
             text += "\n/*\n" + LevelComment(level, layout, RowBytes(level, options), true) + " */\n";
-            text += ArrayText(std::string(name) + "_" + RoleName(level), LevelBytes(level, options),
+            text += ArrayText(hw::ImageName(name, level.role, level.distance), LevelBytes(level, options),
                               Wide(level.kind));
         }
     }
@@ -267,7 +269,7 @@ std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layou
                     " unused entries, as LoadTLUT reads " + std::to_string(PaletteEntries(texture));
         if (texture.quantized)
             text += ", quantized from " + std::to_string(texture.colours);
-        text += " */\n" + ArrayText(std::string(name) + "_pal", PaletteBytes(texture), true);
+        text += " */\n" + ArrayText(hw::PaletteName(name), PaletteBytes(texture), true);
     }
     if (header)
         text += "\n#endif /* " + guard + " */\n";

@@ -26,6 +26,9 @@ struct ExportOptions {
     // The data of one LoadBlock with dxt 0 for the whole chain: odd rows
     // stored word-swapped, since such a load does not swap them.
     bool wholeChain = false;
+    // The arrays' prefix, as the display list names them; empty: from the
+    // output file's name.
+    std::string name;
 };
 
 // A level's rows as the game stores them: big-endian texels (4-bit texels

@@ -400,7 +400,8 @@ void CalculatorPage::onDetailToggled() {
 
 QString HardwareLine(const doc::Analysis& analysis) {
     const Count& count = analysis.count;
-    QStringList parts;
+    // The levels in the words the command line uses too.
+    QStringList parts{QString::fromStdString(doc::LevelsPhrase(count)) + QLatin1Char('.')};
     // The limit is named: a CI texture has only the lower half of TMEM.
     if (count.exceeds())
         parts << QStringLiteral("Needs %1 of %2 bytes%3.")

@@ -28,6 +28,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
@@ -88,6 +89,7 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     connect(opener_, &PictureOpener::openFileChanged, this, [this](const QString& path) {
         const QString app = QString::fromLatin1(kAppTitle);
         setWindowTitle(path.isEmpty() ? app : QFileInfo(path).fileName() + QStringLiteral(" \u2014 ") + app);
+        document_->setSourceFile(QFile::encodeName(path).toStdString());
     });
     exports_ = new WindowExports(*this, dialogs_, *document_, *preview_, *tmemMap_, *tileSetup_);
     exports_->attachActions();

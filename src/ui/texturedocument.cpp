@@ -3,6 +3,7 @@
 
 #include "core/numeric.h"
 #include "reduce/reduce.h"
+#include "reduce/texturedata.h"
 #include "ui/dialogs.h"
 
 #include <algorithm>
@@ -125,6 +126,14 @@ void TextureDocument::setFilter(MipFilter filter) {
         last = std::clamp(static_cast<int>(std::floor(*v)), 0, counted);
     GeneratebmpMipMap(state_.tiles, last, settings_.detailEnabled ? 1 : 0, filter_);
     announce(What::Pictures);
+}
+
+void TextureDocument::setSourceFile(const std::string& path) {
+    const std::string name = path.empty() ? std::string("texture") : reduce::ArrayName(path);
+    if (name == arrayName_)
+        return;
+    arrayName_ = name;
+    announce(What::Tiling); // the code to paste names the arrays
 }
 
 void TextureDocument::forgetPictures() {

@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <optional>
+#include <string>
 
 namespace vellora {
 
@@ -51,6 +52,10 @@ class TextureDocument : public QObject {
     // The filter the levels were generated with; none when they came from files.
     std::optional<MipFilter> generatedWith() const;
     bool dither() const { return dither_; }
+    // The arrays' prefix in the display list, the command words and the
+    // exported C: from the open picture's name, "texture" without one.
+    const std::string& arrayName() const { return arrayName_; }
+    void setSourceFile(const std::string& path);
 
     // The one recount of the form's settings: the count, its messages shown
     // in order, then the judgement. Does nothing while the guard is held.
@@ -91,6 +96,7 @@ class TextureDocument : public QObject {
     hw::TileOptions tiles_;
     MipFilter filter_ = MipFilter::Weighted3x3;
     bool dither_ = false;
+    std::string arrayName_ = "texture";
     doc::Analysis analysis_;
     std::optional<TileTable> shown_;
     int recounts_ = 0;

@@ -120,16 +120,16 @@ void TileSetupPage::build() {
     tblTiles_->setObjectName(QStringLiteral("tblTiles"));
     tblTiles_->setColumnCount(8);
     // Every size says its unit; the header's tip says it in full.
-    const QStringList headers = {QStringLiteral("Tile"),         QStringLiteral("Level\n(texels)"),
-                                 QStringLiteral("Kind"),         QStringLiteral("Line\n(words)"),
-                                 QStringLiteral("TMEM\n(byte)"), QStringLiteral("Mask"),
-                                 QStringLiteral("Shift"),        QStringLiteral("Load")};
+    const QStringList headers = {QStringLiteral("Tile"),          QStringLiteral("Level\n(texels)"),
+                                 QStringLiteral("Kind"),          QStringLiteral("Line\n(words)"),
+                                 QStringLiteral("TMEM\n(words)"), QStringLiteral("Mask"),
+                                 QStringLiteral("Shift"),         QStringLiteral("Load")};
     const QStringList tips = {
         QStringLiteral("The tile descriptor, 0 to 7"),
         QStringLiteral("The level and its size in texels"),
         QStringLiteral("The kind the texels are stored in"),
         QStringLiteral("The length of a row in TMEM, in 64-bit words"),
-        QStringLiteral("Where the level starts in TMEM, in bytes"),
+        QStringLiteral("Where the level starts in TMEM, in 64-bit words"),
         QStringLiteral("Mask S, T: log2 of the texels that wrap"),
         QStringLiteral("Shift S, T: the level's coordinate shift"),
         QStringLiteral("The command that loads the level; its tip gives dxt or the reason")};
@@ -337,11 +337,15 @@ QString TileSetupPage::suggestionText() const {
 }
 
 QString TileSetupPage::displayList() const {
-    return QString::fromStdString(hw::DisplayList(layout()));
+    hw::EmitOptions options;
+    options.name = document_.arrayName();
+    return QString::fromStdString(hw::DisplayList(layout(), options));
 }
 
 QString TileSetupPage::commandWords() const {
-    return QString::fromStdString(hw::CommandWords(layout()));
+    hw::EmitOptions options;
+    options.name = document_.arrayName();
+    return QString::fromStdString(hw::CommandWords(layout(), options));
 }
 
 } // namespace vellora

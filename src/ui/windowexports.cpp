@@ -109,7 +109,8 @@ void WindowExports::exportTexture() {
     const CoreState& state = document_.state();
     const doc::Exported exported = doc::ExportTexture(
         state.tiles, state.baseSource, state.detailSource, document_.layout().levels, document_.tileOptions(),
-        file, {choice.baseOnly, choice.wholeChain, choice.dither}, document_.generatedWith());
+        file, {choice.baseOnly, choice.wholeChain, choice.dither, document_.arrayName()},
+        document_.generatedWith());
     if (exported.refused) {
         QString reason = QString::fromStdString(*exported.refused);
         reason[0] = reason[0].toUpper();

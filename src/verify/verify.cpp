@@ -110,7 +110,9 @@ std::optional<Result> VerifyWholeChain(const hw::Layout& layout, const reduce::R
     const std::vector<hw::Command> list = hw::WholeChainCommands(layout);
     if (list.empty())
         return std::nullopt;
-    const std::vector<std::uint8_t> data = reduce::TextureBytes(texture, {true});
+    reduce::ExportOptions whole;
+    whole.wholeChain = true;
+    const std::vector<std::uint8_t> data = reduce::TextureBytes(texture, whole);
     return Run(layout, texture, list, data, static_cast<long>((data.size() + 7) / 8 * 8));
 }
 

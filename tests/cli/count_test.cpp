@@ -258,7 +258,7 @@ TEST(CountText, ResultAsTheWindowShowsIt) {
 
     // Short by default: the result, the levels table, the mask and wrap; no map.
     EXPECT_NE(fits.out.find("Mask: 6 x 6"), std::string::npos);
-    EXPECT_NE(fits.out.find("Level  Role"), std::string::npos);
+    EXPECT_NE(fits.out.find("Record  Role    Size (texels)"), std::string::npos);
     EXPECT_EQ(fits.out.find("TMEM map"), std::string::npos);
     EXPECT_LT(LineCount(fits.out), 20);
     // No colour where the caller did not ask for it.

@@ -3,6 +3,7 @@
 // their names state, and one analysis that leaves the texture as it was.
 #include "document/analysis.h"
 #include "document/export.h"
+#include "document/messages.h"
 #include "document/texture.h"
 #include "reduce/reduce.h"
 
@@ -98,6 +99,22 @@ INSTANTIATE_TEST_SUITE_P(
                 Kind::RGBA16},
         LoadRow{"DetailWithAPlainName", "rock.bmp", LoadRole::Detail, 16, 8, Format::Bits4, std::nullopt}),
     test::RowName());
+
+// The one wording of how many levels a texture has, in every front end.
+TEST(Document, LevelsAreCountedInOneWording) {
+    struct Row {
+        int maxIndex, detailFlag;
+        const char* said;
+    };
+    for (const Row& row :
+         {Row{0, 0, "1 level (0)"}, Row{6, 0, "7 levels (0\u20136)"},
+          Row{7, 1, "7 levels (0\u20136) and a detail map"}, Row{1, 1, "1 level (0) and a detail map"}}) {
+        Count c;
+        c.maxIndex = row.maxIndex;
+        c.detailFlag = row.detailFlag;
+        EXPECT_EQ(LevelsPhrase(c), row.said) << row.maxIndex << "," << row.detailFlag;
+    }
+}
 
 TEST(Document, ARefusedFileLeavesTheTextureAsItWas) {
     Folder folder;
@@ -214,7 +231,7 @@ TEST_P(Exports, LoadOnTheRdpModelAndReadBackEveryTexel) {
     const Exported e = ExportTexture(t, a, (folder.dir / "t.bin").string(), row.choice);
     ASSERT_FALSE(e.refused.has_value()) << *e.refused;
     ASSERT_FALSE(e.files.empty());
-    EXPECT_EQ(e.files[0].bytes, reduce::TextureBytes(e.texture, {row.choice.wholeChain}));
+    EXPECT_EQ(e.files[0].bytes, reduce::TextureBytes(e.texture, {row.choice.wholeChain, {}}));
     if (!e.texture.palette.empty()) {
         ASSERT_EQ(e.files.size(), 2u);
         EXPECT_EQ(e.files[1].bytes, reduce::PaletteBytes(e.texture));
@@ -236,9 +253,10 @@ TEST_P(Exports, LoadOnTheRdpModelAndReadBackEveryTexel) {
 
 INSTANTIATE_TEST_SUITE_P(Document, Exports,
                          ::testing::Values(ExportRow{"RGBA16Chain", "t.rgba16.bmp", {}},
-                                           ExportRow{"IA8BaseOnly", "t.ia8.bmp", {true, false, false}},
-                                           ExportRow{"CI4WithItsPalette", "t.ci4.bmp", {false, false, true}},
-                                           ExportRow{"I4WholeChain", "t.i4.bmp", {false, true, false}}),
+                                           ExportRow{"IA8BaseOnly", "t.ia8.bmp", {true, false, false, {}}},
+                                           ExportRow{
+                                               "CI4WithItsPalette", "t.ci4.bmp", {false, false, true, {}}},
+                                           ExportRow{"I4WholeChain", "t.i4.bmp", {false, true, false, {}}}),
                          test::RowName());
 
 } // namespace

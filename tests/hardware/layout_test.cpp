@@ -331,7 +331,7 @@ TEST(Gbi, PaletteLoadAndCodeText) {
     EXPECT_EQ(ci8.palette->entries, 256);
     EXPECT_EQ(HexWord(ci8.palette->loadTlut), "F0000000073FC000");
     const std::string list = DisplayList(ci8);
-    EXPECT_NE(list.find("gsDPLoadTLUT_pal256(palette),"), std::string::npos);
+    EXPECT_NE(list.find("gsDPLoadTLUT_pal256(texture_pal),"), std::string::npos);
     EXPECT_NE(list.find("gsDPLoadBlock(G_TX_LOADTILE, 0, 0, 511, 512),"), std::string::npos) << list;
     EXPECT_NE(
         list.find("gsDPSetTile(G_IM_FMT_CI, G_IM_SIZ_8b, 4, 0, 0, 0, G_TX_WRAP, 5, 0, G_TX_WRAP, 5, 0),"),
@@ -342,8 +342,11 @@ TEST(Gbi, PaletteLoadAndCodeText) {
     const std::string words = CommandWords(ci4, {0x100000});
     EXPECT_NE(words.find(HexWord(ci4.tiles[0].setTile) + "  SetTile"), std::string::npos);
     // The palette follows the 128 bytes of texels at the image base.
-    EXPECT_NE(words.find("FD10000000100080  SetTextureImage 16 palette colours"), std::string::npos) << words;
-    EXPECT_NE(words.find("FD50000000100000  SetTextureImage tile 0"), std::string::npos) << words;
+    EXPECT_NE(words.find("FD10000000100080  SetTextureImage texture_pal: 16 palette colours"),
+              std::string::npos)
+        << words;
+    EXPECT_NE(words.find("FD50000000100000  SetTextureImage texture_base: tile 0"), std::string::npos)
+        << words;
 }
 
 } // namespace

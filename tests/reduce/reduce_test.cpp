@@ -4,6 +4,7 @@
 #include "reduce/texturedata.h"
 
 #include "bitmap/loadstep.h"
+#include "hardware/gbi.h"
 
 #include "namedrows.h"
 #include "testdata.h"
@@ -270,7 +271,9 @@ class Bytes : public ::testing::TestWithParam<BytesRow> {};
 
 TEST_P(Bytes, BigEndianRowsPaddedAndSwapped) {
     const BytesRow& row = GetParam();
-    EXPECT_EQ(LevelBytes(row.level, ExportOptions{row.wholeChain}), row.expected);
+    ExportOptions options;
+    options.wholeChain = row.wholeChain;
+    EXPECT_EQ(LevelBytes(row.level, options), row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -333,6 +336,39 @@ TEST(Export, BinaryPaletteAndCSourceAgree) {
                      "0x07C1, 0x0000,"),
               std::string::npos);
     EXPECT_NE(c.find("#ifndef X_H"), std::string::npos);
+}
+
+// The display list, the command words and the exported C name a texture's
+// arrays alike, so the code pasted from one finds the arrays of the other.
+TEST(Export, OneNameForTheCodeAndTheArrays) {
+    const std::vector<hw::Level> levels = {{0, LevelRole::Base, 16, 16, Kind::CI4, 0},
+                                           {1, LevelRole::Mip, 8, 8, Kind::CI4, 1}};
+    const hw::Layout layout = hw::LayOut(levels, {});
+    ASSERT_TRUE(layout.fits);
+    ReducedTexture t;
+    t.levels.push_back(Level(Kind::CI4, 16, 16, std::vector<std::uint32_t>(256, 1)));
+    t.levels.push_back(Level(Kind::CI4, 8, 8, std::vector<std::uint32_t>(64, 0)));
+    t.levels[1].role = LevelRole::Mip;
+    t.levels[1].distance = 1;
+    t.palette = {0xF801, 0x07C1};
+    hw::EmitOptions emit;
+    emit.name = "brick_ci4";
+    const std::string list = hw::DisplayList(layout, emit);
+    const std::string words = hw::CommandWords(layout, emit);
+    ExportOptions options;
+    options.name = "brick_ci4";
+    const std::string c = TextureSource(t, layout, "ignored", false, options);
+    for (const char* name : {"brick_ci4_base", "brick_ci4_level1", "brick_ci4_pal"}) {
+        EXPECT_NE(list.find(name), std::string::npos) << name << "\n" << list;
+        EXPECT_NE(words.find(std::string("SetTextureImage ") + name + ":"), std::string::npos) << name << "\n"
+                                                                                               << words;
+        EXPECT_NE(c.find(std::string(name) + "[]"), std::string::npos) << name;
+    }
+    // Without a name the C file is named after its own file.
+    const std::vector<ExportFile> files = ExportTexture(t, layout, "out/wall.c", {});
+    ASSERT_EQ(files.size(), 1u);
+    const std::string text(files[0].bytes.begin(), files[0].bytes.end());
+    EXPECT_NE(text.find("wall_base[]"), std::string::npos);
 }
 
 } // namespace

@@ -316,8 +316,8 @@ void TestMainWindowFiles::exportTextureWritesWhatTheGameLoads() {
     QFile c(dir.filePath(QStringLiteral("base.c")));
     QVERIFY(c.open(QIODevice::ReadOnly));
     const QByteArray text = c.readAll();
-    QVERIFY(text.contains("static const uint8_t base_base[] __attribute__((aligned(8), unused))"));
-    QVERIFY(!text.contains("base_level1"));
+    QVERIFY(text.contains("static const uint8_t texture_base[] __attribute__((aligned(8), unused))"));
+    QVERIFY(!text.contains("texture_level1"));
     QVERIFY(text.contains(QByteArray("I4 ") + QByteArray::number(base.width) + " x " +
                           QByteArray::number(base.height)));
 
