@@ -14,11 +14,14 @@ deb=$(ls "$scratch"/deb/vellora_*_amd64.deb)
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 dpkg-deb --field "$deb" Version Installed-Size Depends
 # Each line of the long description starts with a space, never with a list's ";".
-if dpkg-deb --field "$deb" Description | grep -q '^ *;'; then
+# (Read whole first: grep -q stops early, and with pipefail the writer's broken pipe would fail the check.)
+description=$(dpkg-deb --field "$deb" Description)
+if grep -q '^ *;' <<<"$description"; then
     echo "check-package: the description has lines starting with ';'" >&2
     exit 1
 fi
-dpkg-deb --contents "$deb" | grep -q ' ./usr/share/doc/vellora/copyright$' ||
+contents=$(dpkg-deb --contents "$deb")
+grep -q ' ./usr/share/doc/vellora/copyright$' <<<"$contents" ||
     { echo "check-package: no copyright file" >&2; exit 1; }
 
 DESTDIR="$scratch/root" cmake --install "$build" --prefix /usr >/dev/null
