@@ -151,13 +151,24 @@ TmemPixelLayout TmemLayoutInPixels(const TmemLayout& layout, int pageWidthTwips,
 
 void PaintTmemCells(const TmemMap& map, const TmemPixelLayout& layout, std::uint32_t* pixels, int width,
                     int height, int stride, const TmemLevels* levels) {
+    // Every colour worked out once, not once a cell: the map is painted on
+    // each count.
+    const auto pixel = [](Rgb rgb) {
+        return 0xFF000000u | (std::uint32_t{rgb.r} << 16) | (std::uint32_t{rgb.g} << 8) | rgb.b;
+    };
+    std::array<std::uint32_t, 7> byteColours{};
+    for (std::size_t c = 0; c < byteColours.size(); ++c)
+        byteColours[c] = pixel(ByteColourRgb(static_cast<ByteColour>(c)));
+    std::array<std::uint32_t, kLevelColours> levelColours{};
+    for (int r = 0; r < kLevelColours; ++r)
+        levelColours[static_cast<std::size_t>(r)] = pixel(LevelColourRgb(r));
     for (int a = 0; a < kTmemBytes; ++a) {
         const ByteColour b = map[a];
         const bool levelTexel = b == ByteColour::EvenLevel || b == ByteColour::OddLevel;
-        const Rgb rgb =
-            levels && levelTexel && (*levels)[a] >= 0 ? LevelColourRgb((*levels)[a]) : ByteColourRgb(b);
-        const std::uint32_t colour =
-            0xFF000000u | (std::uint32_t{rgb.r} << 16) | (std::uint32_t{rgb.g} << 8) | rgb.b;
+        const int level = levels ? (*levels)[static_cast<std::size_t>(a)] : -1;
+        const std::uint32_t colour = levelTexel && level >= 0
+                                         ? levelColours[static_cast<std::size_t>(level % kLevelColours)]
+                                         : byteColours[static_cast<std::size_t>(b)];
         const PixelRect& c = layout.cells[a];
         const int x0 = std::clamp(c.x, 0, width), x1 = std::clamp(c.x + c.width, 0, width);
         const int y0 = std::clamp(c.y, 0, height), y1 = std::clamp(c.y + c.height, 0, height);

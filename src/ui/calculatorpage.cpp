@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -80,7 +81,7 @@ void CalculatorPage::build() {
     // The result wraps inside its box instead of growing past the page; the
     // box leaves the bottom of its design room to the hardware's line.
     lblExcede_->setGeometry(twipsRect(4410, 90, 1455, 630));
-    lblHardware_ = new QLabel(this);
+    lblHardware_ = new ElidedLine(this);
     lblHardware_->setObjectName(QStringLiteral("lblHardwareLine"));
     lblHardware_->setGeometry(twipsRect(90, 735, 5775, 165));
     lblHardware_->setCursor(Qt::PointingHandCursor);
@@ -422,10 +423,26 @@ QString HardwareLine(const doc::Analysis& analysis) {
 void CalculatorPage::showHardwareLine() {
     const QString line = HardwareLine(document_.analysis());
     const bool fits = document_.analysis().fits(hw::Rules::Both);
-    lblHardware_->setText(
-        lblHardware_->fontMetrics().elidedText(line, Qt::ElideRight, lblHardware_->width()));
+    if (line == lblHardware_->line())
+        return;                                                       // most counts keep the line they had
+    lblHardware_->setLine(line, fits ? QColor() : QColor(192, 0, 0)); // none: the theme's text colour
     lblHardware_->setToolTip(line + QStringLiteral("\nClick for the Tile Setup page."));
-    lblHardware_->setStyleSheet(fits ? QString() : QStringLiteral("color: rgb(192, 0, 0);"));
+}
+
+void ElidedLine::setLine(const QString& line, const QColor& colour) {
+    line_ = line;
+    colour_ = colour;
+    update();
+}
+
+QString ElidedLine::shown() const {
+    return fontMetrics().elidedText(line_, Qt::ElideRight, width());
+}
+
+void ElidedLine::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(colour_.isValid() ? colour_ : palette().color(QPalette::WindowText));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shown());
 }
 
 void CalculatorPage::setResultNote(const QString& note) {

@@ -27,6 +27,25 @@ class PictureBox;
 // when it does not fit, the first way to make it fit.
 QString HardwareLine(const doc::Analysis& analysis);
 
+// One line of text, cut with an ellipsis where it meets the widget's edge
+// when it is painted (a label lays its text out again on every change,
+// which every count would pay for).
+class ElidedLine : public QWidget {
+  public:
+    explicit ElidedLine(QWidget* parent) : QWidget(parent) {}
+    void setLine(const QString& line, const QColor& colour);
+    QString line() const { return line_; }
+    // What a paint shows of it.
+    QString shown() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString line_;
+    QColor colour_;
+};
+
 class CalculatorPage : public QFrame {
     Q_OBJECT
   public:
@@ -78,7 +97,7 @@ class CalculatorPage : public QFrame {
     QWidget* fillBar_ = nullptr;
     std::array<QLabel*, 2> lblPercent_{};
     QLabel* lblExcede_ = nullptr;
-    QLabel* lblHardware_ = nullptr;
+    ElidedLine* lblHardware_ = nullptr;
     std::array<QRadioButton*, kFormatCount> chkBitDepth_{};
     QLineEdit* txtWidth_ = nullptr;
     QLineEdit* txtHeight_ = nullptr;

@@ -155,6 +155,9 @@ bool TmemMapView::event(QEvent* event) {
             QToolTip::hideText();
         return true;
     }
+    // A theme's new text colour redraws the legend.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+        legendCache_ = QPixmap();
     return QWidget::event(event);
 }
 
@@ -172,12 +175,28 @@ void TmemMapView::setLegend(std::vector<LegendEntry> legend) {
     if (legend == legend_)
         return;
     legend_ = std::move(legend);
+    legendCache_ = QPixmap();
     update();
 }
 
 void TmemMapView::paintLegend(QPainter& painter) {
     if (legend_.empty())
         return;
+    // Drawn once for each legend: its text costs more to lay out than the
+    // cells to paint, and most counts keep the legend they had.
+    const QRect room(0, layout_.cellsBottom, width(), std::max(0, height() - layout_.cellsBottom));
+    if (legendCache_.isNull() || legendCache_.size() != room.size() * devicePixelRatioF()) {
+        legendCache_ = QPixmap(room.size() * devicePixelRatioF());
+        legendCache_.setDevicePixelRatio(devicePixelRatioF());
+        legendCache_.fill(Qt::transparent);
+        QPainter legend(&legendCache_);
+        legend.translate(0, -room.top());
+        drawLegend(legend);
+    }
+    painter.drawPixmap(room.topLeft(), legendCache_);
+}
+
+void TmemMapView::drawLegend(QPainter& painter) {
     // Under the cells, left to right, on as many lines as it takes.
     QFont font = this->font();
     font.setPixelSize(std::max(8, layout_.cellSize * 2));
@@ -204,33 +223,22 @@ std::vector<TmemMapView::LegendEntry>
 TmemMapView::LegendOf(const TmemMap& map, const TmemLevels& levels,
                       const std::function<QString(int record)>& levelName) {
     std::vector<LegendEntry> legend;
-    bool seen[kLevelCount + 1] = {};
-    bool padding = false, palette = false, high = false, free = false;
+    // One pass: which colours occur, and which levels among the texels.
+    std::array<bool, 7> present{};
+    unsigned seen = 0;
     for (std::size_t a = 0; a < map.size(); ++a) {
-        switch (map[a]) {
-        case ByteColour::EvenLevel:
-        case ByteColour::OddLevel:
-            if (levels[a] >= 0 && levels[a] <= kLevelCount)
-                seen[levels[a]] = true;
-            break;
-        case ByteColour::EvenLevelHigh:
-        case ByteColour::OddLevelHigh:
-            high = true;
-            break;
-        case ByteColour::Padding:
-            padding = true;
-            break;
-        case ByteColour::FreePalette:
-            palette = true;
-            break;
-        case ByteColour::Free:
-            free = true;
-            break;
-        }
+        const ByteColour b = map[a];
+        present[static_cast<std::size_t>(b)] = true;
+        if ((b == ByteColour::EvenLevel || b == ByteColour::OddLevel) && levels[a] >= 0)
+            seen |= 1u << (levels[a] & 15);
     }
+    const auto has = [&present](ByteColour b) { return present[static_cast<std::size_t>(b)]; };
+    const bool padding = has(ByteColour::Padding), palette = has(ByteColour::FreePalette),
+               high = has(ByteColour::EvenLevelHigh) || has(ByteColour::OddLevelHigh),
+               free = has(ByteColour::Free);
     auto colour = [](Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); };
     for (int r = 0; r <= kLevelCount; ++r)
-        if (seen[r])
+        if (seen & (1u << r))
             legend.push_back({levelName(r), colour(LevelColourRgb(r))});
     if (padding)
         legend.push_back({QStringLiteral("padding"), colour(ByteColourRgb(ByteColour::Padding))});

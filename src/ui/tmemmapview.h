@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPixmap>
 #include <QRect>
 #include <QWidget>
 
@@ -76,11 +77,13 @@ class TmemMapView : public QWidget {
   private:
     void buildLayout();
     void paintLegend(QPainter& painter);
+    void drawLegend(QPainter& painter);
     void rebuildCache();
 
     TmemMap map_{};
     std::optional<TmemLevels> levels_;
     std::vector<LegendEntry> legend_;
+    QPixmap legendCache_; // the legend as last drawn
     QImage cache_;
     bool cacheDirty_ = true;
     bool hasMap_ = false;

@@ -8,6 +8,7 @@
 #include "document/texture.h"
 #include "hardware/gbi.h"
 #include "reduce/reduce.h"
+#include "ui/calculatorpage.h"
 #include "ui/loadsequence.h"
 #include "ui/tabstrip.h"
 #include "ui/texturedocument.h"
@@ -277,7 +278,7 @@ void TestTileSetup::firstPageSaysTheHardwaresVerdict() {
     QFETCH(bool, suggests);
     WindowFixture f;
     Enter(f, width.toLatin1().constData(), height.toLatin1().constData(), option.toLatin1().constData());
-    auto* label = f.get<QLabel>(QStringLiteral("lblHardwareLine"));
+    auto* label = f.get<ElidedLine>(QStringLiteral("lblHardwareLine"));
     const QString said = label->toolTip();
     QVERIFY2(said.startsWith(QStringLiteral("1 level (0). ") + line), qPrintable(said));
     QCOMPARE(said.contains(QStringLiteral("To fit: ")), suggests);
@@ -286,7 +287,8 @@ void TestTileSetup::firstPageSaysTheHardwaresVerdict() {
         QVERIFY(said.contains(QString::fromStdString(first)));
     }
     // The line never runs past its room: what is cut ends in an ellipsis.
-    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    QCOMPARE(label->line(), said.section(QLatin1Char('\n'), 0, 0));
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->shown()) <= label->width());
     // A click goes to the Tile Setup page.
     QTest::mouseClick(label, Qt::LeftButton);
     QVERIFY(f.get<QWidget>(QStringLiteral("TabContents(4)"))->isVisible());
