@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* name : {"t.bin", "t.c", "t.png"}) {
         const doc::Exported exported = doc::ExportTexture(
             texture.pictures, texture.baseSource, texture.detailSource, levels, texture.tiles, name,
-            {(knobs & 128) != 0, (knobs & 16) != 0, (knobs & 8) != 0}, texture.filter);
+            {(knobs & 128) != 0, (knobs & 16) != 0, (knobs & 8) != 0, (knobs & 4) != 0 ? "fuzzed" : ""},
+            texture.filter);
         if (exported.refused)
             continue;
         if (exported.texture.levels.size() != (((knobs & 128) != 0) ? 1u : levels.size()))
