@@ -156,7 +156,7 @@ void PaintTmemCells(const TmemMap& map, const TmemPixelLayout& layout, std::uint
     const auto pixel = [](Rgb rgb) {
         return 0xFF000000u | (std::uint32_t{rgb.r} << 16) | (std::uint32_t{rgb.g} << 8) | rgb.b;
     };
-    std::array<std::uint32_t, 7> byteColours{};
+    std::array<std::uint32_t, kByteColourCount> byteColours{};
     for (std::size_t c = 0; c < byteColours.size(); ++c)
         byteColours[c] = pixel(ByteColourRgb(static_cast<ByteColour>(c)));
     std::array<std::uint32_t, kLevelColours> levelColours{};

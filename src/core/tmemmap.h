@@ -4,6 +4,7 @@
 #include "tilelevel.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace vellora {
@@ -19,6 +20,7 @@ enum class ByteColour : std::uint8_t {
     OddLevelHigh,  // red
     Padding,       // yellow
 };
+inline constexpr std::size_t kByteColourCount = 7;
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;

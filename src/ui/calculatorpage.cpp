@@ -493,15 +493,6 @@ void CalculatorPage::setDetailEnabled(bool on) {
     chkDetailEnabled_->setChecked(on);
 }
 
-void CalculatorPage::setDetailQuietly(bool on) {
-    const QSignalBlocker quiet(chkDetailEnabled_);
-    chkDetailEnabled_->setChecked(on);
-}
-
-QString CalculatorPage::levelsText() const {
-    return txtLevels_->text();
-}
-
 QWidget* CalculatorPage::resultBox() const {
     return lblExcede_;
 }

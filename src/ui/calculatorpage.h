@@ -70,9 +70,6 @@ class CalculatorPage : public QFrame {
     void selectDetailFormat(Format format);
     bool detailEnabled() const;
     void setDetailEnabled(bool on);
-    // Ticks or clears the detail box without its Click.
-    void setDetailQuietly(bool on);
-    QString levelsText() const;
     QWidget* resultBox() const;
     QColor themeText() const;
 

@@ -95,6 +95,25 @@ std::optional<LoadedFile> ReadInto(LoadHost& host, Dialogs& dialogs, const QStri
     return result.file;
 }
 
+// The end of every load of a base: the bars and size boxes as a loaded
+// picture has them, then the guard let go for one count and one drawing.
+void ShowLoadedBase(LoadHost& host, RecalcGuard::Hold& guard, const FileBoxes& boxes, int detailFlag,
+                    bool tileBarToBase) {
+    host.setSliderTileEnabled(true);
+    if (tileBarToBase)
+        host.setSliderTileValue(detailFlag * 10);
+    host.setSliderZoomEnabled(true);
+
+    host.setSizeEnabled(SizeBox::Width, false);
+    host.setSizeEnabled(SizeBox::Height, false);
+    host.setSizeText(SizeBox::Width, QString::fromStdString(boxes.width));
+    host.setSizeText(SizeBox::Height, QString::fromStdString(boxes.height));
+
+    guard.release();
+    host.recalculate();
+    host.drawPreview(static_cast<float>(detailFlag));
+}
+
 } // namespace
 
 QStringList PictureFilters() {
@@ -190,18 +209,7 @@ LoadOutcome LoadSettingsFromBmp(LoadHost& host, Dialogs& dialogs, const QString&
         core.noAutoTiles = false;
     }
 
-    host.setSliderTileEnabled(true);
-    host.setSliderTileValue(detailFlag * 10);
-    host.setSliderZoomEnabled(true);
-
-    host.setSizeEnabled(SizeBox::Width, false);
-    host.setSizeEnabled(SizeBox::Height, false);
-    host.setSizeText(SizeBox::Width, QString::fromStdString(boxes.width));
-    host.setSizeText(SizeBox::Height, QString::fromStdString(boxes.height));
-
-    guard.release();
-    host.recalculate();
-    host.drawPreview(static_cast<float>(detailFlag));
+    ShowLoadedBase(host, guard, boxes, detailFlag, true);
     return LoadOutcome::Loaded;
 }
 
@@ -211,8 +219,11 @@ OpenResult OpenPicture(LoadHost& host, const QString& path) {
     CoreState& core = host.core();
     const int detailFlag = host.detailEnabled() ? 1 : 0;
     // Read aside first: a file that is broken or still being written keeps
-    // the picture the window shows.
-    CoreState trial = core;
+    // the picture the window shows. Only the base's record is read into; the
+    // other pictures are not copied for it.
+    CoreState trial;
+    const auto level = static_cast<std::size_t>(detailFlag);
+    trial.tiles[level] = core.tiles[level];
     const LoadStepResult read =
         LoadFileInto(QFile::encodeName(path).toStdString(), LoadRole::Base, trial, detailFlag);
     if (!read.ok) {
@@ -222,7 +233,10 @@ OpenResult OpenPicture(LoadHost& host, const QString& path) {
             result.problem = QFileInfo(path).fileName() + QStringLiteral(": ") + result.problem;
         return result;
     }
-    core = std::move(trial);
+    core.tiles[level] = std::move(trial.tiles[level]);
+    core.baseKind = trial.baseKind;
+    core.baseSource = std::move(trial.baseSource);
+    core.bitmapLoaded = true;
     core.noAutoTiles = false;
     RememberChosenFile(path);
     host.setPreviewTabEnabled(true);
@@ -230,20 +244,12 @@ OpenResult OpenPicture(LoadHost& host, const QString& path) {
         host.selectBaseFormat(*read.file.format);
     for (const std::string& message : read.file.messages)
         result.notes << QString::fromStdString(message);
-    const FileBoxes boxes = BoxesFor(core.tiles[static_cast<std::size_t>(detailFlag)], false);
+    const FileBoxes boxes = BoxesFor(core.tiles[level], false);
     if (boxes.cutMessage)
         result.notes << QString::fromStdString(*boxes.cutMessage);
 
-    host.setSliderTileEnabled(true);
-    host.setSliderZoomEnabled(true);
-    host.setSizeEnabled(SizeBox::Width, false);
-    host.setSizeEnabled(SizeBox::Height, false);
-    host.setSizeText(SizeBox::Width, QString::fromStdString(boxes.width));
-    host.setSizeText(SizeBox::Height, QString::fromStdString(boxes.height));
-
-    guard.release();
-    host.recalculate();
-    host.drawPreview(static_cast<float>(detailFlag));
+    // The tile bar stays where it was: a reload keeps the level in view.
+    ShowLoadedBase(host, guard, boxes, detailFlag, false);
     result.ok = true;
     return result;
 }

@@ -90,18 +90,22 @@ void TextureDocument::setKinds(std::optional<Kind> base, std::optional<Kind> det
 }
 
 void TextureDocument::setWrap(hw::AxisMode s, hw::AxisMode t) {
-    if (s == tiles_.s && t == tiles_.t)
-        return;
-    tiles_.s = s;
-    tiles_.t = t;
-    judge();
-    announce(What::Tiling);
+    hw::TileOptions next = tiles_;
+    next.s = s;
+    next.t = t;
+    retile(next);
 }
 
 void TextureDocument::setDetailShift(int shift) {
-    if (shift == tiles_.detailShift)
+    hw::TileOptions next = tiles_;
+    next.detailShift = shift;
+    retile(next);
+}
+
+void TextureDocument::retile(const hw::TileOptions& next) {
+    if (next.s == tiles_.s && next.t == tiles_.t && next.detailShift == tiles_.detailShift)
         return;
-    tiles_.detailShift = shift;
+    tiles_ = next;
     judge();
     announce(What::Tiling);
 }
@@ -130,10 +134,8 @@ void TextureDocument::setFilter(MipFilter filter) {
 
 void TextureDocument::setSourceFile(const std::string& path) {
     const std::string name = path.empty() ? std::string("texture") : reduce::ArrayName(path);
-    if (name == arrayName_)
-        return;
+    // Nothing to redraw: the code to paste is written when it is copied.
     arrayName_ = name;
-    announce(What::Tiling); // the code to paste names the arrays
 }
 
 void TextureDocument::forgetPictures() {

@@ -85,6 +85,7 @@ class TextureDocument : public QObject {
 
   private:
     void judge();
+    void retile(const hw::TileOptions& next);
     void announce(Changes what);
 
     Dialogs& dialogs_;

@@ -44,18 +44,6 @@ QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString RoleName(const hw::Level& l) {
-    switch (l.role) {
-    case LevelRole::Detail:
-        return QStringLiteral("detail");
-    case LevelRole::Base:
-        return QStringLiteral("base");
-    case LevelRole::Mip:
-        break;
-    }
-    return QStringLiteral("level %1").arg(l.distance);
-}
-
 } // namespace
 
 TileSetupPage::TileSetupPage(QWidget* parent, TextureDocument& document)
@@ -305,7 +293,8 @@ void TileSetupPage::showLayout() {
                                        ? QStringLiteral("LoadBlock, dxt %1").arg(*p.dxt)
                                        : QStringLiteral("LoadTile: %1").arg(QString::fromStdString(p.reason));
         const QStringList cells = {QString::number(d.tile),
-                                   RoleName(l) + QStringLiteral(" %1x%2").arg(l.width).arg(l.height),
+                                   LevelName(l.role, l.distance) +
+                                       QStringLiteral(" %1x%2").arg(l.width).arg(l.height),
                                    Text(KindName(d.kind)),
                                    QString::number(d.line),
                                    QString::number(d.tmem),

@@ -224,7 +224,7 @@ TmemMapView::LegendOf(const TmemMap& map, const TmemLevels& levels,
                       const std::function<QString(int record)>& levelName) {
     std::vector<LegendEntry> legend;
     // One pass: which colours occur, and which levels among the texels.
-    std::array<bool, 7> present{};
+    std::array<bool, kByteColourCount> present{};
     unsigned seen = 0;
     for (std::size_t a = 0; a < map.size(); ++a) {
         const ByteColour b = map[a];
@@ -251,8 +251,6 @@ TmemMapView::LegendOf(const TmemMap& map, const TmemLevels& levels,
     return legend;
 }
 
-namespace {
-
 QString LevelName(LevelRole role, int distance) {
     switch (role) {
     case LevelRole::Detail:
@@ -265,8 +263,6 @@ QString LevelName(LevelRole role, int distance) {
     return QStringLiteral("level %1").arg(distance);
 }
 
-} // namespace
-
 QString LegendLevelName(LevelRole role, int distance) {
     // The mips read as a run, "level 1", "2", "3", so the legend stays on
     // the page's last lines.
@@ -278,19 +274,18 @@ QString LegendLevelName(LevelRole role, int distance) {
 void ShowCountMap(TmemMapView& view, const Count& count) {
     const TmemLevels levels = LevelsOfBytes(count);
     view.setMap(count.tmemMap, levels);
-    auto nameOf = [&count](int record) {
+    // A record's level, or none: the names below follow from it.
+    auto levelOf = [&count](int record) -> const CountedLevel* {
         for (const CountedLevel& l : count.levels)
             if (l.index == record)
-                return LevelName(l.role, l.index - count.detailFlag);
-        return QString();
+                return &l;
+        return nullptr;
     };
-    view.setLegend(TmemMapView::LegendOf(count.tmemMap, levels, [&count](int record) {
-        for (const CountedLevel& l : count.levels)
-            if (l.index == record)
-                return LegendLevelName(l.role, l.index - count.detailFlag);
-        return QString();
+    view.setLegend(TmemMapView::LegendOf(count.tmemMap, levels, [&](int record) {
+        const CountedLevel* l = levelOf(record);
+        return l ? LegendLevelName(l->role, l->index - count.detailFlag) : QString();
     }));
-    view.setToolTipSource([count, nameOf](int address) {
+    view.setToolTipSource([count](int address) {
         // Addressed as the hardware map's tips are: 0x and three hex digits.
         QString text = QStringLiteral("0x") +
                        QString::number(address, 16).toUpper().rightJustified(3, QLatin1Char('0')) +
@@ -303,7 +298,10 @@ void ShowCountMap(TmemMapView& view, const Count& count) {
             const long offset = address - l.tmemAddress;
             const long t = rowBytes > 0 ? offset / rowBytes : 0;
             const long s = rowBytes > 0 ? (offset % rowBytes) * 8 / l.bitDepth : 0;
-            text += QStringLiteral("%1 (%2x%3)").arg(nameOf(l.index)).arg(l.width).arg(l.height);
+            text += QStringLiteral("%1 (%2x%3)")
+                        .arg(LevelName(l.role, l.index - count.detailFlag))
+                        .arg(l.width)
+                        .arg(l.height);
             if (s >= l.width)
                 return text + QStringLiteral(", padding of row %1").arg(t);
             return text + QStringLiteral(", texel (s, t) = (%1, %2)").arg(s).arg(t);

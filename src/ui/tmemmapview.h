@@ -97,7 +97,9 @@ class TmemMapView : public QWidget {
 // Shows a count on a map view: its bytes, a colour for each level, the
 // legend, and a tip naming each byte's address, level and texel.
 void ShowCountMap(TmemMapView& view, const Count& count);
-// A level's name in a map's legend.
+// A level's name as the window writes it: "detail", "base", "level 2".
+QString LevelName(LevelRole role, int distance);
+// The same in a map's legend, where the mips after the first are numbers.
 QString LegendLevelName(LevelRole role, int distance);
 
 } // namespace vellora
