@@ -7,6 +7,7 @@
 #include "testdata.h"
 #include "ui/inputrules.h"
 #include "ui/pictureopener.h"
+#include "ui/texturedocument.h"
 #include "ui/tilesetuppage.h"
 #include "ui/windowkeys.h"
 
@@ -174,6 +175,11 @@ void TestOpener::savedAgainIsReloaded() {
                     ->text()
                     .startsWith(QStringLiteral("Reloaded paint.bmp")));
         QVERIFY(CountsLikeTheForm(f));
+        // The reloaded texture's plan is run on the RDP model again.
+        const doc::Analysis& analysis = f.window->document().analysis();
+        QCOMPARE(analysis.verified(), analysis.layout->fits);
+        if (size == 16)
+            QVERIFY(analysis.verified());
     }
     QVERIFY(f.dialogs.messages.isEmpty());
 }
