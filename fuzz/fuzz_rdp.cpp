@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t rdramBytes =
         (static_cast<std::size_t>(data[0]) << 8 | data[1]) * 16u % (64u * 1024u + 16u);
     Rdp rdp(rdramBytes);
+    rdp.setPixelBudget(1 << 18); // drawn primitives: a quarter of a million pixels at most
     for (std::size_t i = 0; i < rdramBytes; ++i)
         rdp.rdram()[i] = static_cast<std::uint8_t>(i * 31 + 7);
 

@@ -14,7 +14,7 @@ mkdir -p "$work/seeds"
 # The PNG seeds are the PngSuite the tests read, corrupt files included.
 mkdir -p "$work/png-seeds"
 cp "$(dirname "$0")/../tests/data/pngsuite/"*.png "$work/png-seeds/"
-for target in fuzz_bmpreader fuzz_pngreader fuzz_load fuzz_rdp; do
+for target in fuzz_bmpreader fuzz_pngreader fuzz_load fuzz_rdp fuzz_scene; do
   mkdir -p "$work/$target" "$work/$target-artifacts"
   echo "== $target for ${seconds}s"
   "$bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=30 \

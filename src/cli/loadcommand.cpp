@@ -14,6 +14,7 @@
 #include "core/numeric.h"
 #include "core/tmemmap.h"
 #include "document/analysis.h"
+#include "document/console.h"
 #include "document/messages.h"
 #include "document/outputfiles.h"
 #include "document/texture.h"
@@ -51,6 +52,10 @@ struct LoadOptions {
     std::uint32_t seed = 1;
     std::string firstPreviewOption; // a preview option given without --preview
     bool mapText = false;
+    std::optional<std::string> consolePng; // the texture as the RDP draws it
+    std::optional<std::string> sceneDir;   // the scene's words and RDRAM, for a replay
+    doc::ConsoleOptions console;
+    std::string firstConsoleOption; // a console option given without --console or --emit-scene
     bool help = false;
 };
 
@@ -84,10 +89,12 @@ std::uint32_t RequireSeed(std::string_view option, const std::string& v) {
 LoadOptions ParseLoad(const std::vector<std::string>& args) {
     LoadOptions o;
     std::optional<std::string> base, detail, detailFormat, tiles, filter, levels, format, dump, dumpFormat,
-        map, preview, tilePos, zoom, shift, lodfrac, view, seed;
+        map, preview, tilePos, zoom, shift, lodfrac, view, seed, consolePng, sceneDir, sampling, cycle, lod,
+        scene, size, scale, fb;
     CommandLine cl("load", "BASE, --detail, --detail-format, --tiles, --filter, --levels, --format, --json, "
                            "--dump-levels, --dump-format, --map, --preview, --tile-pos, --zoom, --shift, "
-                           "--lodfrac, --view, --seed");
+                           "--lodfrac, --view, --seed, --console, --emit-scene, --sampling, --cycle, --lod, "
+                           "--scene, --size, --scale, --fb");
     cl.positional(base);
     cl.value("--detail", detail, "a BMP or PNG file");
     cl.value("--detail-format", detailFormat, std::string(kFormatsAllowed));
@@ -105,6 +112,15 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     cl.value("--lodfrac", lodfrac, "above 0 and below 1");
     cl.value("--view", view, "WxH, 1 to 4096 each");
     cl.value("--seed", seed, "0 to 4294967295");
+    cl.value("--console", consolePng, "a PNG file to write");
+    cl.value("--emit-scene", sceneDir, "a directory");
+    cl.value("--sampling", sampling, "point, bilerp or average");
+    cl.value("--cycle", cycle, "1 or 2");
+    cl.value("--lod", lod, "on or off");
+    cl.value("--scene", scene, "flat or floor");
+    cl.value("--size", size, "W,H, 1 to 1024 each");
+    cl.value("--scale", scale, "1/32 to 1024 pixels a texel");
+    cl.value("--fb", fb, "32 or 16");
     cl.flag("--json", o.json);
     cl.flag("--map-text", o.mapText);
     HardwareTexts hwTexts;
@@ -119,6 +135,10 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
                                    opt == "--lodfrac" || opt == "--view" || opt == "--seed";
         if (previewOption && o.firstPreviewOption.empty())
             o.firstPreviewOption = opt;
+        const bool consoleOption = opt == "--sampling" || opt == "--cycle" || opt == "--lod" ||
+                                   opt == "--scene" || opt == "--size" || opt == "--scale" || opt == "--fb";
+        if (consoleOption && o.firstConsoleOption.empty())
+            o.firstConsoleOption = opt;
         if (opt == "--detail") {
             o.detail = *detail;
         } else if (opt == "--detail-format") {
@@ -173,6 +193,48 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
             o.preview.viewH = *h;
         } else if (opt == "--seed") {
             o.seed = RequireSeed(opt, *seed);
+        } else if (opt == "--console") {
+            o.consolePng = *consolePng;
+        } else if (opt == "--emit-scene") {
+            o.sceneDir = *sceneDir;
+        } else if (opt == "--sampling") {
+            if (*sampling == "point")
+                o.console.sampling = rdp::Filter::Point;
+            else if (*sampling == "bilerp")
+                o.console.sampling = rdp::Filter::Bilerp;
+            else if (*sampling == "average")
+                o.console.sampling = rdp::Filter::Average;
+            else
+                Reject(opt, *sampling, "point, bilerp or average");
+        } else if (opt == "--cycle") {
+            o.console.twoCycle = RequireInt(opt, *cycle, 1, 2) == 2;
+        } else if (opt == "--lod") {
+            if (*lod != "on" && *lod != "off")
+                Reject(opt, *lod, "on or off");
+            o.console.lod = *lod == "on";
+        } else if (opt == "--scene") {
+            if (*scene != "flat" && *scene != "floor")
+                Reject(opt, *scene, "flat or floor");
+            o.console.scene = *scene == "flat" ? doc::SceneKind::Flat : doc::SceneKind::Floor;
+        } else if (opt == "--size") {
+            const std::string& v = *size;
+            const auto comma = v.find(',');
+            auto w = ParseInt(std::string_view(v).substr(0, comma), 1, 1024);
+            auto h = comma == std::string::npos ? std::nullopt
+                                                : ParseInt(std::string_view(v).substr(comma + 1), 1, 1024);
+            if (!w || !h)
+                Reject(opt, v, "W,H, 1 to 1024 each");
+            o.console.width = *w;
+            o.console.height = *h;
+        } else if (opt == "--scale") {
+            auto n = NumericValue(*scale);
+            if (!n || !(*n >= 1.0 / 32) || *n > 1024)
+                Reject(opt, *scale, "a number from 1/32 (0.03125) to 1024 pixels a texel");
+            o.console.scale = *n;
+        } else if (opt == "--fb") {
+            if (*fb != "32" && *fb != "16")
+                Reject(opt, *fb, "32 or 16");
+            o.console.fbBits = *fb == "32" ? 32 : 16;
         } else {
             ApplyHardwareOption(opt, hwTexts, o.hardware);
         }
@@ -194,6 +256,9 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
         o.firstPreviewOption.clear();
     if (!o.previewPng && !o.firstPreviewOption.empty())
         Reject(o.firstPreviewOption, "without --preview", "only together with --preview OUT.png");
+    if (!o.consolePng && !o.sceneDir && !o.firstConsoleOption.empty())
+        Reject(o.firstConsoleOption, "without --console",
+               "only together with --console OUT.png or --emit-scene DIR");
     const std::size_t maxTiles = o.detail ? 6 : 7;
     if (o.tiles.size() > maxTiles) {
         Reject("--tiles", std::to_string(o.tiles.size()) + " files",
@@ -362,7 +427,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     ApplyLevels(o.levels, texture.spec);
     doc::DrawLevels(texture);
     doc::AnalyzeOptions analyze;
-    analyze.layout = o.hardware.needed();
+    analyze.layout = o.hardware.needed() || o.consolePng || o.sceneDir;
     analyze.suggest = false;
     const doc::Analysis analysis = doc::Analyze(texture, analyze);
     const TileTable& levels = texture.pictures;
@@ -409,6 +474,40 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         img.rgb = pr.rgb;
         img.rgb.resize(static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height) * 3u, 0);
         outputs.add(*o.previewPng, EncodePng(img));
+    }
+    if (o.consolePng || o.sceneDir) {
+        // Drawn on the RDP model from the words a replay would run; a
+        // texture the console cannot load gives no picture, and no success.
+        const doc::SceneBuild build = doc::BuildScene(texture, analysis, o.console);
+        if (!build.scene)
+            throw UsageError("vellora-cli load: --console: " + build.refused);
+        const doc::Scene& scene = *build.scene;
+        if (o.sceneDir)
+            outputs.addFolder(*o.sceneDir);
+        if (o.consolePng) {
+            if (auto problem = outputs.check())
+                throw UsageError("vellora-cli load: " + *problem);
+            const doc::ConsoleImage image = doc::RenderScene(scene);
+            if (image.error)
+                throw UsageError("vellora-cli load: --console: the RDP model refused the scene: " +
+                                 *image.error);
+            RgbImage img(image.width, image.height);
+            for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+                img.rgb[3 * i] = image.pixels[i].r;
+                img.rgb[3 * i + 1] = image.pixels[i].g;
+                img.rgb[3 * i + 2] = image.pixels[i].b;
+            }
+            outputs.add(*o.consolePng, EncodePng(img));
+        }
+        if (o.sceneDir) {
+            const std::string words = doc::SceneWordsText(scene);
+            outputs.add((std::filesystem::path(*o.sceneDir) / "scene.words").string(),
+                        std::vector<std::uint8_t>(words.begin(), words.end()));
+            outputs.add((std::filesystem::path(*o.sceneDir) / "scene.rdram").string(),
+                        std::vector<std::uint8_t>(scene.rdram.begin(),
+                                                  scene.rdram.begin() +
+                                                      static_cast<std::ptrdiff_t>(scene.dataBytes)));
+        }
     }
     if (auto problem = outputs.write())
         throw UsageError("vellora-cli load: " + *problem);

@@ -243,7 +243,39 @@ void Rdp::load(LoadKind kind, std::uint32_t hi, std::uint32_t lo) {
     }
 }
 
+int CommandLength(std::uint8_t command) {
+    switch (static_cast<Command>(command)) {
+    case Command::TextureTriangle:
+        return 12;
+    case Command::TextureRectangle:
+    case Command::TextureRectangleFlip:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+void Rdp::traceInto(std::vector<Sample>* samples, int width, int height) {
+    samples_ = samples;
+    traceWidth_ = samples ? width : 0;
+    traceHeight_ = samples ? height : 0;
+    if (samples)
+        samples->assign(static_cast<std::size_t>(std::max(width, 0)) *
+                            static_cast<std::size_t>(std::max(height, 0)),
+                        Sample{});
+}
+
 void Rdp::execute(std::uint64_t word) {
+    pending_.push_back(word);
+    if (static_cast<int>(pending_.size()) < CommandLength(static_cast<std::uint8_t>(pending_.front() >> 56)))
+        return;
+    std::vector<std::uint64_t> command;
+    command.swap(pending_);
+    dispatch(command);
+}
+
+void Rdp::dispatch(std::span<const std::uint64_t> command) {
+    const std::uint64_t word = command[0];
     const auto hi = static_cast<std::uint32_t>(word >> 32);
     const auto lo = static_cast<std::uint32_t>(word);
     const auto field = [](std::uint32_t value, int shift, std::uint32_t mask) {
@@ -255,6 +287,18 @@ void Rdp::execute(std::uint64_t word) {
         image_.siz = field(hi, 19, 3);
         image_.width = field(hi, 0, 0x3FF) + 1;
         image_.address = lo & 0xFFFFFF; // the RDP's DRAM addresses are 24 bits
+        return;
+    case Command::SetColorImage:
+        colorImage_.fmt = field(hi, 21, 7);
+        colorImage_.siz = field(hi, 19, 3);
+        colorImage_.width = field(hi, 0, 0x3FF) + 1;
+        colorImage_.address = lo & 0xFFFFFF;
+        return;
+    case Command::SetScissor:
+        scissor_[0] = field(hi, 12, 0xFFF);
+        scissor_[1] = field(hi, 0, 0xFFF);
+        scissor_[2] = field(lo, 12, 0xFFF);
+        scissor_[3] = field(lo, 0, 0xFFF);
         return;
     case Command::SetTile: {
         Tile& t = tiles_[(lo >> 24) & 7];
@@ -302,6 +346,22 @@ void Rdp::execute(std::uint64_t word) {
     case Command::SetPrimColor:
         primColor_ = word;
         return;
+    case Command::SetEnvColor:
+        envColor_ = word;
+        return;
+    case Command::SetBlendColor:
+        blendColor_ = word;
+        return;
+    case Command::SetFogColor:
+        fogColor_ = word;
+        return;
+    case Command::NoOp:
+        return;
+    case Command::TextureTriangle:
+    case Command::TextureRectangle:
+    case Command::TextureRectangleFlip:
+        draw(command);
+        return;
     }
     throw Error("unknown command " + Hex(hi >> 24, 2) + " in word " + Hex(word, 16));
 }
@@ -310,9 +370,18 @@ void Rdp::run(std::span<const std::uint64_t> words) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         try {
             execute(words[i]);
+        } catch (const Cancelled&) {
+            throw;
         } catch (const Error& error) {
             throw Error("word " + std::to_string(i) + " (" + Hex(words[i], 16) + "): " + error.what());
         }
+    }
+    if (!pending_.empty()) {
+        const int length = CommandLength(static_cast<std::uint8_t>(pending_.front() >> 56));
+        const std::string got = std::to_string(pending_.size());
+        pending_.clear();
+        throw Error("the words end inside a command of " + std::to_string(length) + " words (" + got +
+                    " came)");
     }
 }
 

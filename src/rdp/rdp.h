@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// A model of the RDP's texture memory: it runs the commands that set up tiles
-// and load textures into TMEM and reads back any texel the way the texture
-// unit would see it, so what Vellora states about a layout can be run rather
-// than believed. Standard library only.
+// A model of the RDP's texture memory and texture pipeline: it runs the
+// commands that set up tiles and load textures into TMEM, reads back any texel
+// the way the texture unit would see it, and draws textured rectangles and
+// triangles into a colour image in RDRAM, so what Vellora states about a
+// layout, and what it shows of a texture, can be run rather than believed.
+// Standard library only.
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -41,8 +44,26 @@ struct TextureImage {
     std::uint32_t address = 0;
 };
 
+struct ColorImage {
+    int fmt = 0, siz = 0, width = 1;
+    std::uint32_t address = 0;
+};
+
 class Error : public std::runtime_error {
     using runtime_error::runtime_error;
+};
+// A drawing stopped because its cancel flag was raised.
+class Cancelled : public Error {
+    using Error::Error;
+};
+
+// What made one drawn pixel: the texture coordinates after the perspective
+// divide (s10.5 texels of the base's space), the tile TEXEL0 came from, how
+// many tiles past the primitive's tile that is, and LOD_FRACTION.
+struct Sample {
+    std::int32_t s = 0, t = 0;
+    std::uint8_t tile = 0, level = 0, lodFrac = 0, alpha = 0;
+    bool drawn = false;
 };
 
 // Command bytes (bits 56..63 of a word).
@@ -60,7 +81,20 @@ enum class Command : std::uint8_t {
     SetPrimColor = 0xFA,
     SetCombineMode = 0xFC,
     SetTextureImage = 0xFD,
+    // Drawing.
+    NoOp = 0xC0,
+    TextureTriangle = 0xCA,  // 12 words: edges, then s, t, w and their steps
+    TextureRectangle = 0xE4, // 2 words
+    TextureRectangleFlip = 0xE5,
+    SetScissor = 0xED,
+    SetFogColor = 0xF8,
+    SetBlendColor = 0xF9,
+    SetEnvColor = 0xFB,
+    SetColorImage = 0xFF,
 };
+
+// How many 64-bit words a command takes, from its first word's command byte.
+int CommandLength(std::uint8_t command);
 
 class Rdp {
   public:
@@ -80,12 +114,29 @@ class Rdp {
     // The palette mode the stored SetOtherModes selects (bit 47 on, bit 46 IA16).
     TlutMode tlutMode() const;
 
-    // Runs one command. Throws Error for a command byte it does not know, a
-    // load that would read past the end of RDRAM, a 4-bit texture image used
-    // as a load source, or a LoadTLUT over more than one row.
+    const ColorImage& colorImage() const { return colorImage_; }
+
+    // Takes one word. A command of several words (a rectangle, a triangle)
+    // runs once its last word has come. Throws Error for a command byte it
+    // does not know, a load that would read past the end of RDRAM, a 4-bit
+    // texture image used as a load source, a LoadTLUT over more than one
+    // row, and a primitive drawn in a mode the model does not draw (see
+    // draw.cpp): it draws opaque pixels, undithered, without Z.
     void execute(std::uint64_t word);
     // Runs a stream; on failure the Error names the word's index and value.
+    // A stream that ends inside a command is an Error too.
     void run(std::span<const std::uint64_t> words);
+    // Words of a command still waiting for the rest of it.
+    std::size_t pendingWords() const { return pending_.size(); }
+
+    // While set, each drawn pixel inside width x height records what made
+    // it at samples[y * width + x].
+    void traceInto(std::vector<Sample>* samples, int width, int height);
+    // Checked once a scanline: a raised flag stops the drawing with Cancelled.
+    void setCancel(const std::atomic<bool>* flag) { cancel_ = flag; }
+    // The most pixels the primitives may visit from now on (an Error past
+    // it), so that untrusted words cannot keep the model busy for long.
+    void setPixelBudget(long pixels) { budget_ = pixels; }
 
     // The texel of render tile `tile` at integer texel coordinates (s, t) in
     // the base level's coordinate space: shift, subtract sl/tl, clamp, mirror,
@@ -98,7 +149,11 @@ class Rdp {
     Rgba8 texelAt(int tile, int s, int t, TlutMode tlut) const;
 
   private:
+    friend class Drawing;
     enum class LoadKind { Block, Tile, Tlut };
+    void dispatch(std::span<const std::uint64_t> command);
+    void draw(std::span<const std::uint64_t> command);
+    Rgba8 decodeAt(const Tile& tile, std::uint32_t s, std::uint32_t row, TlutMode tlut) const;
     void load(LoadKind kind, std::uint32_t hi, std::uint32_t lo);
     std::uint64_t readWord(std::uint64_t address, bool tlut) const;
     void writeShort(std::uint32_t index, std::uint16_t value);
@@ -109,6 +164,18 @@ class Rdp {
     std::array<Tile, 8> tiles_{};
     TextureImage image_;
     std::uint64_t otherModes_ = 0, combineMode_ = 0, primColor_ = 0;
+    std::uint64_t envColor_ = 0, blendColor_ = 0, fogColor_ = 0;
+    ColorImage colorImage_;
+    int scissor_[4] = {0, 0, 0, 0}; // xh, yh, xl, yl in 10.2
+    std::vector<std::uint64_t> pending_;
+    std::vector<Sample>* samples_ = nullptr;
+    int traceWidth_ = 0, traceHeight_ = 0;
+    const std::atomic<bool>* cancel_ = nullptr;
+    long budget_ = -1;
 };
+
+// The colour image's pixels from RDRAM as R G B A (A 255), row after row;
+// 32-bit and 16-bit RGBA images. Pixels past the end of RDRAM read as 0.
+std::vector<Rgba8> ReadColorImage(const Rdp& rdp, int width, int height);
 
 } // namespace vellora::rdp

@@ -86,10 +86,13 @@ Rgba8 Rdp::texelAt(int index, int s, int t, TlutMode tlut) const {
     const Tile& tl = tile(index);
     if (tl.fmt == Yuv)
         throw Error("tile " + std::to_string(index) + " is YUV, which this model does not decode");
-    const auto us = static_cast<std::uint32_t>(s);
-    const auto ut = static_cast<std::uint32_t>(t);
-    const std::uint32_t base =
-        static_cast<std::uint32_t>(tl.line) * (ut & 0xFF) + static_cast<std::uint32_t>(tl.tmem);
+    return decodeAt(tl, static_cast<std::uint32_t>(s), static_cast<std::uint32_t>(t) & 0xFF, tlut);
+}
+
+// The texel at s of row `row`. The filter's second row is row + 1 without
+// the 8-bit cut (angrylion's fetch_texel_quadro), so row may pass 255.
+Rgba8 Rdp::decodeAt(const Tile& tl, std::uint32_t us, std::uint32_t ut, TlutMode tlut) const {
+    const std::uint32_t base = static_cast<std::uint32_t>(tl.line) * ut + static_cast<std::uint32_t>(tl.tmem);
     const std::uint32_t oddByte = (ut & 1) ? 4 : 0;
     const std::uint32_t oddShort = (ut & 1) ? 2 : 0;
     const std::uint32_t nibbleAddress = (((base << 4) + us) >> 1) ^ oddByte;
