@@ -4,6 +4,8 @@
 // of just writing the viewport once.
 #include "preview/byteblend.h"
 #include "preview/renderer.h"
+#include "rdp/primitives.h"
+#include "rdp/rdp.h"
 
 #include <benchmark/benchmark.h>
 
@@ -136,8 +138,71 @@ void BackgroundPass(benchmark::State& state) {
     RunPass(state, plan, [&](PreviewCanvas& c) { return DrawBackground(plan, c, random, {}); });
 }
 
+// The console view: a 32 x 32 RGBA16 chain in TMEM, drawn by the RDP model
+// in 2-cycle mode with the bilinear filter and LOD on, a flat quad of two
+// triangles over the whole view at 0.7 pixels a texel, so that the levels
+// and their blend change. Compared with the level pass at the same size.
+void ConsolePass(benchmark::State& state) {
+    using namespace vellora::rdp;
+    const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    const std::uint32_t image = 0x4000;
+    Rdp rdp(image + static_cast<std::size_t>(w * h * 4));
+    std::vector<std::uint64_t> words;
+    const auto word = [](std::uint32_t hi, std::uint32_t lo) { return std::uint64_t{hi} << 32 | lo; };
+    int tmem = 0;
+    for (int level = 0, size = 32; size >= 1; ++level, size /= 2) {
+        const std::uint32_t at = static_cast<std::uint32_t>(level) * 0x800;
+        for (int i = 0; i < size * size; ++i) {
+            rdp.rdram()[at + 2 * static_cast<std::uint32_t>(i)] =
+                static_cast<std::uint8_t>(i * 7 + level * 40);
+            rdp.rdram()[at + 2 * static_cast<std::uint32_t>(i) + 1] = static_cast<std::uint8_t>(i * 13 | 1);
+        }
+        const int line = std::max(size * 2 / 8, 1);
+        const auto u = [](int v) { return static_cast<std::uint32_t>(v); };
+        words.push_back(word(0xFD100000u | u(size - 1), at));
+        words.push_back(word(0xF5100000u | u(line) << 9 | u(tmem), 7u << 24));
+        words.push_back(word(0xE6000000u, 0));
+        words.push_back(word(0xF4000000u, 7u << 24 | u(size - 1) << 14 | u(size - 1) << 2));
+        words.push_back(word(0xE7000000u, 0));
+        const int mask = level < 5 ? 5 - level : 0;
+        words.push_back(word(0xF5100000u | u(line) << 9 | u(tmem),
+                             u(level) << 24 | u(mask) << 14 | u(level) << 10 | u(mask) << 4 | u(level)));
+        words.push_back(word(0xF2000000u, u(level) << 24 | u(size - 1) << 14 | u(size - 1) << 2));
+        tmem += line * size;
+    }
+    DrawModes modes{true, Filter::Bilerp};
+    modes.lod = modes.perspective = true;
+    words.push_back(ColorImageWord(Bits32, w, image));
+    words.push_back(ScissorWord(0, 0, w, h));
+    words.push_back(OtherModesWord(modes));
+    words.push_back(CombineWord(CombineForm::LevelBlend, true));
+    const double k = 1 / 0.7;
+    const Vertex a[3] = {
+        {0, 0, 0, 0, 1}, {double(w), 0, w * k, 0, 1}, {double(w), double(h), w * k, h * k, 1}};
+    const Vertex b[3] = {
+        {0, 0, 0, 0, 1}, {double(w), double(h), w * k, h * k, 1}, {0, double(h), 0, h * k, 1}};
+    for (const auto* v : {&a, &b}) {
+        const auto tri = TriangleWords(*v, 0, 5);
+        words.insert(words.end(), tri.begin(), tri.end());
+    }
+    rdp.run(words); // the loads once; each pass draws the primitives again
+    const std::vector<std::uint64_t> draw(words.end() - 28, words.end());
+    for (auto _ : state) {
+        rdp.run(draw);
+        benchmark::DoNotOptimize(rdp.rdram().data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * w * h);
+}
+
+void ConsoleSizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"w", "h"});
+    b->Args({640, 480});
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"w", "h", "zoom"});
+    b->Args({640, 480, 2});
     for (auto [w, h] : {std::pair{360, 260}, std::pair{1920, 1080}})
         for (int zoom : {2, 32})
             b->Args({w, h, zoom});
@@ -153,6 +218,7 @@ void FillSizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(PlainFill)->Apply(FillSizes);
 BENCHMARK(LevelPass)->Apply(Sizes);
+BENCHMARK(ConsolePass)->Apply(ConsoleSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(LevelPassTenths)->Apply(Sizes);
 BENCHMARK(LevelPassUnblended)->Apply(Sizes);
 BENCHMARK(DetailPass)->Apply(Sizes);

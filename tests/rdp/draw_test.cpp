@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace vellora::rdp {
@@ -242,6 +244,45 @@ TEST(Palette, RgbaAndIaEntriesOfACi4Texture) {
         scene.modes(m, CombineForm::Texel0);
         scene.add(TextureRectangleWords(0, 0, 0, 16, 16, 0, 0, 1 << 10, 1 << 10));
         EXPECT_EQ(scene.run()[1], row.expected);
+    }
+}
+
+// Without antialiasing a pixel is written when the sample at its top-left
+// corner lies inside: the edge's coverage bits at sub-scanline 0, left.
+TEST(Edges, PixelsAtHalfPixelCoordinates) {
+    struct Row {
+        const char* name;
+        bool triangle;
+        std::vector<std::pair<int, int>> drawn; // (x, y)
+    } rows[] = {
+        // [0.5, 2.5) x [0.5, 2.5): corners 1 and 2 lie inside, 0 does not.
+        {"rectangle", false, {{1, 1}, {2, 1}, {1, 2}, {2, 2}}},
+        // (0.5, 0.5), (6.5, 0.5), (0.5, 3.5): the long edge crosses y = 1, 2
+        // and 3 at x = 5.5, 3.5 and 1.5.
+        {"triangle", true, {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {1, 2}, {2, 2}, {3, 2}, {1, 3}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scene scene;
+        scene.texture(std::vector<std::uint16_t>(16, kWhite), 4, 4, 0, 0, 2, 2);
+        DrawModes m{false, Filter::Point};
+        m.perspective = row.triangle;
+        scene.modes(m, CombineForm::Texel0);
+        if (row.triangle) {
+            const Vertex v[3] = {{0.5, 0.5, 0, 0, 1}, {6.5, 0.5, 6, 0, 1}, {0.5, 3.5, 0, 3, 1}};
+            scene.add(TriangleWords(v, 0, 0));
+        } else {
+            scene.add(TextureRectangleWords(0, 2, 2, 10, 10, 0, 0, 1 << 10, 1 << 10));
+        }
+        const std::vector<Rgba8> image = scene.run();
+        std::vector<std::pair<int, int>> drawn;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                if (image[static_cast<std::size_t>(y * kWidth + x)].r != 0)
+                    drawn.emplace_back(x, y);
+        std::sort(drawn.begin(), drawn.end(),
+                  [](auto a, auto b) { return std::pair(a.second, a.first) < std::pair(b.second, b.first); });
+        EXPECT_EQ(drawn, row.drawn);
     }
 }
 
