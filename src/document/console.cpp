@@ -138,9 +138,9 @@ SceneBuild BuildScene(const Texture& texture, const Analysis& analysis, const Co
         out.refused = "the texture has no hardware plan to draw";
         return out;
     }
-    const reduce::ReducedTexture stored = reduce::ReduceTexture(
-        texture.pictures, analysis.levels, texture.baseSource, texture.detailSource,
-        {dither, texture.ownLevels ? std::nullopt : std::optional<MipFilter>(texture.filter), false});
+    const reduce::ReducedTexture stored =
+        reduce::ReduceTexture(texture.pictures, analysis.levels, texture.baseSource, texture.detailSource,
+                              {dither, texture.generatedWith(), false});
     return BuildScene(*analysis.layout, stored, options);
 }
 

@@ -29,8 +29,7 @@ Exported ExportTexture(const TileTable& pictures, const PictureSource& baseSourc
 Exported ExportTexture(const Texture& texture, const Analysis& analysis, const std::string& path,
                        const ExportChoice& choice) {
     return ExportTexture(texture.pictures, texture.baseSource, texture.detailSource, analysis.levels,
-                         texture.tiles, path, choice,
-                         texture.ownLevels ? std::nullopt : std::optional<MipFilter>(texture.filter));
+                         texture.tiles, path, choice, texture.generatedWith());
 }
 
 } // namespace vellora::doc

@@ -41,6 +41,10 @@ struct Texture {
     // The kinds the texture is stored in.
     Kind storedBaseKind() const;
     Kind storedDetailKind() const; // I4 without a detail map
+    // The filter the levels were drawn with; none when they came from files.
+    std::optional<MipFilter> generatedWith() const {
+        return ownLevels ? std::nullopt : std::optional<MipFilter>(filter);
+    }
 };
 
 // Reads a picture into the texture: the base (its own size, the format its

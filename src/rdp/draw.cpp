@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Drawing: the edge walker, the span renderer, the texture pipeline, the
-// colour combiner and an opaque blender. The arithmetic is the hardware's as
+// Drawing: the modes, the colour combiner, an opaque blender and the colour
+// image. The arithmetic throughout the drawing is the hardware's as
 // angrylion-rdp-plus reproduces it (rasterizer.c: edgewalker_for_prims,
 // render_spans_1cycle_notexel1, render_spans_2cycle_complete, rdp_tex_rect;
 // coverage.c; tcoord.c: tcdiv_persp, tclod_*, tcshift_cycle, tcclamp_cycle;
@@ -14,32 +14,13 @@
 // blender that reads the colour image back, and the one-pixel-ahead TEXEL1
 // (in 1-cycle mode TEXEL1 is the next pixel's texel, in 2-cycle mode the
 // second cycle's TEXEL1 likewise).
-#include "rdp.h"
+#include "drawing.h"
 
 #include <algorithm>
 #include <string>
 
 namespace vellora::rdp {
-namespace {
-
-std::int32_t Sign(std::uint32_t x, int bits) {
-    const std::uint32_t mask = (1u << bits) - 1;
-    std::uint32_t v = x & mask;
-    if (x & (1u << (bits - 1)))
-        v |= ~mask;
-    return static_cast<std::int32_t>(v);
-}
-std::int32_t Sign16(std::int32_t x) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(x)));
-}
-// Two's-complement arithmetic on the 32-bit registers, where the hardware
-// wraps.
-std::int32_t Add(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-std::int32_t Mul(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
+namespace detail {
 
 // The reciprocal the texture unit divides s and t by: a 64-entry table
 // with a slope each (ROM values of the hardware, as angrylion lists them).
@@ -56,160 +37,41 @@ constexpr std::int32_t kNormSlope[64] = {
     0xf9d, 0xf9f, 0xfa1, 0xfa3, 0xfa4, 0xfa6, 0xfa8, 0xfa9, 0xfaa, 0xfac, 0xfae, 0xfaf, 0xfb0,
     0xfb2, 0xfb3, 0xfb5, 0xfb5, 0xfb7, 0xfb8, 0xfb9, 0xfba, 0xfbc, 0xfbc, 0xfbe, 0xfbe};
 
-struct Tables {
-    std::array<std::int32_t, 0x8000> tcdiv{};
-    std::array<std::int32_t, 256> log2{};
-    std::array<std::uint8_t, 256> cvg{}, cvbit{};
-    Tables() {
-        for (int i = 2; i < 256; ++i)
-            for (int k = 7; k > 0; --k)
-                if ((i >> k) & 1) {
-                    log2[static_cast<std::size_t>(i)] = k;
-                    break;
-                }
-        for (int i = 0; i < 0x8000; ++i) {
-            int k = 1;
-            while (k <= 14 && !((i << k) & 0x8000))
-                ++k;
-            const int shift = k - 1;
-            int normout = (i << shift) & 0x3fff;
-            const int wnorm = (normout & 0xff) << 2;
-            normout >>= 8;
-            const int slope = (kNormSlope[normout] | ~0x3ff) + 1;
-            const int rcp = (((slope * wnorm) >> 10) + kNormPoint[normout]) & 0x7fff;
-            tcdiv[static_cast<std::size_t>(i)] = shift | (rcp << 4);
-        }
-        for (int i = 0; i < 256; ++i) {
-            cvbit[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i >> 7) & 1);
-            int n = 0;
-            for (int k = 0; k < 8; ++k)
-                n += (i >> k) & 1;
-            cvg[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n);
-        }
+Tables::Tables() {
+    for (int i = 2; i < 256; ++i)
+        for (int k = 7; k > 0; --k)
+            if ((i >> k) & 1) {
+                log2[static_cast<std::size_t>(i)] = k;
+                break;
+            }
+    for (int i = 0; i < 0x8000; ++i) {
+        int k = 1;
+        while (k <= 14 && !((i << k) & 0x8000))
+            ++k;
+        const int shift = k - 1;
+        int normout = (i << shift) & 0x3fff;
+        const int wnorm = (normout & 0xff) << 2;
+        normout >>= 8;
+        const int slope = (kNormSlope[normout] | ~0x3ff) + 1;
+        const int rcp = (((slope * wnorm) >> 10) + kNormPoint[normout]) & 0x7fff;
+        tcdiv[static_cast<std::size_t>(i)] = shift | (rcp << 4);
     }
-};
+    for (int i = 0; i < 256; ++i) {
+        cvbit[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i >> 7) & 1);
+        int n = 0;
+        for (int k = 0; k < 8; ++k)
+            n += (i >> k) & 1;
+        cvg[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n);
+    }
+}
 const Tables& Table() {
     static const Tables tables;
     return tables;
 }
 
-std::int32_t Clamp9(std::int32_t x) { // special_9bit_clamptable
-    x &= 0x1ff;
-    switch ((x >> 7) & 3) {
-    case 2:
-        return 0xff;
-    case 3:
-        return 0;
-    default:
-        return x & 0xff;
-    }
-}
-std::int32_t Ext9(std::int32_t x) { // special_9bit_exttable
-    x &= 0x1ff;
-    return (x & 0x180) == 0x180 ? (x | ~0x1ff) : x;
-}
-std::int32_t SignF9(std::int32_t x) {
-    return x | -(x & 0x100);
-}
-
-struct Colour {
-    std::int32_t r = 0, g = 0, b = 0, a = 0;
-};
-
-struct Span {
-    int lx = 0, rx = 0, unscrx = 0;
-    bool valid = false;
-    std::int32_t s = 0, t = 0, w = 0;
-    int majorx[4] = {}, minorx[4] = {};
-    bool invalid[4] = {};
-};
-
-std::int32_t RightCvg(std::int32_t x, std::int32_t fmask) {
-    return (0xf0 >> (((x & 7) + 1) >> 1)) & fmask;
-}
-std::int32_t LeftCvg(std::int32_t x, std::int32_t fmask) {
-    return (0xf >> (((x & 7) + 1) >> 1)) & fmask;
-}
-
 void Refuse(const std::string& what) {
     throw Error("the model does not draw " + what);
 }
-
-} // namespace
-
-// One primitive's drawing: the state the hardware derives from the modes,
-// the spans the edge walker leaves, and the per-pixel registers.
-class Drawing {
-  public:
-    Drawing(Rdp& rdp, std::span<const std::uint64_t> command) : rdp_(rdp) {
-        decodeModes();
-        std::int32_t ew[44] = {};
-        const auto cmd = static_cast<Command>(command[0] >> 56);
-        if (cmd == Command::TextureTriangle) {
-            for (std::size_t i = 0; i < 4; ++i) {
-                ew[2 * i] = static_cast<std::int32_t>(command[i] >> 32);
-                ew[2 * i + 1] = static_cast<std::int32_t>(command[i]);
-            }
-            for (std::size_t i = 0; i < 8; ++i) {
-                ew[24 + 2 * i] = static_cast<std::int32_t>(command[4 + i] >> 32);
-                ew[24 + 2 * i + 1] = static_cast<std::int32_t>(command[4 + i]);
-            }
-        } else {
-            rectangle(command, cmd == Command::TextureRectangleFlip, ew);
-        }
-        walk(ew);
-    }
-
-  private:
-    void decodeModes();
-    void rectangle(std::span<const std::uint64_t> command, bool flipped, std::int32_t* ew);
-    void walk(const std::int32_t* ew);
-    void coverage(int line, bool flip);
-    void render1Cycle(int start, int end, bool flip);
-    void render2Cycle(int start, int end, bool flip);
-    void tcdiv(std::int32_t ss, std::int32_t st, std::int32_t sw, std::int32_t& sss, std::int32_t& sst) const;
-    void lodSignals(bool lodclamp, std::int32_t lod, std::uint32_t& tile, bool& magnify, bool& distant,
-                    std::int32_t& lf) const;
-    void lod2Cycle(std::int32_t& sss, std::int32_t& sst, std::int32_t s, std::int32_t t, std::int32_t w);
-    void lod1Cycle(std::int32_t& sss, std::int32_t& sst, std::int32_t s, std::int32_t t, std::int32_t w,
-                   int line, bool endspan, bool preendspan);
-    Colour texel(std::int32_t sss, std::int32_t sst, int tile, int cycle) const;
-    void combine(int cycle, bool last);
-    std::uint32_t finishAlpha(std::uint32_t cvg);
-    void write(int x, int line, std::uint32_t cvg, std::uint32_t cvbit, bool twoCycle);
-    void record(int x, int line, std::int32_t sss, std::int32_t sst);
-    void budget(long pixels);
-
-    Rdp& rdp_;
-    const Tables& tables_ = Table();
-    // Modes.
-    int cycle_ = 0;
-    bool persp_ = false, detail_ = false, sharpen_ = false, lodOn_ = false, sampleType_ = false,
-         midTexel_ = false;
-    bool dolod_ = false, cvgTimesAlpha_ = false, alphaCvgSelect_ = false;
-    TlutMode tlut_ = TlutMode::None;
-    int cvgDest_ = 0, m1a_[2] = {}, m1b_[2] = {}, m2a_[2] = {}, m2b_[2] = {};
-    int minLevel_ = 0, maxLevel_ = 0, primTile_ = 0;
-    // Combiner inputs as (slot, cycle) -> register.
-    const std::int32_t* subA_[2][3] = {};
-    const std::int32_t* subB_[2][3] = {};
-    const std::int32_t* mul_[2][3] = {};
-    const std::int32_t* add_[2][3] = {};
-    const std::int32_t* aSubA_[2] = {};
-    const std::int32_t* aSubB_[2] = {};
-    const std::int32_t* aMul_[2] = {};
-    const std::int32_t* aAdd_[2] = {};
-    // Registers.
-    Colour combined_, texel0_, texel1_, prim_, shade_, env_, pixel_, blended_, blend_, fog_;
-    std::int32_t lodFrac_ = 0, primLodFrac_ = 0, one_ = 0x100, zero_ = 0;
-    int tile1_ = 0, tile2_ = 0;
-    // Edge walker results.
-    std::vector<Span> spans_ = std::vector<Span>(1026);
-    std::array<std::uint8_t, 1024> cvgbuf_{};
-    std::int32_t dsx_ = 0, dtx_ = 0, dwx_ = 0, dsy_ = 0, dty_ = 0, dwy_ = 0; // spans_ds, spans_dsdy, ...
-    std::int32_t dsinc_ = 0, dtinc_ = 0, dwinc_ = 0;
-    int lodLength_ = 0;
-};
 
 void Drawing::decodeModes() {
     const std::uint64_t m = rdp_.otherModes_;
@@ -330,503 +192,6 @@ void Drawing::decodeModes() {
     const bool lodFracUsed =
         mulRgb[1] == 13 || mulA[1] == 0 || (cycle_ == 1 && (mulRgb[0] == 13 || mulA[0] == 0));
     dolod_ = lodOn_ || lodFracUsed;
-}
-
-void Drawing::rectangle(std::span<const std::uint64_t> command, bool flipped, std::int32_t* ew) {
-    const auto a0 = static_cast<std::uint32_t>(command[0] >> 32), a1 = static_cast<std::uint32_t>(command[0]);
-    const auto a2 = static_cast<std::uint32_t>(command[1] >> 32), a3 = static_cast<std::uint32_t>(command[1]);
-    const std::uint32_t tile = (a1 >> 24) & 7;
-    const std::uint32_t xl = (a0 >> 12) & 0xfff, yl = a0 & 0xfff;
-    const std::uint32_t xh = (a1 >> 12) & 0xfff, yh = a1 & 0xfff;
-    const std::uint32_t s = (a2 >> 16) & 0xffff, t = a2 & 0xffff;
-    const std::int32_t dsdx = Sign16(static_cast<std::int32_t>(a3 >> 16));
-    const std::int32_t dtdy = Sign16(static_cast<std::int32_t>(a3 & 0xffff));
-    const std::uint32_t xlint = (xl >> 2) & 0x3ff, xhint = (xh >> 2) & 0x3ff;
-    const auto u = [](std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); };
-    ew[0] = u((std::int64_t{flipped ? 0x25 : 0x24} << 24) | ((0x80 | tile) << 16) | yl);
-    ew[1] = u((std::int64_t{yl} << 16) | yh);
-    ew[2] = u((std::int64_t{xlint} << 16) | ((xl & 3) << 14));
-    ew[4] = u((std::int64_t{xhint} << 16) | ((xh & 3) << 14));
-    ew[6] = ew[2];
-    ew[24] = u((std::int64_t{s} << 16) | t);
-    const std::uint32_t x = static_cast<std::uint32_t>(flipped ? dtdy : dsdx);
-    const std::uint32_t y = static_cast<std::uint32_t>(flipped ? dsdx : dtdy);
-    const auto sx = static_cast<std::uint32_t>(static_cast<std::int32_t>(x) >> 5);
-    const auto sy = static_cast<std::uint32_t>(static_cast<std::int32_t>(y) >> 5);
-    if (!flipped) {
-        ew[26] = u(std::int64_t{sx} << 16);
-        ew[30] = u(std::int64_t{(x & 0x1f) << 11} << 16);
-        ew[32] = ew[34] = u(sy & 0xffff);
-        ew[36] = ew[38] = u((y & 0x1f) << 11);
-    } else {
-        ew[26] = u(sx & 0xffff);
-        ew[30] = u((x & 0x1f) << 11);
-        ew[32] = ew[34] = u(std::int64_t{sy} << 16);
-        ew[36] = ew[38] = u(std::int64_t{y & 0x1f} << 27);
-    }
-}
-
-void Drawing::walk(const std::int32_t* ew) {
-    const bool flip = (ew[0] & 0x800000) != 0;
-    maxLevel_ = (ew[0] >> 19) & 7;
-    primTile_ = (ew[0] >> 16) & 7;
-    const auto uew = [ew](int i) { return static_cast<std::uint32_t>(ew[i]); };
-    const std::int32_t yl = Sign(uew(0), 14), ym = Sign(uew(1) >> 16, 14), yh = Sign(uew(1), 14);
-    const std::int32_t xl = Sign(uew(2), 28), xh = Sign(uew(4), 28), xm = Sign(uew(6), 28);
-    const std::int32_t dxldy = Sign(uew(3), 30), dxhdy = Sign(uew(5), 30), dxmdy = Sign(uew(7), 30);
-    const auto join = [&](int high, int low, bool upper) {
-        return upper ? static_cast<std::int32_t>((uew(high) & 0xffff0000u) | ((uew(low) >> 16) & 0xffff))
-                     : static_cast<std::int32_t>(((uew(high) << 16) & 0xffff0000u) | (uew(low) & 0xffff));
-    };
-    std::int32_t s = join(24, 28, true), t = join(24, 28, false), w = join(25, 29, true);
-    const std::int32_t dsdx = join(26, 30, true), dtdx = join(26, 30, false), dwdx = join(27, 31, true);
-    const std::int32_t dsde = join(32, 36, true), dtde = join(32, 36, false), dwde = join(33, 37, true);
-    const std::int32_t dsdy = join(34, 38, true), dtdy = join(34, 38, false), dwdy = join(35, 39, true);
-
-    dsx_ = dsdx & ~0x1f;
-    dtx_ = dtdx & ~0x1f;
-    dwx_ = dwdx & ~0x1f;
-    dsy_ = dsdy & ~0x7fff;
-    dty_ = dtdy & ~0x7fff;
-    dwy_ = dwdy & ~0x7fff;
-
-    std::int32_t xleftInc = (dxmdy >> 2) & ~1, xrightInc = (dxhdy >> 2) & ~1;
-    std::int32_t xright = xh & ~1, xleft = xm & ~1;
-    const bool signDxhdy = (uew(5) & 0x80000000u) != 0;
-    const bool doOffset = !(signDxhdy ^ flip);
-    std::int32_t dsdiff = 0, dtdiff = 0, dwdiff = 0;
-    if (doOffset) {
-        const auto diff = [](std::int32_t de, std::int32_t dy) {
-            const std::int64_t deh = de & ~0x1ff, dyh = dy & ~0x1ff;
-            return static_cast<std::int32_t>(static_cast<std::uint32_t>(deh - (deh >> 2) - dyh + (dyh >> 2)));
-        };
-        dsdiff = diff(dsde, dsdy);
-        dtdiff = diff(dtde, dtdy);
-        dwdiff = diff(dwde, dwdy);
-    }
-    const std::int32_t dsdxh = (dsdx >> 8) & ~1, dtdxh = (dtdx >> 8) & ~1, dwdxh = (dwdx >> 8) & ~1;
-
-    const int clipXh = rdp_.scissor_[0], clipYh = rdp_.scissor_[1], clipXl = rdp_.scissor_[2],
-              clipYl = rdp_.scissor_[3];
-    std::int32_t yllimit = 0, yhlimit = 0;
-    if (yl & 0x2000)
-        yllimit = 1;
-    else if (yl & 0x1000)
-        yllimit = 0;
-    else
-        yllimit = (yl & 0xfff) < clipYl;
-    yllimit = yllimit ? yl : clipYl;
-    std::int32_t ylfar = yllimit | 3;
-    if ((yl >> 2) > (ylfar >> 2))
-        ylfar += 4;
-    else if ((yllimit >> 2) >= 0 && (yllimit >> 2) < 1023)
-        spans_[static_cast<std::size_t>((yllimit >> 2) + 1)].valid = false;
-    if (yh & 0x2000)
-        yhlimit = 0;
-    else if (yh & 0x1000)
-        yhlimit = 1;
-    else
-        yhlimit = yh >= clipYh;
-    yhlimit = yhlimit ? yh : clipYh;
-    const std::int32_t yhclose = yhlimit & ~3;
-    const std::int32_t clipxlshift = clipXl << 1, clipxhshift = clipXh << 1;
-    const int ldflag = (signDxhdy ^ flip) ? 0 : 3;
-    int maxx = 0, minx = 0xfff;
-    bool allover = true, allunder = true, allinval = true;
-    std::int32_t xfrac = 0;
-
-    const auto scissored = [&](std::int32_t x, bool& over, bool& under) {
-        const std::int32_t sticky = ((x >> 1) & 0x1fff) > 0;
-        std::int32_t sc = ((x >> 13) & 0x1ffe) | sticky;
-        under = (x & 0x8000000) || (sc < clipxhshift && !(x & 0x4000000));
-        sc = under ? clipxhshift : (((x >> 13) & 0x3ffe) | sticky);
-        over = (sc & 0x2000) || (sc & 0x1fff) >= clipxlshift;
-        return over ? clipxlshift : sc;
-    };
-
-    for (std::int32_t k = yh & ~3; k <= ylfar; ++k) {
-        if (k == ym) {
-            xleft = xl & ~1;
-            xleftInc = (dxldy >> 2) & ~1;
-        }
-        const int spix = k & 3;
-        if (k >= yhclose) {
-            bool invaly = k < yhlimit || k >= yllimit;
-            const auto j = static_cast<std::size_t>(k >> 2);
-            Span& span = spans_[j];
-            if (spix == 0) {
-                maxx = 0;
-                minx = 0xfff;
-                allover = allunder = allinval = true;
-            }
-            bool over = false, under = false;
-            const std::int32_t xrsc = scissored(xright, over, under);
-            span.majorx[spix] = xrsc & 0x1fff;
-            allover &= over;
-            allunder &= under;
-            const std::int32_t xlsc = scissored(xleft, over, under);
-            span.minorx[spix] = xlsc & 0x1fff;
-            allover &= over;
-            allunder &= under;
-            const std::int32_t a = ((xleft ^ (1 << 27)) & (0x3fff << 14));
-            const std::int32_t b = ((xright ^ (1 << 27)) & (0x3fff << 14));
-            invaly |= flip ? a < b : b < a;
-            span.invalid[spix] = invaly;
-            allinval &= invaly;
-            if (!invaly) {
-                // flip: lx the largest minor x, rx the smallest major x;
-                // else lx the smallest minor x, rx the largest major x.
-                const int minor = (xlsc >> 3) & 0xfff, major = (xrsc >> 3) & 0xfff;
-                if (flip) {
-                    maxx = std::max(maxx, minor);
-                    minx = std::min(minx, major);
-                } else {
-                    minx = std::min(minx, minor);
-                    maxx = std::max(maxx, major);
-                }
-            }
-            if (spix == ldflag) {
-                span.unscrx = Sign(static_cast<std::uint32_t>(xright >> 16), 12);
-                xfrac = (xright >> 8) & 0xff;
-                span.s = Add(Add(s & ~0x1ff, dsdiff), Mul(-xfrac, dsdxh)) & ~0x3ff;
-                span.t = Add(Add(t & ~0x1ff, dtdiff), Mul(-xfrac, dtdxh)) & ~0x3ff;
-                span.w = Add(Add(w & ~0x1ff, dwdiff), Mul(-xfrac, dwdxh)) & ~0x3ff;
-            }
-            if (spix == 3) {
-                span.lx = flip ? maxx : minx;
-                span.rx = flip ? minx : maxx;
-                span.valid = !allinval && !allover && !allunder;
-            }
-        }
-        if (spix == 3) {
-            s = Add(s, dsde);
-            t = Add(t, dtde);
-            w = Add(w, dwde);
-        }
-        xleft = Add(xleft, xleftInc);
-        xright = Add(xright, xrightInc);
-    }
-
-    dsinc_ = flip ? dsx_ : Mul(dsx_, -1);
-    dtinc_ = flip ? dtx_ : Mul(dtx_, -1);
-    dwinc_ = flip ? dwx_ : Mul(dwx_, -1);
-    tile1_ = primTile_;
-    tile2_ = (primTile_ + 1) & 7;
-    if (cycle_ == 0)
-        render1Cycle(yhlimit >> 2, yllimit >> 2, flip);
-    else
-        render2Cycle(yhlimit >> 2, yllimit >> 2, flip);
-}
-
-void Drawing::coverage(int line, bool flip) {
-    const Span& span = spans_[static_cast<std::size_t>(line)];
-    const int purgestart = flip ? span.rx : span.lx;
-    const int purgeend = flip ? span.lx : span.rx;
-    if (purgeend - purgestart < 0)
-        return;
-    for (int k = purgestart; k <= purgeend; ++k)
-        cvgbuf_[static_cast<std::size_t>(k)] = 0xff;
-    for (int i = 0; i < 4; ++i) {
-        const std::int32_t fmask = 0xa >> (i & 1);
-        const int maskshift = (i - 2) & 4;
-        const auto cleared = static_cast<std::uint8_t>(~(fmask << maskshift));
-        const auto at = [&](int k) -> std::uint8_t& { return cvgbuf_[static_cast<std::size_t>(k)]; };
-        if (span.invalid[i]) {
-            for (int k = purgestart; k <= purgeend; ++k)
-                at(k) &= cleared;
-            continue;
-        }
-        const std::int32_t minorcur = span.minorx[i], majorcur = span.majorx[i];
-        const int minorint = minorcur >> 3, majorint = majorcur >> 3;
-        if (flip) {
-            for (int k = purgestart; k <= majorint; ++k)
-                at(k) &= cleared;
-            for (int k = minorint; k <= purgeend; ++k)
-                at(k) &= cleared;
-            if (minorint > majorint) {
-                at(minorint) |= static_cast<std::uint8_t>(RightCvg(minorcur, fmask) << maskshift);
-                at(majorint) |= static_cast<std::uint8_t>(LeftCvg(majorcur, fmask) << maskshift);
-            } else if (minorint == majorint) {
-                at(majorint) |= static_cast<std::uint8_t>(
-                    (RightCvg(minorcur, fmask) & LeftCvg(majorcur, fmask)) << maskshift);
-            }
-        } else {
-            for (int k = purgestart; k <= minorint; ++k)
-                at(k) &= cleared;
-            for (int k = majorint; k <= purgeend; ++k)
-                at(k) &= cleared;
-            if (majorint > minorint) {
-                at(minorint) |= static_cast<std::uint8_t>(LeftCvg(minorcur, fmask) << maskshift);
-                at(majorint) |= static_cast<std::uint8_t>(RightCvg(majorcur, fmask) << maskshift);
-            } else if (minorint == majorint) {
-                at(majorint) |= static_cast<std::uint8_t>(
-                    (LeftCvg(minorcur, fmask) & RightCvg(majorcur, fmask)) << maskshift);
-            }
-        }
-    }
-}
-
-void Drawing::tcdiv(std::int32_t ss, std::int32_t st, std::int32_t sw, std::int32_t& sss,
-                    std::int32_t& sst) const {
-    if (!persp_) {
-        sss = Sign16(ss) & 0x1ffff;
-        sst = Sign16(st) & 0x1ffff;
-        return;
-    }
-    const bool wCarry = Sign16(sw) <= 0;
-    const std::int32_t entry = tables_.tcdiv[static_cast<std::size_t>(sw & 0x7fff)];
-    const std::int32_t rcp = entry >> 4, shift = entry & 0xf;
-    std::int32_t sprod = Sign16(ss) * rcp, tprod = Sign16(st) * rcp;
-    const std::int32_t tempmask = ((1 << 30) - 1) & -((1 << 29) >> shift);
-    const std::int32_t outS = sprod & tempmask, outT = tprod & tempmask;
-    std::int32_t temps = 0, tempt = 0;
-    if (shift != 0xe) {
-        temps = sprod = sprod >> (13 - shift);
-        tempt = tprod = tprod >> (13 - shift);
-    } else {
-        temps = sprod * 2;
-        tempt = tprod * 2;
-    }
-    std::int32_t overS = 0, overT = 0;
-    if (outS != tempmask && outS != 0)
-        overS = (sprod & (1 << 29)) ? 1 << 17 : 2 << 17;
-    if (outT != tempmask && outT != 0)
-        overT = (tprod & (1 << 29)) ? 1 << 17 : 2 << 17;
-    if (wCarry) {
-        overS |= 2 << 17;
-        overT |= 2 << 17;
-    }
-    sss = (temps & 0x1ffff) | overS;
-    sst = (tempt & 0x1ffff) | overT;
-}
-
-namespace {
-
-// The larger step of s and t in s10.5, from 17-bit coordinates; a step of
-// 512 texels or more sets the saturating bit (tclod_4x17_to_15).
-std::int32_t LodStep(std::int32_t scurr, std::int32_t snext, std::int32_t tcurr, std::int32_t tnext,
-                     std::int32_t previous) {
-    std::int32_t dels =
-        Sign(static_cast<std::uint32_t>(snext), 17) - Sign(static_cast<std::uint32_t>(scurr), 17);
-    if (dels & 0x20000)
-        dels = ~dels & 0x1ffff;
-    std::int32_t delt =
-        Sign(static_cast<std::uint32_t>(tnext), 17) - Sign(static_cast<std::uint32_t>(tcurr), 17);
-    if (delt & 0x20000)
-        delt = ~delt & 0x1ffff;
-    dels = std::max({dels, delt, previous});
-    std::int32_t lod = dels & 0x7fff;
-    if (dels & 0x1c000)
-        lod |= 0x4000;
-    return lod;
-}
-
-// A coordinate out of the 16-bit range after the divide saturates
-// (tclod_tcclamp).
-std::int32_t LodClampCoord(std::int32_t c) {
-    if (c & 0x40000)
-        return 0x7fff;
-    if (c & 0x20000)
-        return 0x8000;
-    const std::int32_t anded = c & 0x18000;
-    if (anded == 0x8000)
-        return 0x7fff;
-    if (anded == 0x10000)
-        return 0x8000;
-    return c & 0xffff;
-}
-
-} // namespace
-
-void Drawing::lodSignals(bool lodclamp, std::int32_t lod, std::uint32_t& tile, bool& magnify, bool& distant,
-                         std::int32_t& lf) const {
-    const bool sharpenOrDetail = sharpen_ || detail_;
-    if ((lod & 0x4000) || lodclamp) {
-        magnify = false;
-        tile = 0;
-        distant = true;
-        lf = 0xff;
-    } else if (lod < minLevel_ || lod < 32) {
-        magnify = true;
-        tile = 0;
-        distant = maxLevel_ == 0;
-        if (!sharpenOrDetail)
-            lf = distant ? 0xff : 0;
-        else {
-            lf = (lod < minLevel_ ? minLevel_ : lod) << 3;
-            if (sharpen_)
-                lf |= 0x100;
-        }
-    } else {
-        magnify = false;
-        tile = static_cast<std::uint32_t>(tables_.log2[static_cast<std::size_t>((lod >> 5) & 0xff)]);
-        distant = maxLevel_ ? ((lod & 0x6000) || tile >= static_cast<std::uint32_t>(maxLevel_)) : true;
-        if (!sharpenOrDetail && distant)
-            lf = 0xff;
-        else
-            lf = ((lod << 3) >> tile) & 0xff;
-    }
-}
-
-void Drawing::lod2Cycle(std::int32_t& sss, std::int32_t& sst, std::int32_t s, std::int32_t t,
-                        std::int32_t w) {
-    const std::int32_t inits = sss, initt = sst;
-    sss = LodClampCoord(sss);
-    sst = LodClampCoord(sst);
-    if (!dolod_)
-        return;
-    std::int32_t nexts = 0, nextt = 0, nextys = 0, nextyt = 0;
-    tcdiv(Add(s, dsinc_) >> 16, Add(t, dtinc_) >> 16, Add(w, dwinc_) >> 16, nexts, nextt);
-    tcdiv(Add(s, dsy_) >> 16, Add(t, dty_) >> 16, Add(w, dwy_) >> 16, nextys, nextyt);
-    const bool lodclamp = ((initt | nextt | inits | nexts | nextys | nextyt) & 0x60000) != 0;
-    std::int32_t lod = 0;
-    if (!lodclamp) {
-        lod = LodStep(inits, nexts, initt, nextt, 0);
-        lod = LodStep(inits, nextys, initt, nextyt, lod);
-    }
-    std::uint32_t ltile = 0;
-    bool magnify = false, distant = false;
-    lodSignals(lodclamp, lod, ltile, magnify, distant, lodFrac_);
-    if (!lodOn_)
-        return;
-    if (distant)
-        ltile = static_cast<std::uint32_t>(maxLevel_);
-    const int l = static_cast<int>(ltile);
-    if (!detail_) {
-        tile1_ = (primTile_ + l) & 7;
-        tile2_ = (distant || (!sharpen_ && magnify)) ? tile1_ : (tile1_ + 1) & 7;
-    } else {
-        tile1_ = (primTile_ + l + (magnify ? 0 : 1)) & 7;
-        tile2_ = (!distant && !magnify) ? (primTile_ + l + 2) & 7 : (primTile_ + l + 1) & 7;
-    }
-}
-
-void Drawing::lod1Cycle(std::int32_t& sss, std::int32_t& sst, std::int32_t s, std::int32_t t, std::int32_t w,
-                        int line, bool endspan, bool preendspan) {
-    sss = LodClampCoord(sss);
-    sst = LodClampCoord(sst);
-    if (!dolod_)
-        return;
-    // A pixel's steps come from the next two pixels; near the end of a long
-    // span from the next line's start (tclod_1cycle_current_simple).
-    std::int32_t ns = 0, nt = 0, nw = 0, fs = 0, ft = 0, fw = 0;
-    const Span& next = spans_[static_cast<std::size_t>(line + 1)];
-    const int length = lodLength_;
-    const bool longspan = length > 7, midspan = length == 7;
-    if (next.valid && endspan && longspan) {
-        ns = next.s >> 16;
-        nt = next.t >> 16;
-        nw = next.w >> 16;
-        fs = Add(next.s, dsinc_) >> 16;
-        ft = Add(next.t, dtinc_) >> 16;
-        fw = Add(next.w, dwinc_) >> 16;
-    } else {
-        ns = Add(s, dsinc_) >> 16;
-        nt = Add(t, dtinc_) >> 16;
-        nw = Add(w, dwinc_) >> 16;
-        const bool back = next.valid && ((preendspan && longspan) || (endspan && midspan));
-        const int far = back ? -1 : 2;
-        fs = Add(s, Mul(dsinc_, far)) >> 16;
-        ft = Add(t, Mul(dtinc_, far)) >> 16;
-        fw = Add(w, Mul(dwinc_, far)) >> 16;
-    }
-    tcdiv(ns, nt, nw, ns, nt);
-    tcdiv(fs, ft, fw, fs, ft);
-    const bool lodclamp = ((ft | nt | fs | ns) & 0x60000) != 0;
-    const std::int32_t lod = lodclamp ? 0 : LodStep(ns, fs, nt, ft, 0);
-    std::uint32_t ltile = 0;
-    bool magnify = false, distant = false;
-    lodSignals(lodclamp, lod, ltile, magnify, distant, lodFrac_);
-    if (!lodOn_)
-        return;
-    if (distant)
-        ltile = static_cast<std::uint32_t>(maxLevel_);
-    tile1_ = (primTile_ + static_cast<int>(ltile) + ((!detail_ || magnify) ? 0 : 1)) & 7;
-}
-
-Colour Drawing::texel(std::int32_t sss, std::int32_t sst, int index, int cycle) const {
-    (void)cycle; // both cycles filter alike once the YUV conversion is off
-    const Tile& tile = rdp_.tiles_[static_cast<std::size_t>(index)];
-    if (tile.fmt == Yuv)
-        Refuse("a YUV tile");
-    const auto shift = [](std::int32_t coord, int shifter) {
-        return shifter < 11 ? Sign16(coord) >> shifter : Sign16(coord << (16 - shifter));
-    };
-    std::int32_t s = shift(sss, tile.shifts), t = shift(sst, tile.shiftt);
-    const bool maxs = (s >> 3) >= tile.sh, maxt = (t >> 3) >= tile.th;
-    s -= tile.sl << 3;
-    t -= tile.tl << 3;
-    std::int32_t sfrac = s & 0x1f, tfrac = t & 0x1f;
-    const bool clampS = (tile.cms & 2) || tile.masks == 0, clampT = (tile.cmt & 2) || tile.maskt == 0;
-    const auto clamp = [](std::int32_t c, bool enabled, bool beyond, std::int32_t diff, std::int32_t& frac) {
-        if (!enabled)
-            return c >> 5;
-        if (beyond) {
-            frac = 0;
-            return diff;
-        }
-        if (c & 0x10000) {
-            frac = 0;
-            return 0;
-        }
-        return c >> 5;
-    };
-    s = clamp(s, clampS, maxs, ((tile.sh >> 2) - (tile.sl >> 2)) & 0x3ff, sfrac);
-    t = clamp(t, clampT, maxt, ((tile.th >> 2) - (tile.tl >> 2)) & 0x3ff, tfrac);
-
-    const bool filtered = sampleType_ || tlut_ != TlutMode::None;
-    // Mask and mirror; the filter's second texel is diff away (it wraps at
-    // the mask, stays put on a mirror's edge).
-    const auto mask = [filtered](std::int32_t& c, int m, bool mirror, bool isT) {
-        if (m == 0)
-            return 1;
-        const std::int32_t bits = static_cast<std::int32_t>((0xffffu >> (16 - m)) & 0x3ff);
-        if (mirror) {
-            const std::int32_t wrap = (c >> std::min(m, 10)) & 1;
-            c ^= -wrap;
-            c &= bits;
-            if (!filtered)
-                return 1;
-            return ((c - wrap) & bits) == bits ? 0 : 1 - (wrap << 1);
-        }
-        c &= bits;
-        if (c == bits)
-            return isT ? -(c & 0xff) : -c;
-        return 1;
-    };
-    const std::int32_t sdiff = mask(s, tile.masks, (tile.cms & 1) != 0, false);
-    const std::int32_t tdiff = mask(t, tile.maskt, (tile.cmt & 1) != 0, true);
-    const auto fetch = [&](std::int32_t ss, std::uint32_t row) {
-        const Rgba8 c = rdp_.decodeAt(tile, static_cast<std::uint32_t>(ss), row, tlut_);
-        return Colour{c.r, c.g, c.b, c.a};
-    };
-    const std::uint32_t row0 = static_cast<std::uint32_t>(t) & 0xff;
-    if (!filtered) {
-        const Colour c = fetch(s, row0);
-        return {c.r & 0x1ff, c.g & 0x1ff, c.b, c.a};
-    }
-    const bool upper = ((sfrac + tfrac) & 0x20) != 0;
-    Colour t0, t1, t2, t3;
-    if (!sampleType_) { // point sampling through the palette: one texel
-        t0 = t1 = t2 = t3 = fetch(s, row0);
-    } else {
-        const std::uint32_t row1 = static_cast<std::uint32_t>(static_cast<std::int32_t>(row0) + tdiff);
-        t0 = fetch(s, row0);
-        t1 = fetch(s + sdiff, row0);
-        t2 = fetch(s, row1);
-        t3 = fetch(s + sdiff, row1);
-    }
-    const bool center = midTexel_ && sfrac == 0x10 && tfrac == 0x10;
-    const std::int32_t invtf = 0x20 - tfrac, invsf = 0x20 - sfrac;
-    const auto filter = [&](std::int32_t a0, std::int32_t a1, std::int32_t a2, std::int32_t a3) {
-        if (center) // the average of the four
-            return a3 + ((((a1 + a2) << 6) - (a3 << 7) + ((~a3 + a0) << 6) + 0xc0) >> 8);
-        if (upper)
-            return a3 + ((invsf * (a2 - a3) + invtf * (a1 - a3) + 0x10) >> 5);
-        return a0 + ((sfrac * (a1 - a0) + tfrac * (a2 - a0) + 0x10) >> 5);
-    };
-    return {filter(t0.r, t1.r, t2.r, t3.r) & 0x1ff, filter(t0.g, t1.g, t2.g, t3.g) & 0x1ff,
-            filter(t0.b, t1.b, t2.b, t3.b) & 0x1ff, filter(t0.a, t1.a, t2.a, t3.a) & 0x1ff};
 }
 
 // One combiner cycle: (A - B) * C + D on 9-bit signed inputs. The last
@@ -961,89 +326,10 @@ void Drawing::write(int x, int line, std::uint32_t cvg, std::uint32_t cvbit, boo
     }
 }
 
-void Drawing::render1Cycle(int start, int end, bool flip) {
-    const int xinc = flip ? 1 : -1;
-    for (int i = start; i <= end; ++i) {
-        const Span& span = spans_[static_cast<std::size_t>(i)];
-        if (!span.valid)
-            continue;
-        if (rdp_.cancel_ && rdp_.cancel_->load(std::memory_order_relaxed))
-            throw Cancelled("the drawing was cancelled");
-        std::int32_t s = span.s, t = span.t, w = span.w;
-        int x = span.rx;
-        const int length = flip ? span.lx - span.rx : span.rx - span.lx;
-        int scdiff = flip ? span.rx - span.unscrx : span.unscrx - span.rx;
-        coverage(i, flip);
-        if (scdiff) {
-            scdiff &= 0xfff;
-            s = Add(s, Mul(dsinc_, scdiff));
-            t = Add(t, Mul(dtinc_, scdiff));
-            w = Add(w, Mul(dwinc_, scdiff));
-        }
-        lodLength_ = length + scdiff;
-        budget(length + 1);
-        for (int j = 0; j <= length; ++j, x += xinc) {
-            const std::uint8_t mask = cvgbuf_[static_cast<std::size_t>(x & 0x3ff)];
-            std::int32_t sss = 0, sst = 0;
-            tcdiv(s >> 16, t >> 16, w >> 16, sss, sst);
-            lod1Cycle(sss, sst, s, t, w, i, j == length, j == length - 1);
-            texel0_ = texel(sss, sst, tile1_, 0);
-            combine(1, true);
-            const std::uint32_t cvg = finishAlpha(tables_.cvg[mask]);
-            record(x, i, sss, sst);
-            write(x, i, cvg, tables_.cvbit[mask], false);
-            s = Add(s, dsinc_);
-            t = Add(t, dtinc_);
-            w = Add(w, dwinc_);
-        }
-    }
-}
-
-void Drawing::render2Cycle(int start, int end, bool flip) {
-    const int xinc = flip ? 1 : -1;
-    for (int i = start; i <= end; ++i) {
-        const Span& span = spans_[static_cast<std::size_t>(i)];
-        if (!span.valid)
-            continue;
-        if (rdp_.cancel_ && rdp_.cancel_->load(std::memory_order_relaxed))
-            throw Cancelled("the drawing was cancelled");
-        std::int32_t s = span.s, t = span.t, w = span.w;
-        int x = span.rx;
-        const int length = flip ? span.lx - span.rx : span.rx - span.lx;
-        int scdiff = flip ? span.rx - span.unscrx : span.unscrx - span.rx;
-        coverage(i, flip);
-        if (scdiff) {
-            scdiff &= 0xfff;
-            s = Add(s, Mul(dsinc_, scdiff));
-            t = Add(t, Mul(dtinc_, scdiff));
-            w = Add(w, Mul(dwinc_, scdiff));
-        }
-        budget(length + 1);
-        for (int j = 0; j <= length; ++j, x += xinc) {
-            const std::uint8_t mask = cvgbuf_[static_cast<std::size_t>(x & 0x3ff)];
-            std::int32_t sss = 0, sst = 0;
-            tcdiv(s >> 16, t >> 16, w >> 16, sss, sst);
-            lod2Cycle(sss, sst, s, t, w);
-            texel0_ = texel(sss, sst, tile1_, 0);
-            texel1_ = texel(sss, sst, tile2_, 1);
-            combine(0, false);
-            // The second cycle sees the first's TEXEL1 as its TEXEL0.
-            const Colour first0 = texel0_;
-            texel0_ = texel1_;
-            combine(1, true);
-            texel0_ = first0;
-            const std::uint32_t cvg = finishAlpha(tables_.cvg[mask]);
-            record(x, i, sss, sst);
-            write(x, i, cvg, tables_.cvbit[mask], true);
-            s = Add(s, dsinc_);
-            t = Add(t, dtinc_);
-            w = Add(w, dwinc_);
-        }
-    }
-}
+} // namespace detail
 
 void Rdp::draw(std::span<const std::uint64_t> command) {
-    Drawing drawing(*this, command);
+    detail::Drawing drawing(*this, command);
 }
 
 std::vector<Rgba8> ReadColorImage(const Rdp& rdp, int width, int height) {
@@ -1065,11 +351,8 @@ std::vector<Rgba8> ReadColorImage(const Rdp& rdp, int width, int height) {
             } else {
                 const std::uint64_t at = image.address + index * 2;
                 if (at + 2 <= ram.size()) {
-                    const auto c = static_cast<std::uint16_t>(ram[at] << 8 | ram[at + 1]);
-                    const auto five = [](unsigned v) {
-                        return static_cast<std::uint8_t>((v << 3) | (v >> 2));
-                    };
-                    out = {five(c >> 11), five((c >> 6) & 0x1f), five((c >> 1) & 0x1f), 255};
+                    out = FromRgba16(static_cast<std::uint16_t>(ram[at] << 8 | ram[at + 1]));
+                    out.a = 255;
                 }
             }
         }

@@ -167,24 +167,20 @@ std::array<std::uint64_t, 12> TriangleWords(const Vertex (&in)[3], int tile, int
     e[5] = U(dxMajor);
     e[6] = U(xTop) & 0x0FFFFFFF;
     e[7] = U(dxTop) & 0x3FFFFFFF;
+    // S, T and W with their x steps, then their edge and y steps: each
+    // group as four words of integer halves, then four of fractions.
     const auto hi = [](std::int32_t v) { return U(v) >> 16; };
     const auto lo = [](std::int32_t v) { return U(v) & 0xFFFF; };
-    e[8] = hi(s.value) << 16 | hi(t.value);
-    e[9] = hi(w.value) << 16;
-    e[10] = hi(s.dx) << 16 | hi(t.dx);
-    e[11] = hi(w.dx) << 16;
-    e[12] = lo(s.value) << 16 | lo(t.value);
-    e[13] = lo(w.value) << 16;
-    e[14] = lo(s.dx) << 16 | lo(t.dx);
-    e[15] = lo(w.dx) << 16;
-    e[16] = hi(s.de) << 16 | hi(t.de);
-    e[17] = hi(w.de) << 16;
-    e[18] = hi(s.dy) << 16 | hi(t.dy);
-    e[19] = hi(w.dy) << 16;
-    e[20] = lo(s.de) << 16 | lo(t.de);
-    e[21] = lo(w.de) << 16;
-    e[22] = lo(s.dy) << 16 | lo(t.dy);
-    e[23] = lo(w.dy) << 16;
+    const std::int32_t groups[2][4][2] = {
+        {{s.value, t.value}, {w.value, 0}, {s.dx, t.dx}, {w.dx, 0}},
+        {{s.de, t.de}, {w.de, 0}, {s.dy, t.dy}, {w.dy, 0}},
+    };
+    for (std::size_t g = 0; g < 2; ++g)
+        for (std::size_t k = 0; k < 4; ++k) {
+            const std::int32_t first = groups[g][k][0], second = groups[g][k][1];
+            e[8 + 8 * g + k] = hi(first) << 16 | hi(second);
+            e[12 + 8 * g + k] = lo(first) << 16 | lo(second);
+        }
     std::array<std::uint64_t, 12> words{};
     for (std::size_t i = 0; i < 12; ++i)
         words[i] = Word(e[2 * i], e[2 * i + 1]);

@@ -18,6 +18,10 @@
 
 namespace vellora::rdp {
 
+namespace detail {
+class Drawing;
+}
+
 struct Rgba8 {
     std::uint8_t r = 0, g = 0, b = 0, a = 0;
     friend bool operator==(const Rgba8&, const Rgba8&) = default;
@@ -149,7 +153,7 @@ class Rdp {
     Rgba8 texelAt(int tile, int s, int t, TlutMode tlut) const;
 
   private:
-    friend class Drawing;
+    friend class detail::Drawing;
     enum class LoadKind { Block, Tile, Tlut };
     void dispatch(std::span<const std::uint64_t> command);
     void draw(std::span<const std::uint64_t> command);
@@ -173,6 +177,9 @@ class Rdp {
     const std::atomic<bool>* cancel_ = nullptr;
     long budget_ = -1;
 };
+
+// An RGBA16 (5-5-5-1) value as the RDP expands it to 8 bits a channel.
+Rgba8 FromRgba16(std::uint16_t value);
 
 // The colour image's pixels from RDRAM as R G B A (A 255), row after row;
 // 32-bit and 16-bit RGBA images. Pixels past the end of RDRAM read as 0.

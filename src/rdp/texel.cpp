@@ -19,11 +19,6 @@ Rgba8 Grey(std::uint32_t i, std::uint32_t a) {
     return {v, v, v, static_cast<std::uint8_t>(a)};
 }
 
-Rgba8 FromRgba16(std::uint16_t c) {
-    return {Five(c >> 11), Five((c >> 6) & 0x1F), Five((c >> 1) & 0x1F),
-            static_cast<std::uint8_t>(c & 1 ? 255 : 0)};
-}
-
 // A 16-bit texel the plain path has no colour meaning for (IA32, I16, CI16,
 // the formats above I): high byte to red and blue, low byte to green and alpha.
 Rgba8 Raw16(std::uint16_t c) {
@@ -67,6 +62,11 @@ std::int32_t Mask(std::int32_t coord, int mask, bool mirror) {
 }
 
 } // namespace
+
+Rgba8 FromRgba16(std::uint16_t c) {
+    return {Five(c >> 11), Five((c >> 6) & 0x1F), Five((c >> 1) & 0x1F),
+            static_cast<std::uint8_t>(c & 1 ? 255 : 0)};
+}
 
 Rgba8 Rdp::fetch(int index, int s, int t, TlutMode tlut) const {
     const Tile& tl = tile(index);
