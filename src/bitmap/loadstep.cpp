@@ -63,6 +63,11 @@ LoadStepResult LoadInto(Read read, std::optional<Kind> kind, LoadRole role, Core
 
 LoadStepResult LoadFileInto(const std::string& path, LoadRole role, CoreState& state, int level,
                             std::int64_t maxPixels, PictureNeed need) {
+    if (auto unknown = UnknownKindSuffix(path)) {
+        LoadStepResult refused;
+        refused.error = *unknown;
+        return refused;
+    }
     return LoadInto(
         [&path, maxPixels, need](TileLevel& target) {
             try {

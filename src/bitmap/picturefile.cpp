@@ -250,7 +250,7 @@ bool HasPngName(std::string_view path) {
     return EndsWithNoCase(FileNameOf(path), ".png");
 }
 
-std::optional<Kind> KindFromFileName(std::string_view path) {
+std::optional<std::string_view> KindSuffixOf(std::string_view path) {
     std::string_view name = FileNameOf(path);
     if (!EndsWithNoCase(name, ".png") && !EndsWithNoCase(name, ".bmp"))
         return std::nullopt;
@@ -259,7 +259,29 @@ std::optional<Kind> KindFromFileName(std::string_view path) {
     // The kind needs a name before it: ".ci4.png" alone is a hidden file.
     if (dot == std::string_view::npos || dot == 0)
         return std::nullopt;
-    return KindFromName(name.substr(dot + 1));
+    return name.substr(dot + 1);
+}
+
+std::optional<Kind> KindFromFileName(std::string_view path) {
+    const auto suffix = KindSuffixOf(path);
+    return suffix ? KindFromName(*suffix) : std::nullopt;
+}
+
+std::optional<std::string> UnknownKindSuffix(std::string_view path) {
+    const auto suffix = KindSuffixOf(path);
+    if (!suffix || KindFromName(*suffix))
+        return std::nullopt;
+    std::string known;
+    for (int k = 0; k < kKindCount; ++k) {
+        if (!known.empty())
+            known += ", ";
+        for (char c : KindName(static_cast<Kind>(k)))
+            known.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    }
+    std::string line = "The file name's \"";
+    line.append(*suffix);
+    line += "\" names no texture kind (known: " + known + ")";
+    return line;
 }
 
 } // namespace vellora

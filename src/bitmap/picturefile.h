@@ -56,5 +56,12 @@ bool HasPngName(std::string_view path);
 bool HasExtension(std::string_view path, std::string_view ext);
 // The kind a file's name gives it: "brick.rgba16.png", "font.IA8.bmp".
 std::optional<Kind> KindFromFileName(std::string_view path);
+// The part before the extension that should name a kind ("brick.rgbx.png"
+// has "rgbx"); none when the name has no such part.
+std::optional<std::string_view> KindSuffixOf(std::string_view path);
+// Why a name's kind part names no kind, listing the known ones; none when it
+// names one or the name has no kind part. A mistyped kind would otherwise
+// fall back to the picture's own type without a word.
+std::optional<std::string> UnknownKindSuffix(std::string_view path);
 
 } // namespace vellora

@@ -203,7 +203,7 @@ struct FormatRow {
     const char* name;
     const char* source; // a suite file, or "bmp24" / "bmp8" for a built BMP
     const char* saveAs;
-    std::optional<Format> format;
+    std::optional<Format> format; // none: the name's kind part names no kind, and the file is refused
     std::optional<Kind> kind;
     bool greyscaleMessage;
 };
@@ -236,6 +236,16 @@ TEST_P(FileFormat, SelectsTheRowAndKeepsTheKind) {
     CoreState state;
     ResetPictures(state.tiles);
     const LoadStepResult r = LoadFileInto(path, LoadRole::Base, state, 0);
+    if (!row.format) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(
+            r.error.find("names no texture kind (known: rgba32, rgba16, ia16, ia8, ia4, i8, i4, ci8, ci4)"),
+            std::string::npos)
+            << r.error;
+        EXPECT_FALSE(state.bitmapLoaded);
+        std::filesystem::remove(path);
+        return;
+    }
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.file.format, row.format);
     EXPECT_EQ(r.file.kind, row.kind);
@@ -276,10 +286,11 @@ INSTANTIATE_TEST_SUITE_P(
         FormatRow{"NameCi8", "basn2c08.png", "a.ci8.png", Format::CI8, Kind::CI8, false},
         FormatRow{"NameCi4", "basn2c08.png", "grass.ci4.png", Format::CI4, Kind::CI4, false},
         FormatRow{"NameOnBmp", "bmp24", "wall.I4.bmp", Format::Bits4, Kind::I4, false},
-        FormatRow{"NoKindRgba8", "basn2c08.png", "a.rgba8.png", Format::Bits32, std::nullopt, true},
-        FormatRow{"NoKindCi16", "basn3p08.png", "a.ci16.png", Format::CI8, std::nullopt, false},
+        FormatRow{"NoKindRgba8Refused", "basn2c08.png", "a.rgba8.png", std::nullopt, std::nullopt, false},
+        FormatRow{"NoKindCi16Refused", "basn3p08.png", "a.ci16.png", std::nullopt, std::nullopt, false},
         FormatRow{"KindAloneIsAHiddenName", "basn2c08.png", ".ci4.png", Format::Bits32, std::nullopt, true},
-        FormatRow{"KindNotLast", "basn2c08.png", "a.ci4.x.png", Format::Bits32, std::nullopt, true}),
+        FormatRow{"KindNotLastRefused", "basn2c08.png", "a.ci4.x.png", std::nullopt, std::nullopt, false},
+        FormatRow{"NoKindPartAtAll", "basn2c08.png", "grass.png", Format::Bits32, std::nullopt, true}),
     test::RowName());
 
 // An exported level reads back as it was held, alpha included; what the

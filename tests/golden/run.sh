@@ -24,6 +24,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     ln -s "$data/bmpsuite" "$work/bmpsuite"
     ln -s "$data/pngsuite" "$work/pngsuite"
     ln -s "$data/sizes" "$work/sizes"
+    ln -s "$data/names" "$work/names"
     line=${line//@OUT@/out}
     read -r -a args <<<"$line"
     set +e
