@@ -145,9 +145,8 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
     CheckOptions o;
     std::optional<std::string> levels, filter, detail, jobs, junit;
     HardwareTexts hwTexts;
-    CommandLine cl(
-        "check",
-        "PATH..., --levels, --filter, --detail, --wrap, --rules, --verify, --jobs, --json, --junit, --quiet");
+    CommandLine cl("check", "PATH..., --levels, --filter, --detail, --wrap, --palette, --rules, --verify, "
+                            "--jobs, --json, --junit, --quiet");
     cl.positionals(o.paths);
     cl.value("--levels", levels, std::string(kLevelsAllowed));
     cl.value("--filter", filter, "3x3 or 2x2");
@@ -155,6 +154,7 @@ CheckOptions ParseCheck(const std::vector<std::string>& args, bool& help) {
     cl.value("--jobs", jobs, "1 to 256");
     cl.value("--junit", junit, "an XML file to write");
     cl.value("--wrap", hwTexts.wrap, "S,T with each one of wrap, mirror, clamp");
+    cl.value("--palette", hwTexts.palette, "0 to 15, a CI4 texture's palette");
     cl.value("--rules", hwTexts.rules, "calculator, hardware or both");
     cl.flag("--json", o.json);
     cl.flag("--quiet", o.quiet);

@@ -16,6 +16,7 @@ int CheckCommand(const std::vector<std::string>& args, std::ostream& out, std::o
 
 inline constexpr const char* kCheckUsage =
     "vellora-cli check [--levels L] [--filter 3x3|2x2] [--detail FILE | --detail WxH[:F]] [--wrap S,T] "
+    "[--palette N] "
     "[--rules calculator|hardware|both] [--verify] [--jobs N] [--json] [--junit FILE] [--quiet] PATH...\n";
 // How --detail tells a size from a file, whatever is on disk.
 inline constexpr const char* kDetailRule =

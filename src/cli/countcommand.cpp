@@ -63,7 +63,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     HardwareTexts hwTexts;
     CommandLine cl("count",
                    "--width, --height, --format, --levels, --detail, --tile, --json, --map-text, --hardware, "
-                   "--wrap, --shift, --emit, --image-base, --rules, --help");
+                   "--wrap, --shift, --palette, --emit, --image-base, --rules, --help");
     cl.value("--width", width, "1 to 1024");
     cl.value("--height", height, "1 to 256");
     cl.value("--format", format, std::string(kFormatsAllowed));
@@ -137,8 +137,10 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     doc::AnalyzeOptions analyze;
     analyze.layout = hardware.needed();
     analyze.suggest = false;
-    return FinishReport(doc::Analyze(texture, analyze), std::nullopt, hardware, json,
-                        TextStyle{mapText, terminal.colour}, out, err);
+    const doc::Analysis analysis = doc::Analyze(texture, analyze);
+    RequirePaletteUse("count", hardware, analysis.levels);
+    return FinishReport(analysis, std::nullopt, hardware, json, TextStyle{mapText, terminal.colour}, out,
+                        err);
 }
 
 } // namespace vellora::cli

@@ -31,7 +31,8 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
 
 inline constexpr const char* kCountUsage =
     "vellora-cli count [--width N] [--height N] [--format F] [--levels L] [--detail WxH[:F]] [--tile WxH]... "
-    "[--json] [--map-text] [--hardware] [--wrap S,T] [--shift S] [--emit gbi|words [--image-base ADDR]] "
+    "[--json] [--map-text] [--hardware] [--wrap S,T] [--shift S] [--palette N] [--emit gbi|words "
+    "[--image-base ADDR]] "
     "[--rules calculator|hardware|both]\n";
 
 } // namespace vellora::cli

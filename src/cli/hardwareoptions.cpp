@@ -5,6 +5,7 @@
 
 #include "hardware/gbi.h"
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 
@@ -45,6 +46,17 @@ std::optional<std::uint32_t> ParseImageBase(const std::string& text) {
     return static_cast<std::uint32_t>(value);
 }
 
+// "0x800", or "0x980 (palette 3)" for a CI4 palette past the first.
+std::string PaletteAt(const hw::Palette& p) {
+    static const char* kHex = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 8; shift >= 0; shift -= 4)
+        text.push_back(kHex[(p.tmemAddress >> shift) & 15]);
+    if (p.entries == 16 && p.tmemAddress != hw::kHalfBytes)
+        text += " (palette " + std::to_string((p.tmemAddress - hw::kHalfBytes) / 128) + ")";
+    return text;
+}
+
 } // namespace
 
 FormatChoice RequireFormatKind(std::string_view option, std::string_view text) {
@@ -60,6 +72,7 @@ void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift, b
     cl.value("--emit", texts.emit, "gbi or words");
     cl.value("--rules", texts.rules, "calculator, hardware or both");
     cl.value("--image-base", texts.imageBase, std::string(kImageBaseAllowed));
+    cl.value("--palette", texts.palette, "0 to 15, a CI4 texture's palette");
     if (withShift)
         cl.value("--shift", texts.shift, "0 to 5");
     if (withName)
@@ -98,6 +111,9 @@ bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, 
         choice.emitted.name = RequireIdentifier(option, *texts.name);
     } else if (option == "--shift" && texts.shift) {
         choice.tile.detailShift = RequireInt(option, *texts.shift, 0, 5);
+    } else if (option == "--palette") {
+        choice.tile.palette = RequireInt(option, *texts.palette, 0, hw::kPalettes - 1);
+        choice.paletteGiven = true;
     } else if (option == "--hardware") {
         choice.report = true;
     } else {
@@ -110,6 +126,17 @@ void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice) {
     choice.report = choice.report || texts.hardware;
 }
 
+void RequirePaletteUse(std::string_view command, const HardwareChoice& choice,
+                       const std::vector<hw::Level>& levels) {
+    if (!choice.paletteGiven ||
+        std::any_of(levels.begin(), levels.end(), [](const hw::Level& l) { return l.kind == Kind::CI4; }))
+        return;
+    const std::string kind =
+        levels.empty() ? std::string("none") : std::string(KindName(levels.front().kind));
+    throw UsageError("vellora-cli " + std::string(command) +
+                     ": --palette: only a CI4 texture names a palette (this one is " + kind + ")");
+}
+
 nlohmann::ordered_json HardwareJson(const hw::Layout& layout) {
     using nlohmann::ordered_json;
     ordered_json j;
@@ -117,9 +144,11 @@ nlohmann::ordered_json HardwareJson(const hw::Layout& layout) {
     j["reason"] = layout.reason ? ordered_json(*layout.reason) : ordered_json(nullptr);
     j["lower_half_bytes"] = layout.lowerHalfBytes;
     j["upper_half_bytes"] = layout.upperHalfBytes;
-    j["palette"] = layout.palette ? ordered_json{{"entries", layout.palette->entries},
-                                                 {"tmem_address", layout.palette->tmemAddress}}
-                                  : ordered_json(nullptr);
+    j["palette"] = layout.palette
+                       ? ordered_json{{"entries", layout.palette->entries},
+                                      {"tmem_address", layout.palette->tmemAddress},
+                                      {"number", (layout.palette->tmemAddress - hw::kHalfBytes) / 128}}
+                       : ordered_json(nullptr);
     ordered_json tiles = ordered_json::array();
     for (const hw::TileDescriptor& d : layout.tiles) {
         tiles.push_back({{"tile", d.tile},
@@ -167,7 +196,7 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
     out << "Hardware bytes: " << layout.lowerHalfBytes << " below 0x800, " << layout.upperHalfBytes
         << " from 0x800\n";
     if (layout.palette)
-        out << "Palette: " << layout.palette->entries << " entries at 0x800\n";
+        out << "Palette: " << layout.palette->entries << " entries at " << PaletteAt(*layout.palette) << "\n";
     for (const std::string& note : layout.notes)
         out << "Note: " << note << "\n";
     // Line and TMEM are counted in 64-bit words, as SetTile takes them.

@@ -15,6 +15,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vellora::cli {
 
@@ -36,19 +38,23 @@ struct HardwareChoice {
     std::optional<Rules> rules;
     hw::TileOptions tile;
     hw::EmitOptions emitted; // where the words say the data lies
+    bool paletteGiven = false;
     bool needed() const { return report || emit != Emit::None || rules.has_value(); }
 };
 
 // The options' texts as the command line collects them.
 struct HardwareTexts {
     bool hardware = false;
-    std::optional<std::string> wrap, emit, rules, shift, imageBase, name;
+    std::optional<std::string> wrap, emit, rules, shift, imageBase, name, palette;
 };
 // withName: --name NAME, the arrays' prefix in the code --emit prints.
 void AddHardwareOptions(CommandLine& cl, HardwareTexts& texts, bool withShift, bool withName = false);
 // Applies one given option; false when it is none of these.
 bool ApplyHardwareOption(const std::string& option, const HardwareTexts& texts, HardwareChoice& choice);
 void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice);
+// --palette names a CI4 palette: a texture without CI4 levels cannot take it.
+void RequirePaletteUse(std::string_view command, const HardwareChoice& choice,
+                       const std::vector<hw::Level>& levels);
 
 nlohmann::ordered_json HardwareJson(const hw::Layout& layout);
 void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextStyle& style);

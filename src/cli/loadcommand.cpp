@@ -430,6 +430,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     analyze.layout = o.hardware.needed() || o.consolePng || o.sceneDir;
     analyze.suggest = false;
     const doc::Analysis analysis = doc::Analyze(texture, analyze);
+    RequirePaletteUse("load", o.hardware, analysis.levels);
     const TileTable& levels = texture.pictures;
 
     // Everything is drawn first and written at the end, all or nothing,

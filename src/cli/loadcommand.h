@@ -41,7 +41,7 @@ inline constexpr const char* kLoadUsage =
     "[--preview OUT.png [--tile-pos X] [--zoom Z] [--shift S] [--lodfrac F] [--view WxH] [--seed N]] "
     "[--console OUT.png] [--emit-scene DIR] [--sampling point|bilerp|average] [--cycle 1|2] [--lod on|off] "
     "[--scene flat|floor] [--size W,H] [--scale S] [--fb 32|16] "
-    "[--hardware] [--wrap S,T] [--emit gbi|words [--image-base ADDR]] "
+    "[--hardware] [--wrap S,T] [--palette N] [--emit gbi|words [--image-base ADDR]] "
     "[--rules calculator|hardware|both]\n";
 
 } // namespace vellora::cli

@@ -174,9 +174,11 @@ std::string DisplayList(const Layout& layout, const EmitOptions& options) {
     const int firstTile = layout.levels.empty() ? 0 : layout.levels.front().record;
     out << "gsSPTexture(0xFFFF, 0xFFFF, " << std::max(chain - 1, 0) << ", " << firstTile << ", G_ON),\n";
     if (layout.palette) {
-        out << "/* palette: " << layout.palette->entries << " RGBA16 colours at 0x800 */\n";
+        out << "/* palette: " << layout.palette->entries << " RGBA16 colours at 0x" << std::hex
+            << std::uppercase << layout.palette->tmemAddress << std::dec << " */\n";
         if (layout.palette->entries == 16)
-            out << "gsDPLoadTLUT_pal16(0, " << PaletteName(options.name) << "),\n";
+            out << "gsDPLoadTLUT_pal16(" << (layout.palette->tmemAddress - kHalfBytes) / 128 << ", "
+                << PaletteName(options.name) << "),\n";
         else
             out << "gsDPLoadTLUT_pal256(" << PaletteName(options.name) << "),\n";
     }

@@ -315,6 +315,8 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
         out.reason = UnloadableLevel(levels, lines);
     out.fits = !out.reason;
 
+    const bool anyCI8 =
+        std::any_of(levels.begin(), levels.end(), [](const Level& l) { return l.kind == Kind::CI8; });
     bool anyCI = false, ci8 = false;
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const Level& l = levels[i];
@@ -340,6 +342,10 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
                               ? (options.detailShift > 0 ? 16 - options.detailShift : 0)
                               : l.distance;
         d.shifts = d.shiftt = shift;
+        // Beside CI8 the one palette is all 256 entries, which a CI4 tile
+        // indexes from the first.
+        if (l.kind == Kind::CI4 && !anyCI8)
+            d.palette = std::clamp(options.palette, 0, kPalettes - 1);
         d.lrs = std::max(l.width - 1, 0) << 2;
         d.lrt = std::max(l.height - 1, 0) << 2;
         d.setTile = words::SetTile(d.fmt, d.siz, d.line, d.tmem, d.tile, d.palette, static_cast<int>(d.cmt),
@@ -360,7 +366,8 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
     if (anyCI) {
         Palette p;
         p.entries = ci8 ? 256 : 16;
-        p.loadTileSetTile = words::SetTile(0, 0, 0, kHalfWords, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+        p.tmemAddress = ci8 ? kHalfBytes : PaletteAddress(std::clamp(options.palette, 0, kPalettes - 1));
+        p.loadTileSetTile = words::SetTile(0, 0, 0, p.tmemAddress / 8, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
         p.loadTlut = words::Rect(words::kLoadTlut, kLoadTile, 0, 0, (p.entries - 1) << 2, 0);
         out.palette = p;
         out.palette->offset = (out.dataBytes + 7) / 8 * 8;

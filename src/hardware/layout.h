@@ -29,7 +29,15 @@ struct TileOptions {
     AxisMode s = AxisMode::Wrap;
     AxisMode t = AxisMode::Wrap;
     int detailShift = 1; // the detail map's Shift, 0 to 5
+    // The CI4 palette, 0 to 15: its 16 entries lie at 0x800 + 128 x palette
+    // and the tiles name it. CI8 reads all 256 entries and takes none.
+    int palette = 0;
 };
+inline constexpr int kPalettes = 16;
+// The TMEM address of a CI4 palette's first entry.
+constexpr int PaletteAddress(int palette) {
+    return kHalfBytes + 128 * palette;
+}
 
 // One counted level as the hardware takes it.
 struct Level {

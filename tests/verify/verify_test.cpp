@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace vellora::verify {
@@ -102,6 +103,40 @@ TEST(Palette, TwoColoursStillLoadSixteenEntries) {
     EXPECT_TRUE(VerifyLoads(t.layout, t.reduced).ok());
 }
 
+// Each of the sixteen CI4 palettes loads where its tiles read it; a LoadTLUT
+// left at the first palette while the tiles name another reads wrong, so the
+// read-back does look at the palette field.
+TEST(Palette, EachOfTheSixteenLoadsWhereTheTilesReadIt) {
+    for (int n = 0; n < hw::kPalettes; ++n) {
+        std::mt19937 random(static_cast<unsigned>(n));
+        hw::TileOptions options;
+        options.palette = n;
+        Texture t = Make(Chain(16, 16, Kind::CI4, 3), options, 16, random);
+        ASSERT_TRUE(t.layout.palette);
+        EXPECT_EQ(t.layout.palette->tmemAddress, 0x800 + 128 * n);
+        const std::string map = hw::MapString(t.layout);
+        EXPECT_EQ(map.substr(static_cast<std::size_t>(0x800 + 128 * n), 128), std::string(128, 'P')) << n;
+        EXPECT_EQ(std::count(map.begin(), map.end(), 'P'), 128) << n;
+        EXPECT_TRUE(VerifyLoads(t.layout, t.reduced).ok()) << "palette " << n;
+        if (n == 0)
+            continue;
+        t.layout.palette->loadTileSetTile = hw::LayOut(t.layout.levels, {}).palette->loadTileSetTile;
+        EXPECT_FALSE(VerifyLoads(t.layout, t.reduced).ok()) << "palette " << n << " loaded at 0x800";
+    }
+}
+
+// CI8 reads all 256 entries from 0x800 whatever palette is asked for.
+TEST(Palette, Ci8TakesTheWholeUpperHalf) {
+    std::mt19937 random(9);
+    hw::TileOptions options;
+    options.palette = 7;
+    const Texture t = Make(Chain(16, 16, Kind::CI8, 2), options, 256, random);
+    ASSERT_TRUE(t.layout.palette);
+    EXPECT_EQ(t.layout.palette->tmemAddress, 0x800);
+    EXPECT_EQ(t.layout.tiles.front().palette, 0);
+    EXPECT_TRUE(VerifyLoads(t.layout, t.reduced).ok());
+}
+
 TEST(Refusal, MixedPaletteModeReadsWrong) {
     std::mt19937 random(5);
     std::vector<hw::Level> levels = Chain(16, 16, Kind::CI4, 1);
@@ -163,8 +198,10 @@ Drawn Draw(std::mt19937& random) {
     Drawn d;
     d.levels = hw::LevelsOf(count, base, detail);
     const hw::AxisMode modes[] = {hw::AxisMode::Wrap, hw::AxisMode::Mirror, hw::AxisMode::Clamp};
-    d.options = {modes[pick(0, 2)], modes[pick(0, 2)], pick(0, 5)};
-    d.colours = pick(1, base == Kind::CI8 || detail == Kind::CI8 ? 256 : 16);
+    d.options = {modes[pick(0, 2)], modes[pick(0, 2)], pick(0, 5), pick(0, hw::kPalettes - 1)};
+    // Two colours at least: with one, a texel read from the wrong place
+    // cannot show.
+    d.colours = pick(2, base == Kind::CI8 || detail == Kind::CI8 ? 256 : 16);
     d.what = std::string(KindName(base)) + " " + std::to_string(spec.size.width) + "x" +
              std::to_string(spec.size.height) + ", " + std::to_string(d.levels.size()) + " tiles" +
              (spec.detail ? ", detail " + std::string(KindName(detail)) : std::string());
