@@ -6,6 +6,7 @@
 #include "countcommand.h"
 #include "loadcommand.h"
 #include "options.h"
+#include "piecescommand.h"
 
 #include "core/version.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 void PrintUsage(std::ostream& out) {
     out << "usage:\n  " << cli::kCountUsage << "  " << cli::kLoadUsage << "  " << cli::kCheckUsage << "  "
-        << cli::kConvertUsage
+        << cli::kConvertUsage << "  " << cli::kPiecesUsage
         << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32).\n"
            "Levels L: auto | auto-w64 | 0 to 7 (the index of the last level).\n"
         << cli::kDetailRule
@@ -60,8 +61,10 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
             return cli::CheckCommand(args, out, err, terminal);
         if (command == "convert")
             return cli::ConvertCommand(args, out, err);
+        if (command == "pieces")
+            return cli::PiecesCommand(args, out, err);
         err << "vellora-cli: unknown command \"" << command
-            << "\" (allowed: count, load, check, convert, --help, --version)\n";
+            << "\" (allowed: count, load, check, convert, pieces, --help, --version)\n";
         return kExitUsage;
     } catch (const cli::UsageError& e) {
         err << e.what() << "\n";

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gbi.h"
 
+#include "pieces.h"
 #include "words.h"
 
 #include <algorithm>
@@ -221,6 +222,100 @@ std::string CommandWords(const Layout& layout, const EmitOptions& options) {
         out += "\n";
     }
     return out;
+}
+
+} // namespace vellora::hw
+
+namespace vellora::hw {
+
+namespace {
+
+std::string PieceCaption(const Piece& p, int index) {
+    return "piece " + std::to_string(index + 1) + ": texels (" + std::to_string(p.x) + ", " +
+           std::to_string(p.y) + ") to (" + std::to_string(p.x + p.width - 1) + ", " +
+           std::to_string(p.y + p.height - 1) + ")";
+}
+
+} // namespace
+
+std::vector<Command> PieceCommands(const PiecePlan& plan, const PieceOptions& options) {
+    std::vector<Command> list;
+    if (plan.refused)
+        return list;
+    const auto add = [&list](std::uint64_t word, const char* name, std::string what) {
+        list.push_back({word, name, std::move(what)});
+    };
+    if (plan.palette)
+        AddPaletteLoad(*plan.palette,
+                       options.emitted.imageBase + static_cast<std::uint32_t>(plan.palette->offset),
+                       options.emitted.name, add);
+    const std::string image = ImageName(options.emitted.name, LevelRole::Base, 0);
+    for (std::size_t i = 0; i < plan.pieces.size(); ++i) {
+        const Piece& p = plan.pieces[i];
+        const std::string caption = PieceCaption(p, static_cast<int>(i));
+        add(words::SetTextureImage(FormatCode(plan.kind), BitsOf(plan.kind) == 4 ? 1 : SizeCode(plan.kind),
+                                   plan.imageWidth, options.emitted.imageBase),
+            "SetTextureImage", image + ": " + caption);
+        add(p.loadTileSetTile, "SetTile", "load tile for " + caption);
+        add(words::Sync(words::kLoadSync), "LoadSync", "");
+        add(p.loadTile, "LoadTile", caption);
+        add(words::Sync(words::kPipeSync), "PipeSync", "");
+        add(p.setTile, "SetTile", "render tile for " + caption);
+        add(p.setTileSize, "SetTileSize", caption);
+        add(p.rectangle[0], "TextureRectangle",
+            "draws " + std::to_string(p.drawWidth) + "x" + std::to_string(p.drawHeight) + " at (" +
+                std::to_string(p.x) + ", " + std::to_string(p.y) + ")");
+        add(p.rectangle[1], "", "");
+    }
+    return list;
+}
+
+std::string PiecesDisplayList(const PiecePlan& plan, const PieceOptions& options) {
+    if (plan.refused)
+        return "/* The picture cannot be drawn in pieces (" + *plan.refused + "). */\n";
+    std::ostringstream out;
+    const std::string image = ImageName(options.emitted.name, LevelRole::Base, 0);
+    out << "/* " << plan.width << "x" << plan.height << " " << KindName(plan.kind) << " in "
+        << plan.pieces.size() << " pieces of up to " << plan.pieceWidth << "x" << plan.pieceHeight
+        << " texels" << (plan.overlap ? ", each loading the row and column the next one starts with" : "")
+        << " */\n";
+    out << "gsDPSetTextureLUT(" << (plan.palette ? "G_TT_RGBA16" : "G_TT_NONE") << "),\n";
+    out << "gsDPSetTexturePersp(G_TP_NONE),\n";
+    out << "gsDPSetTextureLOD(G_TL_TILE),\n";
+    if (plan.palette) {
+        if (plan.palette->entries == 16)
+            out << "gsDPLoadTLUT_pal16(0, " << PaletteName(options.emitted.name) << "),\n";
+        else
+            out << "gsDPLoadTLUT_pal256(" << PaletteName(options.emitted.name) << "),\n";
+    }
+    const int fmt = FormatCode(plan.kind);
+    const int bits = BitsOf(plan.kind);
+    const int loadSiz = bits == 4 ? 1 : SizeCode(plan.kind);
+    for (std::size_t i = 0; i < plan.pieces.size(); ++i) {
+        const Piece& p = plan.pieces[i];
+        const int first = bits == 4 ? p.x / 2 : p.x;
+        const int last = bits == 4 ? (p.x + p.width - 1) / 2 : p.x + p.width - 1;
+        out << "/* " << PieceCaption(p, static_cast<int>(i)) << " */\n";
+        out << "gsDPSetTextureImage(" << kFmtNames[static_cast<std::size_t>(fmt)] << ", "
+            << kSizNames[static_cast<std::size_t>(loadSiz)] << ", " << plan.imageWidth << ", " << image
+            << "),\n";
+        out << "gsDPSetTile(" << kFmtNames[static_cast<std::size_t>(fmt)] << ", "
+            << kSizNames[static_cast<std::size_t>(loadSiz)] << ", " << p.line
+            << ", 0, G_TX_LOADTILE, 0, G_TX_NOMIRROR, 0, G_TX_NOLOD, G_TX_NOMIRROR, 0, G_TX_NOLOD),\n";
+        out << "gsDPLoadSync(),\n";
+        out << "gsDPLoadTile(G_TX_LOADTILE, " << (first << 2) << ", " << (p.y << 2) << ", " << (last << 2)
+            << ", " << ((p.y + p.height - 1) << 2) << "),\n";
+        out << "gsDPPipeSync(),\n";
+        out << "gsDPSetTile(" << kFmtNames[static_cast<std::size_t>(fmt)] << ", "
+            << kSizNames[static_cast<std::size_t>(SizeCode(plan.kind))] << ", " << p.line
+            << ", 0, G_TX_RENDERTILE, 0, G_TX_CLAMP, 0, G_TX_NOLOD, G_TX_CLAMP, 0, G_TX_NOLOD),\n";
+        out << "gsDPSetTileSize(G_TX_RENDERTILE, " << (p.x << 2) << ", " << (p.y << 2) << ", "
+            << ((p.x + p.width - 1) << 2) << ", " << ((p.y + p.height - 1) << 2) << "),\n";
+        out << "gsSPTextureRectangle(" << (p.x << 2) << ", " << (p.y << 2) << ", "
+            << ((p.x + p.drawWidth) << 2) << ", " << ((p.y + p.drawHeight) << 2) << ", G_TX_RENDERTILE, "
+            << (p.x << 5) << ", " << (p.y << 5) << ", 1 << 10, 1 << 10),\n";
+    }
+    return out.str();
 }
 
 } // namespace vellora::hw

@@ -364,11 +364,8 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
     for (std::size_t i = 0; i < levels.size(); ++i)
         DrawLevel(levels[i], tmems[i], lines[i], out.map);
     if (anyCI) {
-        Palette p;
-        p.entries = ci8 ? 256 : 16;
-        p.tmemAddress = ci8 ? kHalfBytes : PaletteAddress(std::clamp(options.palette, 0, kPalettes - 1));
-        p.loadTileSetTile = words::SetTile(0, 0, 0, p.tmemAddress / 8, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
-        p.loadTlut = words::Rect(words::kLoadTlut, kLoadTile, 0, 0, (p.entries - 1) << 2, 0);
+        const Palette p = PaletteAt(
+            ci8 ? 256 : 16, ci8 ? kHalfBytes : PaletteAddress(std::clamp(options.palette, 0, kPalettes - 1)));
         out.palette = p;
         out.palette->offset = (out.dataBytes + 7) / 8 * 8;
         // Each 16-bit colour is held four times, once for each bank.
@@ -382,6 +379,15 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
         if (out.map[static_cast<std::size_t>(a)].use() != CellUse::Free)
             ++(a < kHalfBytes ? out.lowerHalfBytes : out.upperHalfBytes);
     return out;
+}
+
+Palette PaletteAt(int entries, int tmemAddress) {
+    Palette p;
+    p.entries = entries;
+    p.tmemAddress = tmemAddress;
+    p.loadTileSetTile = words::SetTile(0, 0, 0, tmemAddress / 8, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
+    p.loadTlut = words::Rect(words::kLoadTlut, kLoadTile, 0, 0, (entries - 1) << 2, 0);
+    return p;
 }
 
 ChainLoad WholeChainLoad(const Layout& layout) {

@@ -143,6 +143,10 @@ struct Palette {
     std::uint64_t loadTlut = 0;
 };
 
+// A palette of entries loaded at a TMEM byte address with LoadTLUT through
+// the load tile; offset 0.
+Palette PaletteAt(int entries, int tmemAddress);
+
 struct Layout {
     std::vector<Level> levels;
     bool fits = true;

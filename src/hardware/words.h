@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // The RDP's command words, each field cut to its bits as the hardware reads it.
@@ -45,6 +46,17 @@ constexpr std::uint64_t SetTextureImage(int fmt, int siz, int width, std::uint32
     const std::uint64_t high =
         kSetTextureImage << 24 | Field(fmt, 21, 3) | Field(siz, 19, 2) | Field(width - 1, 0, 10);
     return high << 32 | Field(address, 0, 24);
+}
+
+// TextureRectangle's two words: the screen rectangle in 10.2 (lower right
+// first), the tile, s and t at the upper left in s10.5, the steps in s5.10.
+constexpr std::array<std::uint64_t, 2> TextureRectangle(int tile, int xl, int yl, int xh, int yh, int s,
+                                                        int t, int dsdx, int dtdy) {
+    const std::uint64_t first = std::uint64_t{0xE4} << 56 | Field(xh, 44, 12) | Field(yh, 32, 12) |
+                                Field(tile, 24, 3) | Field(xl, 12, 12) | Field(yl, 0, 12);
+    const std::uint64_t second =
+        Field(s, 48, 16) | Field(t, 32, 16) | Field(dsdx, 16, 16) | Field(dtdy, 0, 16);
+    return {first, second};
 }
 
 } // namespace vellora::hw::words

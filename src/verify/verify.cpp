@@ -116,6 +116,63 @@ std::optional<Result> VerifyWholeChain(const hw::Layout& layout, const reduce::R
     return Run(layout, texture, list, data, static_cast<long>((data.size() + 7) / 8 * 8));
 }
 
+Result VerifyPieces(const hw::PiecePlan& plan, const reduce::ReducedTexture& texture) {
+    Result result;
+    if (plan.refused || texture.levels.empty()) {
+        result.error = plan.refused.value_or("there is no picture");
+        return result;
+    }
+    const reduce::ReducedLevel& level = texture.levels.front();
+    const std::vector<std::uint8_t> data = reduce::LevelBytes(level, {});
+    const std::vector<std::uint8_t> palette =
+        plan.palette ? reduce::PaletteBytes(texture) : std::vector<std::uint8_t>{};
+    const std::size_t paletteOffset = plan.palette ? static_cast<std::size_t>(plan.palette->offset) : 0;
+    rdp::Rdp rdp(std::max<std::size_t>({data.size(), paletteOffset + palette.size(), 8}));
+    std::copy(data.begin(), data.end(), rdp.rdram().begin());
+    std::copy(palette.begin(), palette.end(),
+              rdp.rdram().begin() + static_cast<std::ptrdiff_t>(paletteOffset));
+    const rdp::TlutMode tlut = plan.palette ? rdp::TlutMode::Rgba16 : rdp::TlutMode::None;
+
+    // The printed list itself, run up to each piece's rectangle (drawing
+    // needs a colour image; the read-back is the proof of the load).
+    const std::vector<hw::Command> list = hw::PieceCommands(plan);
+    std::vector<std::uint64_t> words;
+    std::size_t piece = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].name != "TextureRectangle") {
+            words.push_back(list[i].word);
+            continue;
+        }
+        ++i; // the rectangle's second word
+        try {
+            rdp.run(words);
+        } catch (const rdp::Error& e) {
+            result.error = e.what();
+            return result;
+        }
+        words.clear();
+        const hw::Piece& p = plan.pieces.at(piece++);
+        for (int t = p.y; t < p.y + p.height; ++t) {
+            for (int s = p.x; s < p.x + p.width; ++s) {
+                const std::uint32_t value =
+                    level.texels[static_cast<std::size_t>(t) * static_cast<std::size_t>(level.width) +
+                                 static_cast<std::size_t>(s)];
+                const rdp::Rgba8 read = rdp.fetch(0, s, t, tlut);
+                const rdp::Rgba8 expected = ExpectedTexel(level, value, texture);
+                ++result.texels;
+                if (!(read == expected)) {
+                    result.first = Mismatch{level.record, level.role, 0, s, t, expected, read};
+                    return result;
+                }
+            }
+        }
+    }
+    if (piece != plan.pieces.size())
+        result.error = "the list drew " + std::to_string(piece) + " of " +
+                       std::to_string(plan.pieces.size()) + " pieces";
+    return result;
+}
+
 reduce::ReducedTexture PatternTexture(const hw::Layout& layout) {
     reduce::ReducedTexture texture;
     if (layout.palette) {

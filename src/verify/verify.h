@@ -3,6 +3,7 @@
 
 #include "hardware/gbi.h"
 #include "hardware/layout.h"
+#include "hardware/pieces.h"
 #include "rdp/rdp.h"
 #include "reduce/reduce.h"
 
@@ -46,6 +47,12 @@ std::optional<Result> VerifyWholeChain(const hw::Layout& layout, const reduce::R
 Result VerifyPlan(const hw::Layout& layout);
 // The pattern itself: every level of the layout with its stored values.
 reduce::ReducedTexture PatternTexture(const hw::Layout& layout);
+
+// A picture drawn in pieces: the plan's list runs on the model over the
+// picture's exported data (rows padded to 8 bytes, the palette after them),
+// and after each piece's load every texel it loaded is read back through
+// its render tile. texture: the picture as its only level, and the palette.
+Result VerifyPieces(const hw::PiecePlan& plan, const reduce::ReducedTexture& texture);
 
 // What the RDP gives back for a stored texel value of a level.
 rdp::Rgba8 ExpectedTexel(const reduce::ReducedLevel& level, std::uint32_t value,
