@@ -7,9 +7,9 @@
 #include "options.h"
 #include "report.h"
 
+#include "document/pieces.h"
 #include "document/texture.h"
 #include "hardware/pieces.h"
-#include "reduce/reduce.h"
 #include "reduce/texturedata.h"
 #include "verify/verify.h"
 
@@ -141,12 +141,13 @@ int PiecesCommand(const std::vector<std::string>& args, std::ostream& out, std::
             picture.baseKind = o.format->kind;
     }
     const Kind kind = picture.storedBaseKind();
-    const TileLevel& top = picture.pictures[0];
 
     hw::PieceOptions options;
     options.overlap = o.overlap;
     options.emitted = o.hardware.emitted;
-    const hw::PiecePlan plan = hw::PlanPieces(top.Width, top.Height, kind, options);
+    const doc::PictureInPieces pieces =
+        doc::PlanPicturePieces(picture.pictures[0], picture.baseSource, kind, options);
+    const hw::PiecePlan& plan = pieces.plan;
     if (plan.refused)
         throw UsageError("vellora-cli pieces: " + file + ": " + *plan.refused);
     const long end = plan.palette ? plan.palette->offset + 2L * plan.palette->entries : plan.dataBytes;
@@ -154,14 +155,7 @@ int PiecesCommand(const std::vector<std::string>& args, std::ostream& out, std::
         std::uint64_t{hw::kMaxImageAddress} + 1)
         throw UsageError("vellora-cli pieces: --image-base: the picture's " + std::to_string(end) +
                          " bytes of data would end past 0xFFFFFF, the last RDRAM address the RDP reads");
-
-    // The picture as its one level, stored in its kind.
-    const std::vector<hw::Level> level = {hw::Level{0, LevelRole::Base, top.Width, top.Height, kind, 0}};
-    reduce::ReduceOptions reduceOptions;
-    reduceOptions.shown = false;
-    const reduce::ReducedTexture reduced = reduce::ReduceTexture(picture.pictures, level, picture.baseSource,
-                                                                 picture.detailSource, reduceOptions);
-    const verify::Result proof = verify::VerifyPieces(plan, reduced);
+    const verify::Result& proof = pieces.proof;
     if (!proof.ok()) {
         // The plan is wrong, not the picture: no list or report passes for one.
         err << "vellora-cli pieces: " << file

@@ -76,6 +76,8 @@ void TextureDocument::announce(Changes what) {
     // dither; the wrap and the shift leave them alone.
     if (what & (What::Numbers | What::Pictures | What::Kinds | What::Dither))
         shown_.reset();
+    if (what & What::Pictures)
+        pieces_.reset();
     emit changed(what);
 }
 
@@ -102,8 +104,15 @@ void TextureDocument::setDetailShift(int shift) {
     retile(next);
 }
 
+void TextureDocument::setPalette(int palette) {
+    hw::TileOptions next = tiles_;
+    next.palette = std::clamp(palette, 0, hw::kPalettes - 1);
+    retile(next);
+}
+
 void TextureDocument::retile(const hw::TileOptions& next) {
-    if (next.s == tiles_.s && next.t == tiles_.t && next.detailShift == tiles_.detailShift)
+    if (next.s == tiles_.s && next.t == tiles_.t && next.detailShift == tiles_.detailShift &&
+        next.palette == tiles_.palette)
         return;
     tiles_ = next;
     judge();
@@ -142,6 +151,29 @@ void TextureDocument::forgetPictures() {
     state_.bitmapLoaded = false;
     ResetPictures(state_.tiles);
     announce(What::Pictures);
+}
+
+void TextureDocument::setPiecesOverlap(bool on) {
+    if (on == piecesOverlap_)
+        return;
+    piecesOverlap_ = on;
+    announce(What::Pieces);
+}
+
+const doc::PictureInPieces* TextureDocument::pictureInPieces() {
+    if (!state_.bitmapLoaded)
+        return nullptr;
+    // A count changes the kind only through the format row, so the plan is
+    // kept across the edits that leave both alone.
+    const PiecesKey key{KindInRow(baseRow(), state_.baseKind), piecesOverlap_};
+    if (!pieces_ || !(pieces_->first == key)) {
+        const TileLevel& base = state_.tiles[settings_.detailEnabled ? 1 : 0];
+        hw::PieceOptions options;
+        options.overlap = piecesOverlap_;
+        options.emitted.name = arrayName_;
+        pieces_.emplace(key, doc::PlanPicturePieces(base, state_.baseSource, key.kind, options));
+    }
+    return &pieces_->second;
 }
 
 const TileTable& TextureDocument::shownTiles() {

@@ -3,6 +3,7 @@
 
 #include "bitmap/mipmap.h"
 #include "document/analysis.h"
+#include "document/pieces.h"
 #include "ui/form.h"
 #include "ui/recalcguard.h"
 
@@ -29,6 +30,7 @@ class TextureDocument : public QObject {
         Kinds = 0x4,    // the stored kinds: the texels the RDP holds change
         Tiling = 0x8,   // wrap, mirror, clamp or the detail map's shift: the tiles only
         Dither = 0x10,  // how CI texels are reduced
+        Pieces = 0x20,  // how the picture is cut in pieces
     };
     Q_DECLARE_FLAGS(Changes, What)
 
@@ -63,10 +65,19 @@ class TextureDocument : public QObject {
     void setKinds(std::optional<Kind> base, std::optional<Kind> detail);
     void setWrap(hw::AxisMode s, hw::AxisMode t);
     void setDetailShift(int shift);
+    // The CI4 palette the tiles name, 0 to 15.
+    void setPalette(int palette);
     void setDither(bool on);
     // The generator's filter; the levels are drawn again with it while a
     // picture with generated levels is loaded.
     void setFilter(MipFilter filter);
+
+    // The loaded base picture planned in pieces in its stored kind, each
+    // piece proved on the RDP model; made on the first request after the
+    // picture, its kind or the overlap changed. None without a picture.
+    const doc::PictureInPieces* pictureInPieces();
+    bool piecesOverlap() const { return piecesOverlap_; }
+    void setPiecesOverlap(bool on);
 
     // Forgets every picture (the detail map turned on or off under a loaded
     // picture): the level records empty again, nothing to preview.
@@ -100,6 +111,13 @@ class TextureDocument : public QObject {
     std::string arrayName_ = "texture";
     doc::Analysis analysis_;
     std::optional<TileTable> shown_;
+    bool piecesOverlap_ = false;
+    struct PiecesKey {
+        Kind kind;
+        bool overlap;
+        friend bool operator==(const PiecesKey&, const PiecesKey&) = default;
+    };
+    std::optional<std::pair<PiecesKey, doc::PictureInPieces>> pieces_;
     int recounts_ = 0;
     int analyses_ = 0;
     int reductions_ = 0;

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -85,7 +86,13 @@ void TileSetupPage::build() {
     grid->addWidget(cboWrapS_, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("T axis"), content), 1, 2);
     grid->addWidget(cboWrapT_, 1, 3);
+    cboPalette_ = Choice(content, "cboPalette");
+    for (int p = 0; p < hw::kPalettes; ++p)
+        cboPalette_->addItem(QString::number(p), p);
+    grid->addWidget(new QLabel(QStringLiteral("CI4 palette"), content), 2, 0);
+    grid->addWidget(cboPalette_, 2, 1);
     column->addLayout(grid);
+    connect(cboPalette_, &QComboBox::currentIndexChanged, &document_, &TextureDocument::setPalette);
 
     lblVerdict_ = new QLabel(content);
     lblVerdict_->setObjectName(QStringLiteral("lblHardwareVerdict"));
@@ -169,6 +176,7 @@ void TileSetupPage::build() {
     map_->setToolTipSource(
         [this](int address) { return QString::fromStdString(hw::DescribeCell(layout(), address)); });
     column->addWidget(map_);
+    buildPieces(content, column);
     column->addStretch(1);
 
     connect(cmdCopyDisplayList_, &QPushButton::clicked, this,
@@ -222,6 +230,9 @@ void TileSetupPage::onChanged(TextureDocument::Changes what) {
             cboDetailKind_->clear();
         filling_ = false;
     }
+    if (what & (TextureDocument::What::Numbers | TextureDocument::What::Pictures |
+                TextureDocument::What::Kinds | TextureDocument::What::Pieces))
+        showPieces();
     if (!(what &
           (TextureDocument::What::Numbers | TextureDocument::What::Kinds | TextureDocument::What::Tiling)))
         return;
@@ -264,6 +275,8 @@ void TileSetupPage::showLayout() {
                                         .arg(QString::fromStdString(proof->describe())));
     }
     lblVerified_->setVisible(layout().fits);
+    // Only a CI4 texture without CI8 beside it names a palette.
+    cboPalette_->setEnabled(layout().palette && layout().palette->entries == 16);
 
     // What would make it fit, by the count and the hardware both.
     QString suggestions;
@@ -335,6 +348,103 @@ QString TileSetupPage::commandWords() const {
     hw::EmitOptions options;
     options.name = document_.arrayName();
     return QString::fromStdString(hw::CommandWords(layout(), options));
+}
+
+void TileSetupPage::buildPieces(QWidget* content, QLayout* column) {
+    // Off by default: planning and proving a large picture is work an
+    // everyday edit should not wait for.
+    grpPieces_ =
+        new QGroupBox(QStringLiteral("Pieces: the picture drawn in parts that each fit TMEM"), content);
+    grpPieces_->setObjectName(QStringLiteral("grpPieces"));
+    grpPieces_->setCheckable(true);
+    grpPieces_->setChecked(false);
+    auto* box = new QVBoxLayout(grpPieces_);
+    chkPiecesOverlap_ = new QCheckBox(QStringLiteral("Overlap a texel for the bilinear filter"), grpPieces_);
+    chkPiecesOverlap_->setObjectName(QStringLiteral("chkPiecesOverlap"));
+    chkPiecesOverlap_->setToolTip(
+        QStringLiteral("Each piece also loads the row and column the next one "
+                       "starts with, so the filter finds its neighbour at the seam"));
+    lblPieces_ = new QLabel(grpPieces_);
+    lblPieces_->setObjectName(QStringLiteral("lblPieces"));
+    lblPieces_->setWordWrap(true);
+    tblPieces_ = new QTableWidget(grpPieces_);
+    tblPieces_->setObjectName(QStringLiteral("tblPieces"));
+    tblPieces_->setColumnCount(6);
+    tblPieces_->setHorizontalHeaderLabels(
+        {QStringLiteral("Piece"), QStringLiteral("Texels\n(x, y)"), QStringLiteral("Size\n(texels)"),
+         QStringLiteral("Drawn\n(pixels)"), QStringLiteral("Line\n(words)"), QStringLiteral("Bytes")});
+    tblPieces_->verticalHeader()->hide();
+    tblPieces_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblPieces_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblPieces_->horizontalHeader()->setStretchLastSection(true);
+    tblPieces_->setMinimumHeight(twips(2200));
+    cmdCopyPieces_ = new QPushButton(QStringLiteral("Copy Pieces as Display List"), grpPieces_);
+    cmdCopyPieces_->setObjectName(QStringLiteral("cmdCopyPieces"));
+    box->addWidget(chkPiecesOverlap_);
+    box->addWidget(lblPieces_);
+    box->addWidget(tblPieces_);
+    box->addWidget(cmdCopyPieces_);
+    column->addWidget(grpPieces_);
+    connect(grpPieces_, &QGroupBox::toggled, this, &TileSetupPage::showPieces);
+    connect(chkPiecesOverlap_, &QCheckBox::toggled, &document_, &TextureDocument::setPiecesOverlap);
+    connect(cmdCopyPieces_, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(piecesDisplayList()); });
+    showPieces();
+}
+
+void TileSetupPage::showPieces() {
+    const bool shown = grpPieces_->isChecked();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{chkPiecesOverlap_, lblPieces_, tblPieces_, cmdCopyPieces_})
+        w->setVisible(shown);
+    if (!shown)
+        return;
+    const doc::PictureInPieces* pieces = document_.pictureInPieces();
+    cmdCopyPieces_->setEnabled(pieces && pieces->proved());
+    if (!pieces) {
+        lblPieces_->setText(QStringLiteral("Load a picture to plan it in pieces."));
+        tblPieces_->setRowCount(0);
+        return;
+    }
+    QString text = QString::fromStdString(pieces->summary()) + QLatin1Char('.');
+    if (!pieces->plan.refused)
+        text += pieces->proof.ok()
+                    ? QStringLiteral("\nVerified on the RDP model: every piece loads right (%1 "
+                                     "texels read back).")
+                          .arg(pieces->proof.texels)
+                    : QStringLiteral("\nThe RDP model loads these pieces wrong: %1.")
+                          .arg(QString::fromStdString(pieces->proof.describe()));
+    lblPieces_->setText(text);
+    const std::vector<hw::Piece>& list = pieces->plan.pieces;
+    tblPieces_->setRowCount(static_cast<int>(list.size()));
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const hw::Piece& p = list[i];
+        const QStringList cells = {QString::number(i + 1),
+                                   QStringLiteral("%1, %2").arg(p.x).arg(p.y),
+                                   QStringLiteral("%1x%2").arg(p.width).arg(p.height),
+                                   QStringLiteral("%1x%2").arg(p.drawWidth).arg(p.drawHeight),
+                                   QString::number(p.line),
+                                   QString::number(p.bytes)};
+        const QString tip = QStringLiteral("LoadTile %1\nTextureRectangle %2 %3")
+                                .arg(QString::fromStdString(hw::HexWord(p.loadTile)),
+                                     QString::fromStdString(hw::HexWord(p.rectangle[0])),
+                                     QString::fromStdString(hw::HexWord(p.rectangle[1])));
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setToolTip(tip);
+            tblPieces_->setItem(static_cast<int>(i), c, item);
+        }
+    }
+}
+
+QString TileSetupPage::piecesDisplayList() {
+    const doc::PictureInPieces* pieces = document_.pictureInPieces();
+    if (!pieces || !pieces->proved())
+        return QString();
+    hw::PieceOptions options;
+    options.overlap = pieces->plan.overlap;
+    options.emitted.name = document_.arrayName();
+    return QString::fromStdString(hw::PiecesDisplayList(pieces->plan, options));
 }
 
 } // namespace vellora

@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -40,6 +41,8 @@ class TileSetupPage : public QFrame {
     // "To make it fit: ..." with up to three changes, or empty when it fits.
     QString suggestionText() const;
     QString commandWords() const;
+    // The loaded picture's pieces as a display list; empty without a picture.
+    QString piecesDisplayList();
     TextureExportChoice exportChoice() const;
 
   signals:
@@ -54,6 +57,8 @@ class TileSetupPage : public QFrame {
     void onChanged(TextureDocument::Changes what);
     void fillKinds(QComboBox* box, Format row, std::optional<Kind> chosen);
     void showLayout();
+    void buildPieces(QWidget* content, QLayout* column);
+    void showPieces();
 
     TextureDocument& document_;
     bool filling_ = false;
@@ -62,6 +67,7 @@ class TileSetupPage : public QFrame {
     QComboBox* cboDetailKind_ = nullptr;
     QComboBox* cboWrapS_ = nullptr;
     QComboBox* cboWrapT_ = nullptr;
+    QComboBox* cboPalette_ = nullptr;
     QLabel* lblVerdict_ = nullptr;
     QLabel* lblVerified_ = nullptr;
     QLabel* lblSuggestions_ = nullptr;
@@ -73,6 +79,11 @@ class TileSetupPage : public QFrame {
     QCheckBox* chkBaseOnly_ = nullptr;
     QCheckBox* chkWholeChain_ = nullptr;
     QCheckBox* chkDither_ = nullptr;
+    QGroupBox* grpPieces_ = nullptr;
+    QCheckBox* chkPiecesOverlap_ = nullptr;
+    QLabel* lblPieces_ = nullptr;
+    QTableWidget* tblPieces_ = nullptr;
+    QPushButton* cmdCopyPieces_ = nullptr;
 };
 
 } // namespace vellora

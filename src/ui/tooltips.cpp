@@ -62,12 +62,19 @@ constexpr Tip kTips[] = {
     {"cboDetailKind", "The exact format the detail map is stored in"},
     {"cboWrapS", "Across (S): wrap, mirror or clamp at the edge"},
     {"cboWrapT", "Down (T): wrap, mirror or clamp at the edge"},
+    {"cboPalette", "The CI4 palette the tiles read: its 16 colours load at 0x800 + 128 \u00D7 palette. CI8 "
+                   "reads all 256 entries"},
     {"tblTiles", "One row per level: its tile, kind, place in TMEM and load; a row's tip gives its "
                  "command words"},
     {"cmdCopyDisplayList", "Copy the commands that load and set up this texture (Ctrl+Shift+C)"},
     {"cmdCopyWords", "Copy the same commands as 64-bit words"},
     {"cmdExportTexture", "Write the texels as the game loads them: .bin, .c, .h or .png"},
     {"chkBaseOnly", "Export the base level alone"},
+    {"chkPiecesOverlap", "Each piece also loads the row and column the next one starts with, so the "
+                         "bilinear filter finds its neighbour at the seam"},
+    {"tblPieces", "One row per piece: the texels it loads, the pixels it draws, its TMEM line and the "
+                  "bytes its load moves; a row's tip gives its LoadTile and TextureRectangle words"},
+    {"cmdCopyPieces", "Copy the display list that loads and draws the whole picture piece by piece"},
     {"Picture2", "Vellora"},
 };
 

@@ -18,7 +18,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,6 +64,8 @@ class TestTileSetup : public QObject {
     void firstPageSaysTheHardwaresVerdict_data();
     void firstPageSaysTheHardwaresVerdict();
     void mapsShareTheirColoursAndExplainThem();
+    void paletteBoxNamesTheCi4Palette();
+    void piecesViewPlansTheLoadedPicture();
 };
 
 void TestTileSetup::theStripHasAFifthTabAfterAbout() {
@@ -185,6 +189,70 @@ void TestTileSetup::hoveringTheMapDescribesTheByte() {
     QCOMPARE(QString::fromStdString(hw::DescribeCell(f.window->tileSetupPage()->layout(), 0x044)),
              QStringLiteral("0x044: level 0, texel (0, 1), red and green"));
     QCOMPARE(map->addressAt(QPoint(-5, -5)), -1);
+}
+
+// The box moves the palette's load and every CI4 tile with it, and the plan
+// is still proved; CI8 has all 256 entries and no choice.
+void TestTileSetup::paletteBoxNamesTheCi4Palette() {
+    WindowFixture f;
+    Enter(f, "32", "32", "ChkBitDepth(0)");
+    auto* palette = f.get<QComboBox>(QStringLiteral("cboPalette"));
+    QVERIFY(palette->isEnabled());
+    palette->setCurrentIndex(3);
+    const hw::Layout& layout = f.window->tileSetupPage()->layout();
+    QVERIFY(layout.palette);
+    QCOMPARE(layout.palette->tmemAddress, 0x980);
+    QCOMPARE(layout.tiles.front().palette, 3);
+    QVERIFY(f.window->tileSetupPage()->displayList().contains(QStringLiteral("gsDPLoadTLUT_pal16(3, ")));
+    QVERIFY(f.window->document().analysis().verified());
+    Enter(f, "32", "32", "ChkBitDepth(2)");
+    QVERIFY(!palette->isEnabled());
+    QCOMPARE(f.window->tileSetupPage()->layout().palette->tmemAddress, 0x800);
+}
+
+// A 320 x 240 picture: RGBA32 takes 80 words a half-row, 3 rows a piece;
+// RGBA16 80 words a row, 6 rows a piece; with overlap a strip starts on the
+// last row of the one before, and the first draws 5 rows.
+void TestTileSetup::piecesViewPlansTheLoadedPicture() {
+    QTemporaryDir dir;
+    testbmp::BmpSpec spec;
+    spec.width = 320;
+    spec.height = 240;
+    spec.bitCount = 24;
+    spec.pixel = [](int row, int col) {
+        return static_cast<std::uint32_t>(row * 0x050301 + col * 0x010709) & 0xFFFFFFu;
+    };
+    const QString path = dir.filePath(QStringLiteral("sky.bmp"));
+    QVERIFY(testbmp::WriteBmp(path.toStdString(), spec));
+    WindowFixture f;
+    f.dialogs.defaultMessageAnswer = MsgResult::Yes;
+    f.dialogs.messageAnswers = {MsgResult::Ok, MsgResult::No};
+    f.dialogs.fileAnswers = {path};
+    QCOMPARE(LoadSettingsFromBmp(f.window->loadHost(), f.dialogs), LoadOutcome::Loaded);
+
+    auto* group = f.get<QGroupBox>(QStringLiteral("grpPieces"));
+    auto* label = f.get<QLabel>(QStringLiteral("lblPieces"));
+    auto* table = f.get<QTableWidget>(QStringLiteral("tblPieces"));
+    QVERIFY(!group->isChecked());
+    group->setChecked(true);
+    QVERIFY2(label->text().startsWith(QStringLiteral("320x240 RGBA32 in 80 pieces of up to 320x3 texels")),
+             qPrintable(label->text()));
+    QVERIFY(label->text().contains(QStringLiteral("Verified on the RDP model")));
+    QCOMPARE(table->rowCount(), 80);
+    f.get<QRadioButton>(QStringLiteral("ChkBitDepth(4)"))->click();
+    QVERIFY2(label->text().startsWith(QStringLiteral("320x240 RGBA16 in 40 pieces of up to 320x6 texels")),
+             qPrintable(label->text()));
+    f.get<QCheckBox>(QStringLiteral("chkPiecesOverlap"))->setChecked(true);
+    QCOMPARE(table->rowCount(), 48);
+    QCOMPARE(table->item(47, 1)->text(), QStringLiteral("0, 235"));
+    // The opener names the arrays after the file it opened.
+    f.window->document().setSourceFile(path.toStdString());
+    f.get<QPushButton>(QStringLiteral("cmdCopyPieces"))->click();
+    const QString list = QGuiApplication::clipboard()->text();
+    QVERIFY2(list.contains(QStringLiteral(
+                 "gsSPTextureRectangle(0, 0, 1280, 20, G_TX_RENDERTILE, 0, 0, 1 << 10, 1 << 10)")),
+             qPrintable(list.left(600)));
+    QVERIFY(list.contains(QStringLiteral("gsDPSetTextureImage(G_IM_FMT_RGBA, G_IM_SIZ_16b, 320, sky_base)")));
 }
 
 QTEST_MAIN(TestTileSetup)
