@@ -29,24 +29,31 @@ const char* CmName(AxisMode mode) {
     return "G_TX_WRAP";
 }
 
-std::string ImageName(const Level& level, std::string_view name) {
-    return hw::ImageName(name, level.role, level.distance);
-}
-
 bool HasDetail(const Layout& layout) {
     return std::any_of(layout.levels.begin(), layout.levels.end(),
                        [](const Level& l) { return l.role == LevelRole::Detail; });
 }
 
+// Texture 0's levels below the detail map: the chain LOD walks.
 int ChainLevels(const Layout& layout) {
-    return static_cast<int>(std::count_if(layout.levels.begin(), layout.levels.end(),
-                                          [](const Level& l) { return l.role != LevelRole::Detail; }));
+    return static_cast<int>(std::count_if(
+        layout.levels.begin(), layout.levels.begin() + static_cast<std::ptrdiff_t>(layout.texture1From),
+        [](const Level& l) { return l.role != LevelRole::Detail; }));
 }
 
-std::string Caption(const Level& level) {
+// The array a level is loaded from: texture 1's levels have their own.
+std::string ImageOf(const Layout& layout, std::size_t i, const EmitOptions& options) {
+    const Level& l = layout.levels[i];
+    return hw::ImageName(i >= layout.texture1From ? options.texture1Name : options.name, l.role, l.distance);
+}
+
+std::string Caption(const Layout& layout, std::size_t i) {
+    const Level& level = layout.levels[i];
     std::string role = level.role == LevelRole::Detail ? "detail map"
                        : level.role == LevelRole::Base ? "base"
                                                        : "level " + std::to_string(level.distance);
+    if (i >= layout.texture1From)
+        role = "texture 1's " + role;
     return "tile " + std::to_string(level.record) + ": " + role + ", " + std::to_string(level.width) + "x" +
            std::to_string(level.height) + " " + std::string(KindName(level.kind));
 }
@@ -103,15 +110,29 @@ std::vector<Command> LoadCommands(const Layout& layout, const EmitOptions& optio
     const auto address = [&options](long offset) {
         return static_cast<std::uint32_t>(options.imageBase + static_cast<std::uint64_t>(offset));
     };
+    const std::uint32_t base1 = Texture1Base(layout, options);
+    const auto address1 = [base1](long offset) { return static_cast<std::uint32_t>(base1 + offset); };
     if (layout.palette)
         AddPaletteLoad(*layout.palette, address(layout.palette->offset), options.name, add);
+    if (layout.palette1)
+        AddPaletteLoad(*layout.palette1, address1(layout.palette1->offset), options.texture1Name, add);
     for (std::size_t i = 0; i < layout.levels.size(); ++i) {
-        const std::string caption = Caption(layout.levels[i]);
-        AddLoad(layout.loads[i], layout.tiles[i].fmt, address(layout.loads[i].offset),
-                ImageName(layout.levels[i], options.name), caption, add);
+        const std::string caption = Caption(layout, i);
+        const long offset = layout.loads[i].offset;
+        AddLoad(layout.loads[i], layout.tiles[i].fmt,
+                i >= layout.texture1From ? address1(offset) : address(offset), ImageOf(layout, i, options),
+                caption, add);
         AddRenderTile(layout.tiles[i], caption, add);
     }
     return list;
+}
+
+std::uint32_t Texture1Base(const Layout& layout, const EmitOptions& options) {
+    if (options.texture1Base)
+        return *options.texture1Base;
+    const long end =
+        layout.palette ? layout.palette->offset + 2L * layout.palette->entries : layout.dataBytes;
+    return static_cast<std::uint32_t>(options.imageBase + static_cast<std::uint64_t>((end + 7) / 8 * 8));
 }
 
 std::vector<Command> WholeChainCommands(const Layout& layout, const EmitOptions& options) {
@@ -131,7 +152,7 @@ std::vector<Command> WholeChainCommands(const Layout& layout, const EmitOptions&
     AddLoad(*chain.plan, layout.tiles.front().fmt, options.imageBase, ChainName(options.name),
             "the whole chain", add);
     for (std::size_t i = 0; i < layout.levels.size(); ++i)
-        AddRenderTile(layout.tiles[i], Caption(layout.levels[i]), add);
+        AddRenderTile(layout.tiles[i], Caption(layout, i), add);
     return list;
 }
 
@@ -174,23 +195,25 @@ std::string DisplayList(const Layout& layout, const EmitOptions& options) {
         out << "gsDPSetTextureDetail(G_TD_DETAIL),\n";
     const int firstTile = layout.levels.empty() ? 0 : layout.levels.front().record;
     out << "gsSPTexture(0xFFFF, 0xFFFF, " << std::max(chain - 1, 0) << ", " << firstTile << ", G_ON),\n";
-    if (layout.palette) {
-        out << "/* palette: " << layout.palette->entries << " RGBA16 colours at 0x" << std::hex
-            << std::uppercase << layout.palette->tmemAddress << std::dec << " */\n";
-        if (layout.palette->entries == 16)
-            out << "gsDPLoadTLUT_pal16(" << (layout.palette->tmemAddress - kHalfBytes) / 128 << ", "
-                << PaletteName(options.name) << "),\n";
+    const auto paletteLoad = [&out](const Palette& p, const std::string& name) {
+        out << "/* palette: " << p.entries << " RGBA16 colours at 0x" << std::hex << std::uppercase
+            << p.tmemAddress << std::dec << " */\n";
+        if (p.entries == 16)
+            out << "gsDPLoadTLUT_pal16(" << (p.tmemAddress - kHalfBytes) / 128 << ", " << name << "),\n";
         else
-            out << "gsDPLoadTLUT_pal256(" << PaletteName(options.name) << "),\n";
-    }
+            out << "gsDPLoadTLUT_pal256(" << name << "),\n";
+    };
+    if (layout.palette)
+        paletteLoad(*layout.palette, PaletteName(options.name));
+    if (layout.palette1)
+        paletteLoad(*layout.palette1, PaletteName(options.texture1Name));
     for (std::size_t i = 0; i < layout.levels.size(); ++i) {
-        const Level& l = layout.levels[i];
         const TileDescriptor& d = layout.tiles[i];
         const LoadPlan& p = layout.loads[i];
-        out << "/* " << Caption(l) << " */\n";
+        out << "/* " << Caption(layout, i) << " */\n";
         out << "gsDPSetTextureImage(" << kFmtNames[static_cast<std::size_t>(d.fmt)] << ", "
             << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << p.imageWidth << ", "
-            << ImageName(l, options.name) << "),\n";
+            << ImageOf(layout, i, options) << "),\n";
         out << "gsDPSetTile(" << kFmtNames[static_cast<std::size_t>(d.fmt)] << ", "
             << kSizNames[static_cast<std::size_t>(p.loadSiz)] << ", " << (p.block ? 0 : d.line) << ", "
             << d.tmem << ", G_TX_LOADTILE, 0, G_TX_NOMIRROR, 0, G_TX_NOLOD, G_TX_NOMIRROR, 0, G_TX_NOLOD),\n";

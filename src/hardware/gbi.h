@@ -4,6 +4,7 @@
 #include "layout.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,13 @@ std::string HexWord(std::uint64_t word);
 struct EmitOptions {
     std::uint32_t imageBase = 0;
     std::string name = "texture"; // the arrays' prefix: texture_base, texture_pal, ...
+    // A material's texture 1: its arrays' prefix, and where its data lies
+    // (none: after texture 0's data and palette, 8-byte aligned).
+    std::string texture1Name = "texture1";
+    std::optional<std::uint32_t> texture1Base = std::nullopt;
 };
+// Where texture 1's data starts in RDRAM.
+std::uint32_t Texture1Base(const Layout& layout, const EmitOptions& options);
 
 // The one naming of a texture's arrays, shared by the display list, the
 // command words and the exported C: NAME_base, NAME_level1, NAME_detail,

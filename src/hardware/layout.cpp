@@ -38,13 +38,22 @@ std::string Bytes(long words) {
     return std::to_string(words * 8) + " bytes";
 }
 
-std::string LevelName(const Level& level) {
-    if (level.role == LevelRole::Detail)
-        return "the detail map";
-    if (level.role == LevelRole::Base)
-        return "the base";
-    return "level " + std::to_string(level.record);
-}
+// Levels from index `second` on belong to a material's texture 1.
+struct Names {
+    std::size_t second = static_cast<std::size_t>(-1);
+    std::string operator()(const std::vector<Level>& levels, std::vector<Level>::const_iterator at) const {
+        const std::size_t i = static_cast<std::size_t>(at - levels.begin());
+        const Level& level = *at;
+        if (i >= second)
+            return level.role == LevelRole::Base ? "texture 1's base"
+                                                 : "texture 1's level " + std::to_string(level.distance);
+        if (level.role == LevelRole::Detail)
+            return "the detail map";
+        if (level.role == LevelRole::Base)
+            return "the base";
+        return "level " + std::to_string(level.record);
+    }
+};
 
 // The bytes the levels take in TMEM: RGBA32 levels are counted in both halves.
 long TmemBytes(const std::vector<Level>& levels, const std::vector<int>& lines) {
@@ -55,14 +64,17 @@ long TmemBytes(const std::vector<Level>& levels, const std::vector<int>& lines) 
 }
 
 std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::vector<int>& lines,
-                                   int endWord) {
+                                   int endWord, const Names& names = {}) {
+    const auto LevelName = [&levels, &names](std::vector<Level>::const_iterator at) {
+        return names(levels, at);
+    };
     const auto ci =
         std::find_if(levels.begin(), levels.end(), [](const Level& l) { return IsCI(RowOf(l.kind)); });
     const auto plain =
         std::find_if(levels.begin(), levels.end(), [](const Level& l) { return !IsCI(RowOf(l.kind)); });
     if (ci != levels.end() && plain != levels.end())
-        return std::string("palette mode is global: ") + LevelName(*ci) + " (" +
-               std::string(KindName(ci->kind)) + ") cannot be drawn beside " + LevelName(*plain) + " (" +
+        return std::string("palette mode is global: ") + LevelName(ci) + " (" +
+               std::string(KindName(ci->kind)) + ") cannot be drawn beside " + LevelName(plain) + " (" +
                std::string(KindName(plain->kind)) + ")";
     if (endWord > kTmemWords)
         return "the levels take " + std::to_string(TmemBytes(levels, lines)) + " bytes, TMEM holds 4096";
@@ -71,7 +83,7 @@ std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::
     if (wide != levels.end() && endWord > kHalfWords) {
         const int line = lines[static_cast<std::size_t>(wide - levels.begin())];
         return "RGBA32 keeps half of each texel in each half of TMEM: the levels need " + Bytes(endWord) +
-               " of the 2048-byte lower half (a half-row of " + LevelName(*wide) + ", " +
+               " of the 2048-byte lower half (a half-row of " + LevelName(wide) + ", " +
                std::to_string(wide->width) + " texels, takes " + Bytes(line) + ")";
     }
     if (ci != levels.end() && endWord > kHalfWords)
@@ -83,7 +95,7 @@ std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::
         std::find_if(levels.begin(), levels.end(), [](const Level& l) { return l.height > kMaxRows; });
     if (tall != levels.end())
         return "the RDP addresses at most " + std::to_string(kMaxRows) +
-               " rows of a tile: " + LevelName(*tall) + " has " + std::to_string(tall->height);
+               " rows of a tile: " + LevelName(tall) + " has " + std::to_string(tall->height);
     return std::nullopt;
 }
 
@@ -138,12 +150,14 @@ LoadPlan PlanLoad(const Level& level, int tmem, int line) {
 
 // A level whose LoadTile needs a wider image than SetTextureImage's 10-bit
 // width field can say: its words would silently load another width.
-std::optional<std::string> UnloadableLevel(const std::vector<Level>& levels, const std::vector<int>& lines) {
+std::optional<std::string> UnloadableLevel(const std::vector<Level>& levels, const std::vector<int>& lines,
+                                           const Names& names = {}) {
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const LoadPlan p = PlanLoad(levels[i], 0, lines[i]);
         if (!p.block && p.imageWidth > kMaxImageWidth)
-            return LevelName(levels[i]) + "'s rows are " + std::to_string(p.imageWidth) +
-                   " texels wide in memory, more than SetTextureImage's " + std::to_string(kMaxImageWidth);
+            return names(levels, levels.begin() + static_cast<std::ptrdiff_t>(i)) + "'s rows are " +
+                   std::to_string(p.imageWidth) + " texels wide in memory, more than SetTextureImage's " +
+                   std::to_string(kMaxImageWidth);
     }
     return std::nullopt;
 }
@@ -299,29 +313,104 @@ std::optional<std::string> HardwareVerdict(const std::vector<Level>& levels) {
     return UnloadableLevel(levels, lines);
 }
 
-Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
-    Layout out;
-    out.levels = levels;
-    std::vector<int> lines, tmems;
-    int word = 0;
-    for (const Level& l : levels) {
-        lines.push_back(LineOf(l));
-        tmems.push_back(word);
-        word += lines.back() * std::max(l.height, 0);
+namespace {
+
+bool AnyCI(std::vector<Level>::const_iterator from, std::vector<Level>::const_iterator to) {
+    return std::any_of(from, to, [](const Level& l) { return IsCI(RowOf(l.kind)); });
+}
+
+bool AnyCI8(std::vector<Level>::const_iterator from, std::vector<Level>::const_iterator to) {
+    return std::any_of(from, to, [](const Level& l) { return l.kind == Kind::CI8; });
+}
+
+// What only a material can break: the tiles it needs, where texture 1 starts
+// and the palettes of two CI textures.
+std::optional<std::string> MaterialVerdict(const Layout& out, const Material& material, int end0, int start1,
+                                           int end1) {
+    const std::size_t from = out.texture1From;
+    const auto split = out.levels.begin() + static_cast<std::ptrdiff_t>(from);
+    if (out.levels.size() > static_cast<std::size_t>(kLoadTile + 1))
+        return "a material has 8 tiles: texture 0 takes " + std::to_string(from) + " and texture 1 " +
+               std::to_string(out.levels.size() - from);
+    if (material.tmemWord && start1 < end0)
+        return "texture 1 at word " + std::to_string(start1) + " overlaps texture 0, which ends at word " +
+               std::to_string(end0);
+    if (material.tmemWord && end1 > kTmemWords)
+        return "texture 1 at word " + std::to_string(start1) + " ends at word " + std::to_string(end1) +
+               ", past TMEM's " + std::to_string(kTmemWords);
+    const bool ci0 = AnyCI(out.levels.begin(), split), ci1 = AnyCI(split, out.levels.end());
+    if (ci0 && ci1 && (AnyCI8(out.levels.begin(), split) || AnyCI8(split, out.levels.end()))) {
+        const bool first = AnyCI8(out.levels.begin(), split);
+        return std::string("a CI8 texture takes all 256 palette entries from 0x800: texture ") +
+               (first ? "1" : "0") + "'s palette would overlap texture " + (first ? "0" : "1") + "'s";
     }
-    out.endWord = word;
-    out.reason = Verdict(levels, lines, word);
+    return std::nullopt;
+}
+
+// A texture's palette: CI8's 256 entries from 0x800, else CI4's 16 at its
+// palette's place, each 16-bit colour held four times, once for each bank.
+std::optional<Palette> PlacePalette(std::vector<Level>::const_iterator from,
+                                    std::vector<Level>::const_iterator to, int palette, long dataBytes,
+                                    std::array<Cell, kTmemBytes>& map) {
+    if (!AnyCI(from, to))
+        return std::nullopt;
+    const bool ci8 = AnyCI8(from, to);
+    Palette p =
+        PaletteAt(ci8 ? 256 : 16, ci8 ? kHalfBytes : PaletteAddress(std::clamp(palette, 0, kPalettes - 1)));
+    p.offset = (dataBytes + 7) / 8 * 8;
+    for (int e = 0; e < p.entries; ++e)
+        for (int b = 0; b < 8; ++b)
+            map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)] = Cell::PaletteEntry(e, b / 2);
+    return p;
+}
+
+} // namespace
+
+Layout LayOut(const std::vector<Level>& texture0, const TileOptions& options, const Material* material) {
+    Layout out;
+    out.levels = texture0;
+    out.texture1From = texture0.size();
+    if (material) {
+        // Texture 1's tiles follow texture 0's.
+        for (Level l : material->levels) {
+            l.record = static_cast<int>(out.levels.size());
+            out.levels.push_back(l);
+        }
+    }
+    const std::vector<Level>& levels = out.levels;
+    const Names names{material ? out.texture1From : static_cast<std::size_t>(-1)};
+    std::vector<int> lines, tmems;
+    int word = 0, end0 = 0, start1 = 0;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        if (i == out.texture1From) {
+            end0 = word;
+            start1 = material->tmemWord ? std::clamp(*material->tmemWord, 0, kTmemWords) : word;
+            word = start1;
+        }
+        lines.push_back(LineOf(levels[i]));
+        tmems.push_back(word);
+        word += lines.back() * std::max(levels[i].height, 0);
+    }
+    if (!material || levels.size() == out.texture1From) {
+        end0 = word;
+        start1 = word;
+    }
+    out.endWord = std::max(word, end0);
+    out.texture1Word = start1;
+    if (material)
+        out.reason = MaterialVerdict(out, *material, end0, start1, word);
     if (!out.reason)
-        out.reason = UnloadableLevel(levels, lines);
+        out.reason = Verdict(levels, lines, out.endWord, names);
+    if (!out.reason)
+        out.reason = UnloadableLevel(levels, lines, names);
     out.fits = !out.reason;
 
-    const bool anyCI8 =
-        std::any_of(levels.begin(), levels.end(), [](const Level& l) { return l.kind == Kind::CI8; });
-    bool anyCI = false, ci8 = false;
+    const auto split = levels.begin() + static_cast<std::ptrdiff_t>(out.texture1From);
+    const bool ci8First = AnyCI8(levels.begin(), split), ci8Second = AnyCI8(split, levels.end());
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const Level& l = levels[i];
-        anyCI = anyCI || IsCI(RowOf(l.kind));
-        ci8 = ci8 || l.kind == Kind::CI8;
+        const bool second = i >= out.texture1From;
+        const TileOptions& o = second ? material->options : options;
 
         TileDescriptor d;
         d.tile = l.record;
@@ -331,21 +420,20 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
         d.siz = SizeCode(l.kind);
         d.line = lines[i];
         d.tmem = tmems[i];
-        d.cms = options.s;
-        d.cmt = options.t;
+        d.cms = o.s;
+        d.cmt = o.t;
         d.masks = MaskOf(l.width);
         d.maskt = MaskOf(l.height);
         // Levels are sampled at the base's coordinates shifted right by their
         // distance; a detail map with Shift n is read 2^n times as dense,
         // which the shift field writes as 16 - n.
-        const int shift = l.role == LevelRole::Detail
-                              ? (options.detailShift > 0 ? 16 - options.detailShift : 0)
-                              : l.distance;
+        const int shift =
+            l.role == LevelRole::Detail ? (o.detailShift > 0 ? 16 - o.detailShift : 0) : l.distance;
         d.shifts = d.shiftt = shift;
         // Beside CI8 the one palette is all 256 entries, which a CI4 tile
         // indexes from the first.
-        if (l.kind == Kind::CI4 && !anyCI8)
-            d.palette = std::clamp(options.palette, 0, kPalettes - 1);
+        if (l.kind == Kind::CI4 && !(second ? ci8Second : ci8First))
+            d.palette = std::clamp(o.palette, 0, kPalettes - 1);
         d.lrs = std::max(l.width - 1, 0) << 2;
         d.lrt = std::max(l.height - 1, 0) << 2;
         d.setTile = words::SetTile(d.fmt, d.siz, d.line, d.tmem, d.tile, d.palette, static_cast<int>(d.cmt),
@@ -353,8 +441,10 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
         d.setTileSize = words::Rect(words::kSetTileSize, d.tile, d.uls, d.ult, d.lrs, d.lrt);
         out.tiles.push_back(d);
         out.loads.push_back(PlanLoad(l, tmems[i], lines[i]));
-        out.loads.back().offset = out.dataBytes;
-        out.dataBytes += 8L * out.loads.back().wordsPerRow * std::max(l.height, 0);
+        // Each texture's data is its own array: offsets count from its start.
+        long& data = second ? out.dataBytes1 : out.dataBytes;
+        out.loads.back().offset = data;
+        data += 8L * out.loads.back().wordsPerRow * std::max(l.height, 0);
         if (d.tile == kLoadTile)
             out.notes.push_back("Level " + std::to_string(l.record) +
                                 " renders with tile 7, the conventional load tile: load it last, or load "
@@ -363,15 +453,18 @@ Layout LayOut(const std::vector<Level>& levels, const TileOptions& options) {
 
     for (std::size_t i = 0; i < levels.size(); ++i)
         DrawLevel(levels[i], tmems[i], lines[i], out.map);
-    if (anyCI) {
-        const Palette p = PaletteAt(
-            ci8 ? 256 : 16, ci8 ? kHalfBytes : PaletteAddress(std::clamp(options.palette, 0, kPalettes - 1)));
-        out.palette = p;
-        out.palette->offset = (out.dataBytes + 7) / 8 * 8;
-        // Each 16-bit colour is held four times, once for each bank.
-        for (int e = 0; e < p.entries; ++e)
-            for (int b = 0; b < 8; ++b)
-                out.map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)] = Cell::PaletteEntry(e, b / 2);
+    out.palette = PlacePalette(levels.begin(), split, options.palette, out.dataBytes, out.map);
+    if (material) {
+        // Two CI4 textures naming one palette share it: texture 1 is drawn
+        // with texture 0's colours, loaded once.
+        const bool shared = out.palette && out.palette->entries == 16 && !ci8Second &&
+                            AnyCI(split, levels.end()) && material->options.palette == options.palette;
+        if (shared)
+            out.notes.push_back("Texture 0 and texture 1 share palette " + std::to_string(options.palette) +
+                                ": texture 1's texels index texture 0's colours");
+        else
+            out.palette1 =
+                PlacePalette(split, levels.end(), material->options.palette, out.dataBytes1, out.map);
     }
     // The halves' fill is what the map draws: a level placed past the lower
     // half and an RGBA32 level's blue and alpha can cover the same bytes.
@@ -394,6 +487,10 @@ ChainLoad WholeChainLoad(const Layout& layout) {
     ChainLoad out;
     if (layout.levels.empty()) {
         out.reason = "there are no levels";
+        return out;
+    }
+    if (layout.material()) {
+        out.reason = "a material's two textures are two arrays, loaded one by one";
         return out;
     }
     const std::size_t wide = static_cast<std::size_t>(std::count_if(

@@ -147,21 +147,36 @@ struct Palette {
 // the load tile; offset 0.
 Palette PaletteAt(int entries, int tmemAddress);
 
-struct Layout {
+// A material's second texture: its levels (records from 0, its base first),
+// its own wrap, mirror or clamp and CI4 palette, and where it starts in TMEM
+// (none: the word after texture 0's last level).
+struct Material {
     std::vector<Level> levels;
+    TileOptions options;
+    std::optional<int> tmemWord;
+};
+
+struct Layout {
+    std::vector<Level> levels;    // texture 0's, then texture 1's (records numbered on)
+    std::size_t texture1From = 0; // the first of texture 1's levels; levels.size() without one
+    int texture1Word = 0;
     bool fits = true;
     std::optional<std::string> reason;
-    int endWord = 0;    // the word after the last level
-    long dataBytes = 0; // the exported data of every level, rows padded to 8 bytes
+    int endWord = 0;     // the word after the last level
+    long dataBytes = 0;  // the exported data of every level, rows padded to 8 bytes
+    long dataBytes1 = 0; // the same of texture 1's levels, its own array
     int lowerHalfBytes = 0, upperHalfBytes = 0;
     std::optional<Palette> palette;
+    std::optional<Palette> palette1; // texture 1's, unless it shares texture 0's
+    bool material() const { return texture1From < levels.size(); }
     std::vector<TileDescriptor> tiles;
     std::vector<LoadPlan> loads;
     std::vector<std::string> notes;
     std::array<Cell, kTmemBytes> map{};
 };
 
-Layout LayOut(const std::vector<Level>& levels, const TileOptions& options);
+Layout LayOut(const std::vector<Level>& levels, const TileOptions& options,
+              const Material* texture1 = nullptr);
 
 // One LoadBlock with dxt 0 for every level at once, from data whose rows are
 // padded to 8 bytes (16 for RGBA32, a TMEM line of each half) and stored with

@@ -36,6 +36,13 @@ struct Result {
 // and reads every texel of every level back through its render tile.
 Result VerifyLoads(const hw::Layout& layout, const reduce::ReducedTexture& texture);
 
+// The same for a material: texture 0's data from address 0 and its palette
+// after it, texture 1's data where Texture1Base puts it and its palette
+// after that. Texture 1's CI texels read texture 0's colours when the two
+// share a palette.
+Result VerifyMaterial(const hw::Layout& layout, const reduce::ReducedTexture& texture0,
+                      const reduce::ReducedTexture& texture1);
+
 // The same for the whole chain in one LoadBlock over the --whole-chain data.
 // None when no single block can carry the chain.
 std::optional<Result> VerifyWholeChain(const hw::Layout& layout, const reduce::ReducedTexture& texture);
@@ -43,7 +50,8 @@ std::optional<Result> VerifyWholeChain(const hw::Layout& layout, const reduce::R
 // The layout's plan proved with a pattern of its own in place of a picture:
 // neighbouring texels and rows differ and every palette entry is another
 // colour, so a row or texel that lands in the wrong place cannot hide behind
-// a flat area. Costs no reduction, so a whole folder can be proved.
+// a flat area. Costs no reduction, so a whole folder can be proved. A
+// material's two textures get patterns and palettes of their own.
 Result VerifyPlan(const hw::Layout& layout);
 // The pattern itself: every level of the layout with its stored values.
 reduce::ReducedTexture PatternTexture(const hw::Layout& layout);

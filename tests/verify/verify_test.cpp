@@ -3,6 +3,7 @@
 #include "verify/verify.h"
 
 #include "core/count.h"
+#include "hardware/gbi.h"
 #include "hardware/pieces.h"
 #include "hardware/words.h"
 #include "rdp/primitives.h"
@@ -242,6 +243,96 @@ TEST(Property, EveryPlanReadsBackAsTheRulesSay) {
     RecordProperty("refused", refused);
     RecordProperty("whole_chains", chains);
 }
+
+hw::Material Second(std::vector<hw::Level> levels, int palette = 0, std::optional<int> word = std::nullopt) {
+    hw::Material m;
+    m.levels = std::move(levels);
+    m.options.palette = palette;
+    m.tmemWord = word;
+    return m;
+}
+
+// Two 32 x 32 CI4 textures: 64 words each (a row is 2 words), texture 1 from
+// word 64 on tile 1; palette 0 at 0x800 and palette 1 at 0x880. Both load
+// and read back through their own palettes; with texture 1's palette moved
+// onto texture 0's, texture 0 reads the wrong colours.
+TEST(Material, TwoCi4TexturesWithPalettes0And1) {
+    hw::TileOptions first;
+    first.palette = 0;
+    const hw::Material second = Second(Chain(32, 32, Kind::CI4, 1), 1);
+    hw::Layout layout = hw::LayOut(Chain(32, 32, Kind::CI4, 1), first, &second);
+    ASSERT_TRUE(layout.fits) << *layout.reason;
+    ASSERT_EQ(layout.tiles.size(), 2u);
+    EXPECT_EQ(layout.tiles[1].tile, 1);
+    EXPECT_EQ(layout.tiles[1].tmem, 64);
+    EXPECT_EQ(layout.tiles[1].palette, 1);
+    ASSERT_TRUE(layout.palette && layout.palette1);
+    EXPECT_EQ(layout.palette->tmemAddress, 0x800);
+    EXPECT_EQ(layout.palette1->tmemAddress, 0x880);
+    const std::string list = hw::DisplayList(layout, {});
+    EXPECT_NE(list.find("gsDPLoadTLUT_pal16(0, texture_pal)"), std::string::npos) << list;
+    EXPECT_NE(list.find("gsDPLoadTLUT_pal16(1, texture1_pal)"), std::string::npos) << list;
+    EXPECT_NE(list.find("texture1_base"), std::string::npos) << list;
+    EXPECT_TRUE(VerifyPlan(layout).ok()) << VerifyPlan(layout).describe();
+    layout.palette1->loadTileSetTile = layout.palette->loadTileSetTile;
+    EXPECT_FALSE(VerifyPlan(layout).ok());
+}
+
+// One palette number for both: loaded once, texture 1 drawn with texture 0's
+// colours, and the model bears that out.
+TEST(Material, TwoCi4TexturesShareAPalette) {
+    const hw::Material second = Second(Chain(16, 16, Kind::CI4, 2), 2);
+    hw::TileOptions first;
+    first.palette = 2;
+    const hw::Layout layout = hw::LayOut(Chain(32, 32, Kind::CI4, 1), first, &second);
+    ASSERT_TRUE(layout.fits) << *layout.reason;
+    EXPECT_FALSE(layout.palette1);
+    EXPECT_EQ(hw::LoadCommands(layout).front().name, "SetTextureImage");
+    EXPECT_NE(layout.notes.back().find("share palette 2"), std::string::npos);
+    EXPECT_TRUE(VerifyPlan(layout).ok()) << VerifyPlan(layout).describe();
+}
+
+struct RefusedMaterial {
+    const char* name;
+    std::vector<hw::Level> first;
+    hw::Material second;
+    const char* reason;
+};
+
+class RefusedMaterials : public ::testing::TestWithParam<RefusedMaterial> {};
+
+// Each refusal says why, and the model bears it out: the plan's own commands
+// read some texel back wrong.
+TEST_P(RefusedMaterials, SayWhyAndReadBackWrong) {
+    const RefusedMaterial& row = GetParam();
+    const hw::Layout layout = hw::LayOut(row.first, {}, &row.second);
+    ASSERT_FALSE(layout.fits);
+    EXPECT_EQ(*layout.reason, row.reason);
+    EXPECT_FALSE(VerifyPlan(layout).ok());
+}
+
+// A CI8 texture's 256 entries fill 0x800 to 0xFFF, so a CI4 palette beside
+// it overwrites 16 of them; texture 1 placed at word 32 lands on the last
+// half of texture 0 (64 words).
+INSTANTIATE_TEST_SUITE_P(
+    Material, RefusedMaterials,
+    ::testing::Values(
+        RefusedMaterial{"Ci8BesideCi4", Chain(32, 32, Kind::CI8, 1), Second(Chain(32, 32, Kind::CI4, 1), 0),
+                        "a CI8 texture takes all 256 palette entries from 0x800: texture 1's palette would "
+                        "overlap texture 0's"},
+        RefusedMaterial{"Ci4BesideCi8", Chain(32, 32, Kind::CI4, 1), Second(Chain(16, 16, Kind::CI8, 1), 3),
+                        "a CI8 texture takes all 256 palette entries from 0x800: texture 0's palette would "
+                        "overlap texture 1's"},
+        RefusedMaterial{"Texture1OnTexture0", Chain(32, 32, Kind::RGBA16, 1),
+                        Second(Chain(32, 32, Kind::RGBA16, 1), 0, 128),
+                        "texture 1 at word 128 overlaps texture 0, which ends at word 256"},
+        RefusedMaterial{"PastTmem", Chain(16, 16, Kind::RGBA16, 1),
+                        Second(Chain(32, 32, Kind::RGBA16, 1), 0, 400),
+                        "texture 1 at word 400 ends at word 656, past TMEM's 512"},
+        RefusedMaterial{
+            "PaletteModeIsGlobal", Chain(16, 16, Kind::CI4, 1), Second(Chain(16, 16, Kind::RGBA16, 1)),
+            "palette mode is global: the base (CI4) cannot be drawn beside texture 1's base (RGBA16)"}),
+    test::RowName());
 
 // A picture of random stored values as one level, with a palette for CI.
 Texture Picture(int width, int height, Kind kind, std::mt19937& random) {
