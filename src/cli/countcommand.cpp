@@ -3,6 +3,7 @@
 
 #include "cli.h"
 #include "hardwareoptions.h"
+#include "materialoptions.h"
 
 #include "document/analysis.h"
 #include "document/messages.h"
@@ -61,9 +62,10 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     std::vector<std::string> tileTexts;
     bool json = false, help = false, mapText = false;
     HardwareTexts hwTexts;
-    CommandLine cl("count",
-                   "--width, --height, --format, --levels, --detail, --tile, --json, --map-text, --hardware, "
-                   "--wrap, --shift, --palette, --emit, --image-base, --rules, --help");
+    CommandLine cl(
+        "count", "--width, --height, --format, --levels, --detail, --tile, --json, --map-text, --hardware, "
+                 "--wrap, --shift, --palette, --emit, --image-base, --rules, --texture1, --levels1, --wrap1, "
+                 "--palette1, --texture1-at, --help");
     cl.value("--width", width, "1 to 1024");
     cl.value("--height", height, "1 to 256");
     cl.value("--format", format, std::string(kFormatsAllowed));
@@ -73,6 +75,8 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     cl.flag("--json", json);
     cl.flag("--map-text", mapText);
     AddHardwareOptions(cl, hwTexts, true, true);
+    MaterialTexts material;
+    AddMaterialOptions(cl, material);
     cl.flag("--help,-h", help);
     cl.parse(args, 1);
     if (help) {
@@ -95,7 +99,7 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
             const FormatChoice f = RequireFormatKind(opt, *format);
             spec.format = f.row;
             baseKind = f.kind;
-        } else if (ApplyHardwareOption(opt, hwTexts, hardware))
+        } else if (ApplyHardwareOption(opt, hwTexts, hardware) || IsMaterialOption(opt))
             continue;
         else if (opt == "--levels")
             lv = RequireLevels(opt, *levels);
@@ -137,7 +141,10 @@ int CountCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     doc::AnalyzeOptions analyze;
     analyze.layout = hardware.needed();
     analyze.suggest = false;
-    const doc::Analysis analysis = doc::Analyze(texture, analyze);
+    const std::optional<doc::SecondTexture> texture1 =
+        Texture1From("count", material, MipFilter::Weighted3x3, nullptr);
+    MaterialReport(texture1.has_value(), hardware);
+    const doc::Analysis analysis = doc::Analyze(texture, analyze, texture1 ? &*texture1 : nullptr);
     RequirePaletteUse("count", hardware, analysis.levels);
     return FinishReport(analysis, std::nullopt, hardware, json, TextStyle{mapText, terminal.colour}, out,
                         err);

@@ -57,6 +57,9 @@ std::string PaletteAt(const hw::Palette& p) {
     return text;
 }
 
+nlohmann::ordered_json Texture1Json(const hw::Layout& layout);
+void WriteTexture1Text(const hw::Layout& layout, std::ostream& out);
+
 } // namespace
 
 FormatChoice RequireFormatKind(std::string_view option, std::string_view text) {
@@ -184,6 +187,8 @@ nlohmann::ordered_json HardwareJson(const hw::Layout& layout) {
                          {"reason", p.reason.empty() ? ordered_json(nullptr) : ordered_json(p.reason)}});
     }
     j["loads"] = std::move(loads);
+    if (layout.material())
+        j["texture1"] = Texture1Json(layout);
     j["notes"] = layout.notes;
     j["map"] = hw::MapString(layout);
     return j;
@@ -197,6 +202,7 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
         << " from 0x800\n";
     if (layout.palette)
         out << "Palette: " << layout.palette->entries << " entries at " << PaletteAt(*layout.palette) << "\n";
+    WriteTexture1Text(layout, out);
     for (const std::string& note : layout.notes)
         out << "Note: " << note << "\n";
     // Line and TMEM are counted in 64-bit words, as SetTile takes them.
@@ -229,8 +235,10 @@ bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool j
                   std::ostream& err) {
     // The data must lie within what the RDP addresses, or the words would
     // name other addresses than they say.
-    const long end =
-        layout.palette ? layout.palette->offset + 2L * layout.palette->entries : layout.dataBytes;
+    long end = layout.palette ? layout.palette->offset + 2L * layout.palette->entries : layout.dataBytes;
+    if (layout.material())
+        end = static_cast<long>(hw::Texture1Base(layout, choice.emitted) - choice.emitted.imageBase) +
+              (layout.palette1 ? layout.palette1->offset + 2L * layout.palette1->entries : layout.dataBytes1);
     if (static_cast<std::uint64_t>(choice.emitted.imageBase) + static_cast<std::uint64_t>(end) >
         std::uint64_t{hw::kMaxImageAddress} + 1)
         throw UsageError("vellora-cli: --image-base: the texture's " + std::to_string(end) +
@@ -259,5 +267,45 @@ bool WriteEmitted(const hw::Layout& layout, const HardwareChoice& choice, bool j
     out << (list.empty() ? "]\n" : "\n]\n");
     return layout.fits;
 }
+
+namespace {
+
+nlohmann::ordered_json Texture1Json(const hw::Layout& layout) {
+    using nlohmann::ordered_json;
+    if (!layout.material())
+        return ordered_json(nullptr);
+    const hw::Level& base = layout.levels[layout.texture1From];
+    ordered_json j;
+    j["width"] = base.width;
+    j["height"] = base.height;
+    j["kind"] = std::string(KindName(base.kind));
+    j["levels"] = layout.levels.size() - layout.texture1From;
+    j["first_tile"] = base.record;
+    j["tmem_word"] = layout.texture1Word;
+    j["data_bytes"] = layout.dataBytes1;
+    j["palette"] = layout.palette1
+                       ? ordered_json{{"entries", layout.palette1->entries},
+                                      {"tmem_address", layout.palette1->tmemAddress},
+                                      {"number", (layout.palette1->tmemAddress - hw::kHalfBytes) / 128}}
+                       : ordered_json(nullptr);
+    return j;
+}
+
+void WriteTexture1Text(const hw::Layout& layout, std::ostream& out) {
+    if (!layout.material())
+        return;
+    const hw::Level& base = layout.levels[layout.texture1From];
+    const std::size_t levels = layout.levels.size() - layout.texture1From;
+    out << "Texture 1: " << base.width << "x" << base.height << " " << KindName(base.kind) << ", " << levels
+        << (levels == 1 ? " level on tile " + std::to_string(base.record)
+                        : " levels on tiles " + std::to_string(base.record) + " to " +
+                              std::to_string(layout.levels.back().record))
+        << ", from TMEM word " << layout.texture1Word << "\n";
+    if (layout.palette1)
+        out << "Texture 1's palette: " << layout.palette1->entries << " entries at 0x" << std::hex
+            << std::uppercase << layout.palette1->tmemAddress << std::dec << "\n";
+}
+
+} // namespace
 
 } // namespace vellora::cli

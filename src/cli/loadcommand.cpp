@@ -3,6 +3,7 @@
 
 #include "cli.h"
 #include "countcommand.h"
+#include "materialoptions.h"
 #include "options.h"
 #include "png.h"
 #include "report.h"
@@ -56,6 +57,7 @@ struct LoadOptions {
     std::optional<std::string> sceneDir;   // the scene's words and RDRAM, for a replay
     doc::ConsoleOptions console;
     std::string firstConsoleOption; // a console option given without --console or --emit-scene
+    MaterialTexts material;
     bool help = false;
 };
 
@@ -94,7 +96,8 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     CommandLine cl("load", "BASE, --detail, --detail-format, --tiles, --filter, --levels, --format, --json, "
                            "--dump-levels, --dump-format, --map, --preview, --tile-pos, --zoom, --shift, "
                            "--lodfrac, --view, --seed, --console, --emit-scene, --sampling, --cycle, --lod, "
-                           "--scene, --size, --scale, --fb");
+                           "--scene, --size, --scale, --fb, --texture1, --levels1, --wrap1, --palette1, "
+                           "--texture1-at");
     cl.positional(base);
     cl.value("--detail", detail, "a BMP or PNG file");
     cl.value("--detail-format", detailFormat, std::string(kFormatsAllowed));
@@ -125,6 +128,7 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
     cl.flag("--map-text", o.mapText);
     HardwareTexts hwTexts;
     AddHardwareOptions(cl, hwTexts, false, true);
+    AddMaterialOptions(cl, o.material);
     cl.flag("--help,-h", o.help);
     cl.parse(args, 1);
     if (o.help)
@@ -235,7 +239,7 @@ LoadOptions ParseLoad(const std::vector<std::string>& args) {
             if (*fb != "32" && *fb != "16")
                 Reject(opt, *fb, "32 or 16");
             o.console.fbBits = *fb == "32" ? 32 : 16;
-        } else {
+        } else if (!IsMaterialOption(opt)) {
             ApplyHardwareOption(opt, hwTexts, o.hardware);
         }
     }
@@ -426,11 +430,20 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         texture.detailKind = o.detailKind;
     ApplyLevels(o.levels, texture.spec);
     doc::DrawLevels(texture);
+    const std::optional<doc::SecondTexture> texture1 = Texture1From("load", o.material, o.filter, &budget);
+    HardwareChoice hardware = o.hardware;
+    MaterialReport(texture1.has_value(), hardware);
+    if (texture1 && o.material.texture1 &&
+        !LooksLikeSize(o.material.texture1->substr(0, o.material.texture1->find(':')))) {
+        hardware.emitted.texture1Name = reduce::ArrayName(*o.material.texture1);
+        if (hardware.emitted.texture1Name == hardware.emitted.name)
+            hardware.emitted.texture1Name += "_1";
+    }
     doc::AnalyzeOptions analyze;
-    analyze.layout = o.hardware.needed() || o.consolePng || o.sceneDir;
+    analyze.layout = hardware.needed() || o.consolePng || o.sceneDir;
     analyze.suggest = false;
-    const doc::Analysis analysis = doc::Analyze(texture, analyze);
-    RequirePaletteUse("load", o.hardware, analysis.levels);
+    const doc::Analysis analysis = doc::Analyze(texture, analyze, texture1 ? &*texture1 : nullptr);
+    RequirePaletteUse("load", hardware, analysis.levels);
     const TileTable& levels = texture.pictures;
 
     // Everything is drawn first and written at the end, all or nothing,
@@ -513,7 +526,7 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (auto problem = outputs.write())
         throw UsageError("vellora-cli load: " + *problem);
 
-    return FinishReport(analysis, BitmapFacts{*texture.baseFile}, o.hardware, o.json,
+    return FinishReport(analysis, BitmapFacts{*texture.baseFile}, hardware, o.json,
                         TextStyle{o.mapText, terminal.colour}, out, err);
 }
 

@@ -23,7 +23,20 @@ TileTable SizesOf(const TileTable& pictures) {
 
 } // namespace
 
-Analysis Analyze(const Texture& texture, const AnalyzeOptions& options) {
+hw::Material MaterialOf(const SecondTexture& second) {
+    const Texture& t = second.texture;
+    TextureSpec spec = t.spec;
+    spec.detail.reset();
+    TileTable sizes = SizesOf(t.pictures);
+    const Count count = CountTexture(spec, sizes, {}, CountDetail::SizesOnly);
+    hw::Material m;
+    m.levels = hw::LevelsOf(count, t.storedBaseKind(), Kind::I4);
+    m.options = t.tiles;
+    m.tmemWord = second.tmemWord;
+    return m;
+}
+
+Analysis Analyze(const Texture& texture, const AnalyzeOptions& options, const SecondTexture* texture1) {
     Analysis a;
     a.messages = texture.loadMessages;
     const TextureSpec& spec = texture.spec;
@@ -46,9 +59,11 @@ Analysis Analyze(const Texture& texture, const AnalyzeOptions& options) {
             a.messages.push_back(kLevelLimitMessage);
     }
 
+    const std::optional<hw::Material> material =
+        texture1 ? std::optional<hw::Material>(MaterialOf(*texture1)) : std::nullopt;
     Judge(a,
           Subject{spec, texture.storedBaseKind(), texture.storedDetailKind(), texture.tiles, texture.pictures,
-                  texture.baseSource, texture.picturesLoaded},
+                  texture.baseSource, texture.picturesLoaded, material ? &*material : nullptr},
           options);
     return a;
 }
@@ -59,8 +74,8 @@ void Judge(Analysis& a, const Subject& subject, const AnalyzeOptions& options) {
     a.proof.reset();
     a.colours.reset();
     a.suggestions.clear();
-    if (options.layout || options.verify) {
-        a.layout = hw::LayOut(a.levels, subject.tiles);
+    if (options.layout || options.verify || subject.texture1) {
+        a.layout = hw::LayOut(a.levels, subject.tiles, subject.texture1);
         a.hardwareReason = a.layout->reason;
     } else {
         a.hardwareReason = hw::HardwareVerdict(a.levels);
@@ -70,7 +85,8 @@ void Judge(Analysis& a, const Subject& subject, const AnalyzeOptions& options) {
         if (!a.proof->ok())
             a.hardwareReason = "the RDP model reads its plan back wrong: " + a.proof->describe();
     }
-    if (!options.suggest || a.fits(options.rules))
+    // The changes weighed are a single texture's.
+    if (!options.suggest || a.fits(options.rules) || subject.texture1)
         return;
     // CI is offered only for as many colours as its palette holds: the base
     // level's colours as the texture would store them.

@@ -39,7 +39,13 @@ struct Analysis {
     bool verified() const { return proof && proof->ok(); }
 };
 
-Analysis Analyze(const Texture& texture, const AnalyzeOptions& options = {});
+// Texture 1 as the hardware layout takes it: its levels counted.
+hw::Material MaterialOf(const SecondTexture& second);
+
+// With texture1, the texture is a material's texture 0: the count is its
+// own, the hardware layout, verdict and proof are the material's.
+Analysis Analyze(const Texture& texture, const AnalyzeOptions& options = {},
+                 const SecondTexture* texture1 = nullptr);
 
 // What a texture is judged by beyond its count; read, never copied.
 struct Subject {
@@ -49,7 +55,8 @@ struct Subject {
     const hw::TileOptions& tiles;
     const TileTable& pictures; // read for the base's stored colours
     const PictureSource& baseSource;
-    bool picturesLoaded; // else the colours are not known
+    bool picturesLoaded;                    // else the colours are not known
+    const hw::Material* texture1 = nullptr; // a material's second texture
 };
 
 // The hardware layout (or its verdict), the RDP model's proof and the

@@ -47,6 +47,14 @@ struct Texture {
     }
 };
 
+// A material's texture 1: a texture of its own (a picture or a size and
+// kind, its levels or none, wrap and CI4 palette; no detail map) and where
+// it starts in TMEM, none for right after texture 0.
+struct SecondTexture {
+    Texture texture;
+    std::optional<int> tmemWord;
+};
+
 // Reads a picture into the texture: the base (its own size, the format its
 // name or header gives), the detail map (its own size, the kind its name
 // gives) or a level's own file. Refused files leave the texture as it was
