@@ -489,6 +489,10 @@ int LoadCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         img.rgb.resize(static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height) * 3u, 0);
         outputs.add(*o.previewPng, EncodePng(img));
     }
+    if ((o.consolePng || o.sceneDir) && texture1)
+        throw UsageError(
+            "vellora-cli load: --console: the console scene draws one texture; it is not drawn for "
+            "a material (without --texture1 it is)");
     if (o.consolePng || o.sceneDir) {
         // Drawn on the RDP model from the words a replay would run; a
         // texture the console cannot load gives no picture, and no success.

@@ -68,7 +68,7 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dia
     tmemMap_->setObjectName(QStringLiteral("TmemMapView"));
     tmemMap_->setGeometry(0, 0, mapPage->width(), mapPage->height());
     about_ = new AboutPage(tabs_);
-    tileSetup_ = new TileSetupPage(tabs_, *document_);
+    tileSetup_ = new TileSetupPage(tabs_, *document_, dialogs_);
     tabs_->setPage(0, calculator_);
     tabs_->setPage(1, about_);
     tabs_->setPage(2, mapPage);

@@ -179,7 +179,7 @@ void PreviewPage::onChanged(TextureDocument::Changes what) {
     if (!(what & (What::Numbers | What::Kinds | What::Dither)))
         return; // the wrap and the Shift leave the texels alone
     QString kinds;
-    for (const hw::Level& l : document_.layout().levels) {
+    for (const hw::Level& l : document_.analysis().levels) {
         if (l.role == LevelRole::Base)
             kinds = QString::fromLatin1(KindName(l.kind)) + kinds;
         else if (l.role == LevelRole::Detail)

@@ -67,7 +67,8 @@ void TextureDocument::judge() {
     options.verify = true;
     doc::Judge(
         analysis_,
-        doc::Subject{spec_, base, detailKind, tiles_, state_.tiles, state_.baseSource, state_.bitmapLoaded},
+        doc::Subject{spec_, base, detailKind, tiles_, state_.tiles, state_.baseSource, state_.bitmapLoaded,
+                     material1_ ? &*material1_ : nullptr},
         options);
 }
 
@@ -153,6 +154,14 @@ void TextureDocument::forgetPictures() {
     announce(What::Pictures);
 }
 
+void TextureDocument::setTexture1(std::optional<doc::SecondTexture> texture1) {
+    texture1_ = std::move(texture1);
+    material1_ = texture1_ ? std::optional<hw::Material>(doc::MaterialOf(*texture1_)) : std::nullopt;
+    judge();
+    // Texture 0's texels stay as they are: only the layout and its tiles change.
+    announce(What::Tiling);
+}
+
 void TextureDocument::setPiecesOverlap(bool on) {
     if (on == piecesOverlap_)
         return;
@@ -180,7 +189,7 @@ const TileTable& TextureDocument::shownTiles() {
     if (!shown_) {
         ++reductions_;
         const reduce::ReducedTexture texture =
-            reduce::ReduceTexture(state_.tiles, layout().levels, state_.baseSource, state_.detailSource,
+            reduce::ReduceTexture(state_.tiles, analysis_.levels, state_.baseSource, state_.detailSource,
                                   {dither_, generatedWith(), true});
         shown_ = reduce::ShownTable(state_.tiles, texture);
     }

@@ -67,6 +67,10 @@ class TextureDocument : public QObject {
     void setDetailShift(int shift);
     // The CI4 palette the tiles name, 0 to 15.
     void setPalette(int palette);
+    // A material's texture 1, or none: the layout, verdict and proof become
+    // the material's; the count and the preview stay texture 0's.
+    void setTexture1(std::optional<doc::SecondTexture> texture1);
+    const std::optional<doc::SecondTexture>& texture1() const { return texture1_; }
     void setDither(bool on);
     // The generator's filter; the levels are drawn again with it while a
     // picture with generated levels is loaded.
@@ -112,6 +116,8 @@ class TextureDocument : public QObject {
     doc::Analysis analysis_;
     std::optional<TileTable> shown_;
     bool piecesOverlap_ = false;
+    std::optional<doc::SecondTexture> texture1_;
+    std::optional<hw::Material> material1_;
     struct PiecesKey {
         Kind kind;
         bool overlap;

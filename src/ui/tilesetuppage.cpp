@@ -3,6 +3,7 @@
 
 #include "hardware/gbi.h"
 #include "hardware/suggest.h"
+#include "ui/texture1box.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
 #include "verify/verify.h"
@@ -47,8 +48,8 @@ QString Text(std::string_view text) {
 
 } // namespace
 
-TileSetupPage::TileSetupPage(QWidget* parent, TextureDocument& document)
-    : QFrame(parent), document_(document) {
+TileSetupPage::TileSetupPage(QWidget* parent, TextureDocument& document, Dialogs& dialogs)
+    : QFrame(parent), document_(document), dialogs_(dialogs) {
     setObjectName(QStringLiteral("TabContents(4)"));
     setFrameShape(QFrame::NoFrame);
     setProperty("themedFrame", true);
@@ -92,6 +93,8 @@ void TileSetupPage::build() {
     grid->addWidget(new QLabel(QStringLiteral("CI4 palette"), content), 2, 0);
     grid->addWidget(cboPalette_, 2, 1);
     column->addLayout(grid);
+    texture1_ = new Texture1Box(content, document_, dialogs_);
+    column->addWidget(texture1_);
     connect(cboPalette_, &QComboBox::currentIndexChanged, &document_, &TextureDocument::setPalette);
 
     lblVerdict_ = new QLabel(content);

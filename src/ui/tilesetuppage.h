@@ -17,6 +17,8 @@ class QTableWidget;
 
 namespace vellora {
 
+class Dialogs;
+class Texture1Box;
 class TmemMapView;
 
 // The page's choices for "Export Texture...".
@@ -34,7 +36,7 @@ struct TextureExportChoice {
 class TileSetupPage : public QFrame {
     Q_OBJECT
   public:
-    TileSetupPage(QWidget* parent, TextureDocument& document);
+    TileSetupPage(QWidget* parent, TextureDocument& document, Dialogs& dialogs);
 
     const hw::Layout& layout() const { return document_.layout(); }
     QString displayList() const;
@@ -61,6 +63,7 @@ class TileSetupPage : public QFrame {
     void showPieces();
 
     TextureDocument& document_;
+    Dialogs& dialogs_;
     bool filling_ = false;
 
     QComboBox* cboBaseKind_ = nullptr;
@@ -79,6 +82,7 @@ class TileSetupPage : public QFrame {
     QCheckBox* chkBaseOnly_ = nullptr;
     QCheckBox* chkWholeChain_ = nullptr;
     QCheckBox* chkDither_ = nullptr;
+    Texture1Box* texture1_ = nullptr;
     QGroupBox* grpPieces_ = nullptr;
     QCheckBox* chkPiecesOverlap_ = nullptr;
     QLabel* lblPieces_ = nullptr;

@@ -64,6 +64,12 @@ constexpr Tip kTips[] = {
     {"cboWrapT", "Down (T): wrap, mirror or clamp at the edge"},
     {"cboPalette", "The CI4 palette the tiles read: its 16 colours load at 0x800 + 128 \u00D7 palette. CI8 "
                    "reads all 256 entries"},
+    {"txtTexture1Size", "Texture 1's size in texels, WxH: typed, or the loaded picture's"},
+    {"cboTexture1Kind", "The exact format texture 1 is stored in"},
+    {"chkTexture1Levels", "Give texture 1 its mip-map levels, as many as fit its size"},
+    {"cboTexture1Palette",
+     "Texture 1's CI4 palette: the same number as texture 0's shares texture 0's colours"},
+    {"cmdTexture1Load", "Load a BMP or PNG picture as texture 1"},
     {"tblTiles", "One row per level: its tile, kind, place in TMEM and load; a row's tip gives its "
                  "command words"},
     {"cmdCopyDisplayList", "Copy the commands that load and set up this texture (Ctrl+Shift+C)"},

@@ -66,6 +66,7 @@ class TestTileSetup : public QObject {
     void mapsShareTheirColoursAndExplainThem();
     void paletteBoxNamesTheCi4Palette();
     void piecesViewPlansTheLoadedPicture();
+    void texture1MakesAMaterial();
 };
 
 void TestTileSetup::theStripHasAFifthTabAfterAbout() {
@@ -253,6 +254,63 @@ void TestTileSetup::piecesViewPlansTheLoadedPicture() {
                  "gsSPTextureRectangle(0, 0, 1280, 20, G_TX_RENDERTILE, 0, 0, 1 << 10, 1 << 10)")),
              qPrintable(list.left(600)));
     QVERIFY(list.contains(QStringLiteral("gsDPSetTextureImage(G_IM_FMT_RGBA, G_IM_SIZ_16b, 320, sky_base)")));
+}
+
+// Texture 1 typed and loaded: the layout, verdict and proof become the
+// material's, with palette 1 beside palette 0, shared when both name one,
+// refused beside CI8; unchecked, the texture stands alone again.
+void TestTileSetup::texture1MakesAMaterial() {
+    WindowFixture f;
+    Enter(f, "32", "32", "ChkBitDepth(0)");
+    TileSetupPage* page = f.window->tileSetupPage();
+    auto* group = f.get<QGroupBox>(QStringLiteral("grpTexture1"));
+    auto* kind = f.get<QComboBox>(QStringLiteral("cboTexture1Kind"));
+    auto* palette = f.get<QComboBox>(QStringLiteral("cboTexture1Palette"));
+    kind->setCurrentIndex(kind->findText(QStringLiteral("CI4")));
+    group->setChecked(true);
+    QCOMPARE(page->layout().tiles.size(), 2u);
+    QVERIFY(page->layout().fits);
+    QCOMPARE(page->layout().palette1->tmemAddress, 0x880);
+    QVERIFY(f.window->document().analysis().verified());
+    QCOMPARE(f.get<QTableWidget>(QStringLiteral("tblTiles"))->rowCount(), 2);
+    QVERIFY(page->displayList().contains(QStringLiteral("gsDPLoadTLUT_pal16(1, texture1_pal)")));
+
+    palette->setCurrentIndex(0);
+    QVERIFY(!page->layout().palette1);
+    QVERIFY(page->layout().notes.back().find("share palette 0") != std::string::npos);
+
+    kind->setCurrentIndex(kind->findText(QStringLiteral("CI8")));
+    QVERIFY(!page->layout().fits);
+    QVERIFY(f.get<QLabel>(QStringLiteral("lblHardwareVerdict"))
+                ->text()
+                .contains(QStringLiteral("a CI8 texture takes all 256 palette entries")));
+
+    auto* size = f.get<QLineEdit>(QStringLiteral("txtTexture1Size"));
+    size->clear();
+    QTest::keyClicks(size, QStringLiteral("16x"));
+    QCOMPARE(page->layout().tiles.size(), 1u);
+    QTest::keyClicks(size, QStringLiteral("16"));
+    QCOMPARE(page->layout().tiles.size(), 2u);
+
+    QTemporaryDir dir;
+    testbmp::BmpSpec spec;
+    spec.width = 8;
+    spec.height = 4;
+    spec.bitCount = 24;
+    spec.pixel = [](int row, int col) { return static_cast<std::uint32_t>(row * 0x40 + col * 0x1000); };
+    const QString path = dir.filePath(QStringLiteral("moss.ci4.bmp"));
+    QVERIFY(testbmp::WriteBmp(path.toStdString(), spec));
+    f.dialogs.fileAnswers = {path};
+    f.get<QPushButton>(QStringLiteral("cmdTexture1Load"))->click();
+    QCOMPARE(size->text(), QStringLiteral("8x4"));
+    QCOMPARE(kind->currentText(), QStringLiteral("CI4"));
+    QCOMPARE(f.get<QLabel>(QStringLiteral("lblTexture1Source"))->text(), QStringLiteral("moss.ci4.bmp"));
+    QCOMPARE(page->layout().levels.back().width, 8);
+    QVERIFY(page->layout().fits);
+
+    group->setChecked(false);
+    QCOMPARE(page->layout().tiles.size(), 1u);
+    QVERIFY(!page->layout().material());
 }
 
 QTEST_MAIN(TestTileSetup)
