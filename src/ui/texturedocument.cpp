@@ -65,11 +65,10 @@ void TextureDocument::judge() {
     analysis_.count = result_.count;
     doc::AnalyzeOptions options;
     options.verify = true;
-    doc::Judge(
-        analysis_,
-        doc::Subject{spec_, base, detailKind, tiles_, state_.tiles, state_.baseSource, state_.bitmapLoaded,
-                     material1_ ? &*material1_ : nullptr},
-        options);
+    doc::Judge(analysis_,
+               doc::Subject{spec_, base, detailKind, tiles_, state_.tiles, state_.baseSource,
+                            state_.bitmapLoaded, material1_ ? &*material1_ : nullptr},
+               options);
 }
 
 void TextureDocument::announce(Changes what) {

@@ -107,10 +107,11 @@ void WindowExports::exportTexture() {
     }
     const TextureExportChoice choice = tileSetup_.exportChoice();
     const CoreState& state = document_.state();
-    const doc::Exported exported = doc::ExportTexture(
-        state.tiles, state.baseSource, state.detailSource, document_.analysis().levels, document_.tileOptions(),
-        file, {choice.baseOnly, choice.wholeChain, choice.dither, document_.arrayName()},
-        document_.generatedWith());
+    const doc::Exported exported =
+        doc::ExportTexture(state.tiles, state.baseSource, state.detailSource, document_.analysis().levels,
+                           document_.tileOptions(), file,
+                           {choice.baseOnly, choice.wholeChain, choice.dither, document_.arrayName()},
+                           document_.generatedWith());
     if (exported.refused) {
         QString reason = QString::fromStdString(*exported.refused);
         reason[0] = reason[0].toUpper();
