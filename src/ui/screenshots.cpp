@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QList>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -124,6 +125,15 @@ QStringList WriteScreenshots(MainWindow& window, const QString& dir) {
             window.loadHost().setSliderTileValue(15);
             QApplication::processEvents();
             Save(window, dir, QStringLiteral("preview-loaded.png"), written);
+            // The Tile Setup page of a material whose picture is also planned
+            // in pieces: the whole page, scrolled parts included.
+            window.selectTab(4);
+            for (const char* box : {"grpTexture1", "grpPieces"})
+                if (auto* group = window.findChild<QGroupBox*>(QLatin1String(box)))
+                    group->setChecked(true);
+            QApplication::processEvents();
+            if (auto* page = window.findChild<QWidget*>(QStringLiteral("fraTileSetup")))
+                Save(*page, dir, QStringLiteral("tile-setup-material.png"), written);
         }
     }
 

@@ -73,6 +73,13 @@ Texture1Box::Texture1Box(QWidget* parent, TextureDocument& document, Dialogs& di
     grid->addWidget(cmdLoad_, 2, 0, 1, 2);
     grid->addWidget(lblSource_, 2, 2, 1, 2);
 
+    // Unchecked, the box is one line: most textures are single.
+    const auto showContents = [this](bool on) {
+        for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            w->setVisible(on);
+    };
+    showContents(false);
+    connect(this, &QGroupBox::toggled, this, showContents);
     connect(this, &QGroupBox::toggled, this, &Texture1Box::apply);
     connect(txtSize_, &QLineEdit::textEdited, this, [this] {
         // A typed size stands for itself: the picture is let go.
