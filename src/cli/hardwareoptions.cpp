@@ -132,7 +132,7 @@ void FinishHardwareChoice(const HardwareTexts& texts, HardwareChoice& choice) {
 void RequirePaletteUse(std::string_view command, const HardwareChoice& choice,
                        const std::vector<hw::Level>& levels) {
     if (!choice.paletteGiven ||
-        std::any_of(levels.begin(), levels.end(), [](const hw::Level& l) { return l.kind == Kind::CI4; }))
+        std::any_of(levels.begin(), levels.end(), [](const hw::Level& l) { return IsCI4Kind(l.kind); }))
         return;
     const std::string kind =
         levels.empty() ? std::string("none") : std::string(KindName(levels.front().kind));
@@ -150,7 +150,8 @@ nlohmann::ordered_json HardwareJson(const hw::Layout& layout) {
     j["palette"] = layout.palette
                        ? ordered_json{{"entries", layout.palette->entries},
                                       {"tmem_address", layout.palette->tmemAddress},
-                                      {"number", (layout.palette->tmemAddress - hw::kHalfBytes) / 128}}
+                                      {"number", (layout.palette->tmemAddress - hw::kHalfBytes) / 128},
+                                      {"colours", layout.palette->ia16 ? "IA16" : "RGBA16"}}
                        : ordered_json(nullptr);
     ordered_json tiles = ordered_json::array();
     for (const hw::TileDescriptor& d : layout.tiles) {
@@ -201,7 +202,8 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
     out << "Hardware bytes: " << layout.lowerHalfBytes << " below 0x800, " << layout.upperHalfBytes
         << " from 0x800\n";
     if (layout.palette)
-        out << "Palette: " << layout.palette->entries << " entries at " << PaletteAt(*layout.palette) << "\n";
+        out << "Palette: " << layout.palette->entries << (layout.palette->ia16 ? " IA16" : "")
+            << " entries at " << PaletteAt(*layout.palette) << "\n";
     WriteTexture1Text(layout, out);
     for (const std::string& note : layout.notes)
         out << "Note: " << note << "\n";
@@ -216,8 +218,8 @@ void WriteHardwareText(const hw::Layout& layout, std::ostream& out, const TextSt
             p.block ? "LoadBlock " + std::to_string(p.texels) + " texels, dxt " + std::to_string(*p.dxt)
                     : "LoadTile (" + p.reason + ")";
         out << Pad(std::to_string(d.tile), 6) << Pad(std::to_string(d.record), 8)
-            << Pad(std::string(KindName(d.kind)), 8) << Pad(std::to_string(d.line), 14)
-            << Pad(std::to_string(d.tmem), 14)
+            << Pad(std::string(KindName(d.kind)), std::max<std::size_t>(8, KindName(d.kind).size() + 1))
+            << Pad(std::to_string(d.line), 14) << Pad(std::to_string(d.tmem), 14)
             << Pad(std::to_string(d.masks) + "," + std::to_string(d.maskt), 10)
             << Pad(std::to_string(d.shifts) + "," + std::to_string(d.shiftt), 11)
             << Pad(std::string(hw::AxisModeName(d.cms)) + "," + std::string(hw::AxisModeName(d.cmt)), 15)
@@ -286,7 +288,8 @@ nlohmann::ordered_json Texture1Json(const hw::Layout& layout) {
     j["palette"] = layout.palette1
                        ? ordered_json{{"entries", layout.palette1->entries},
                                       {"tmem_address", layout.palette1->tmemAddress},
-                                      {"number", (layout.palette1->tmemAddress - hw::kHalfBytes) / 128}}
+                                      {"number", (layout.palette1->tmemAddress - hw::kHalfBytes) / 128},
+                                      {"colours", layout.palette1->ia16 ? "IA16" : "RGBA16"}}
                        : ordered_json(nullptr);
     return j;
 }

@@ -11,8 +11,9 @@ namespace vellora::cli {
 
 namespace {
 
-constexpr std::string_view kTexture1Allowed = "a BMP or PNG file, or WxH:K with K one of ci4, 4, ci8, 8, 16, "
-                                              "32, i4, ia4, i8, ia8, ia16, rgba16, rgba32";
+constexpr std::string_view kTexture1Allowed =
+    "a BMP or PNG file, or WxH:K with K one of ci4, 4, ci8, 8, 16, "
+    "32, i4, ia4, i8, ia8, ia16, rgba16, rgba32, ci4_ia16, ci8_ia16";
 
 } // namespace
 

@@ -42,7 +42,7 @@ std::optional<int> ParseInt(std::string_view text, int lo, int hi) {
 }
 
 std::optional<Format> ParseFormat(std::string_view text) {
-    static constexpr std::array<std::pair<std::string_view, Format>, 13> kNames = {
+    static constexpr std::array<std::pair<std::string_view, Format>, 15> kNames = {
         {{"ci4", Format::CI4},
          {"4", Format::Bits4},
          {"i4", Format::Bits4},
@@ -55,7 +55,9 @@ std::optional<Format> ParseFormat(std::string_view text) {
          {"ia16", Format::Bits16},
          {"rgba16", Format::Bits16},
          {"32", Format::Bits32},
-         {"rgba32", Format::Bits32}}};
+         {"rgba32", Format::Bits32},
+         {"ci4_ia16", Format::CI4},
+         {"ci8_ia16", Format::CI8}}};
     for (const auto& [name, index] : kNames)
         if (name == text)
             return index;

@@ -38,7 +38,7 @@ struct LevelsChoice {
 };
 
 inline constexpr std::string_view kFormatsAllowed =
-    "ci4, 4, ci8, 8, 16, 32, i4, ia4, i8, ia8, ia16, rgba16, rgba32";
+    "ci4, 4, ci8, 8, 16, 32, i4, ia4, i8, ia8, ia16, rgba16, rgba32, ci4_ia16, ci8_ia16";
 inline constexpr std::string_view kLevelsAllowed = "auto, auto-w64 or 0 to 7";
 
 // A plain decimal integer from lo to hi, nothing else around it.

@@ -51,6 +51,8 @@ constexpr std::array<KindRow, kKindCount> kKinds = {{
     {Kind::I4, "I4", Format::Bits4},
     {Kind::CI8, "CI8", Format::CI8},
     {Kind::CI4, "CI4", Format::CI4},
+    {Kind::CI8_IA16, "CI8_IA16", Format::CI8},
+    {Kind::CI4_IA16, "CI4_IA16", Format::CI4},
 }};
 
 const KindRow& RowFor(Kind kind) {

@@ -34,11 +34,27 @@ inline bool IsCI(std::optional<Format> format) {
 // The exact kind a texture is stored in. Each belongs to one row of the
 // format table; the count only needs the row, but files and the hardware
 // keep the kind (an IA16 texture is not an RGBA16 one).
-enum class Kind : std::uint8_t { RGBA32, RGBA16, IA16, IA8, IA4, I8, I4, CI8, CI4 };
-inline constexpr int kKindCount = 9;
+// CI8_IA16 and CI4_IA16 index a palette of IA16 colours (intensity and
+// alpha, 8 bits each) instead of RGBA16 ones.
+enum class Kind : std::uint8_t { RGBA32, RGBA16, IA16, IA8, IA4, I8, I4, CI8, CI4, CI8_IA16, CI4_IA16 };
+inline constexpr int kKindCount = 11;
+
+// Colour-indexed kinds, the two palette sizes and the palette's colours.
+constexpr bool IsCIKind(Kind kind) {
+    return kind == Kind::CI8 || kind == Kind::CI4 || kind == Kind::CI8_IA16 || kind == Kind::CI4_IA16;
+}
+constexpr bool IsCI8Kind(Kind kind) {
+    return kind == Kind::CI8 || kind == Kind::CI8_IA16;
+}
+constexpr bool IsCI4Kind(Kind kind) {
+    return kind == Kind::CI4 || kind == Kind::CI4_IA16;
+}
+constexpr bool HasIa16Palette(Kind kind) {
+    return kind == Kind::CI8_IA16 || kind == Kind::CI4_IA16;
+}
 
 Format RowOf(Kind kind);
-// "RGBA16", "CI4", ...
+// "RGBA16", "CI4", "CI4_IA16", ...
 std::string_view KindName(Kind kind);
 // The kind a row stands for when nothing names one: I for 4 and 8 bits,
 // RGBA for 16 and 32.

@@ -89,7 +89,9 @@ SceneBuild BuildScene(const hw::Layout& layout, const reduce::ReducedTexture& te
     modes.lod = lod;
     modes.detail = lod && detail;
     modes.perspective = triangles; // off for rectangles, which have no w
-    modes.tlut = layout.palette ? rdp::TlutMode::Rgba16 : rdp::TlutMode::None;
+    modes.tlut = !layout.palette        ? rdp::TlutMode::None
+                 : layout.palette->ia16 ? rdp::TlutMode::Ia16
+                                        : rdp::TlutMode::Rgba16;
     w.push_back(rdp::OtherModesWord(modes));
     w.push_back(rdp::CombineWord(lod ? rdp::CombineForm::LevelBlend : rdp::CombineForm::Texel0, o.twoCycle));
     if (modes.detail)

@@ -186,8 +186,8 @@ std::string DisplayList(const Layout& layout, const EmitOptions& options) {
     if (!layout.fits)
         return NoListLine(layout);
     std::ostringstream out;
-    const bool ci = layout.palette.has_value();
-    out << "gsDPSetTextureLUT(" << (ci ? "G_TT_RGBA16" : "G_TT_NONE") << "),\n";
+    const std::optional<Palette>& lut = layout.palette ? layout.palette : layout.palette1;
+    out << "gsDPSetTextureLUT(" << (lut ? (lut->ia16 ? "G_TT_IA16" : "G_TT_RGBA16") : "G_TT_NONE") << "),\n";
     const int chain = ChainLevels(layout);
     if (chain > 1)
         out << "gsDPSetTextureLOD(G_TL_LOD),\n";
@@ -196,8 +196,8 @@ std::string DisplayList(const Layout& layout, const EmitOptions& options) {
     const int firstTile = layout.levels.empty() ? 0 : layout.levels.front().record;
     out << "gsSPTexture(0xFFFF, 0xFFFF, " << std::max(chain - 1, 0) << ", " << firstTile << ", G_ON),\n";
     const auto paletteLoad = [&out](const Palette& p, const std::string& name) {
-        out << "/* palette: " << p.entries << " RGBA16 colours at 0x" << std::hex << std::uppercase
-            << p.tmemAddress << std::dec << " */\n";
+        out << "/* palette: " << p.entries << (p.ia16 ? " IA16" : " RGBA16") << " colours at 0x" << std::hex
+            << std::uppercase << p.tmemAddress << std::dec << " */\n";
         if (p.entries == 16)
             out << "gsDPLoadTLUT_pal16(" << (p.tmemAddress - kHalfBytes) / 128 << ", " << name << "),\n";
         else
@@ -302,7 +302,8 @@ std::string PiecesDisplayList(const PiecePlan& plan, const PieceOptions& options
         << plan.pieces.size() << " pieces of up to " << plan.pieceWidth << "x" << plan.pieceHeight
         << " texels" << (plan.overlap ? ", each loading the row and column the next one starts with" : "")
         << " */\n";
-    out << "gsDPSetTextureLUT(" << (plan.palette ? "G_TT_RGBA16" : "G_TT_NONE") << "),\n";
+    out << "gsDPSetTextureLUT("
+        << (plan.palette ? (plan.palette->ia16 ? "G_TT_IA16" : "G_TT_RGBA16") : "G_TT_NONE") << "),\n";
     out << "gsDPSetTexturePersp(G_TP_NONE),\n";
     out << "gsDPSetTextureLOD(G_TL_TILE),\n";
     if (plan.palette) {

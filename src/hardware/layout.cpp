@@ -76,6 +76,16 @@ std::optional<std::string> Verdict(const std::vector<Level>& levels, const std::
         return std::string("palette mode is global: ") + LevelName(ci) + " (" +
                std::string(KindName(ci->kind)) + ") cannot be drawn beside " + LevelName(plain) + " (" +
                std::string(KindName(plain->kind)) + ")";
+    // The LUT's colour type is one render mode too.
+    const auto ia16 =
+        std::find_if(levels.begin(), levels.end(), [](const Level& l) { return HasIa16Palette(l.kind); });
+    const auto rgba16 = std::find_if(levels.begin(), levels.end(), [](const Level& l) {
+        return IsCIKind(l.kind) && !HasIa16Palette(l.kind);
+    });
+    if (ia16 != levels.end() && rgba16 != levels.end())
+        return std::string("the palette's colour type is global: ") + LevelName(ia16) + " (" +
+               std::string(KindName(ia16->kind)) + ") cannot be drawn beside " + LevelName(rgba16) + " (" +
+               std::string(KindName(rgba16->kind)) + ")";
     if (endWord > kTmemWords)
         return "the levels take " + std::to_string(TmemBytes(levels, lines)) + " bytes, TMEM holds 4096";
     const auto wide =
@@ -269,6 +279,8 @@ int FormatCode(Kind kind) {
     switch (kind) {
     case Kind::CI4:
     case Kind::CI8:
+    case Kind::CI4_IA16:
+    case Kind::CI8_IA16:
         return 2;
     case Kind::IA4:
     case Kind::IA8:
@@ -320,7 +332,7 @@ bool AnyCI(std::vector<Level>::const_iterator from, std::vector<Level>::const_it
 }
 
 bool AnyCI8(std::vector<Level>::const_iterator from, std::vector<Level>::const_iterator to) {
-    return std::any_of(from, to, [](const Level& l) { return l.kind == Kind::CI8; });
+    return std::any_of(from, to, [](const Level& l) { return IsCI8Kind(l.kind); });
 }
 
 // What only a material can break: the tiles it needs, where texture 1 starts
@@ -358,6 +370,7 @@ std::optional<Palette> PlacePalette(std::vector<Level>::const_iterator from,
     Palette p =
         PaletteAt(ci8 ? 256 : 16, ci8 ? kHalfBytes : PaletteAddress(std::clamp(palette, 0, kPalettes - 1)));
     p.offset = (dataBytes + 7) / 8 * 8;
+    p.ia16 = std::any_of(from, to, [](const Level& l) { return HasIa16Palette(l.kind); });
     for (int e = 0; e < p.entries; ++e)
         for (int b = 0; b < 8; ++b)
             map[static_cast<std::size_t>(p.tmemAddress + 8 * e + b)] = Cell::PaletteEntry(e, b / 2);
@@ -432,7 +445,7 @@ Layout LayOut(const std::vector<Level>& texture0, const TileOptions& options, co
         d.shifts = d.shiftt = shift;
         // Beside CI8 the one palette is all 256 entries, which a CI4 tile
         // indexes from the first.
-        if (l.kind == Kind::CI4 && !(second ? ci8Second : ci8First))
+        if (IsCI4Kind(l.kind) && !(second ? ci8Second : ci8First))
             d.palette = std::clamp(o.palette, 0, kPalettes - 1);
         d.lrs = std::max(l.width - 1, 0) << 2;
         d.lrt = std::max(l.height - 1, 0) << 2;

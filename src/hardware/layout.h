@@ -137,6 +137,7 @@ struct LoadPlan {
 
 struct Palette {
     int entries = 0;
+    bool ia16 = false; // IA16 colours (the LUT's IA16 type), else RGBA16
     int tmemAddress = 0x800;
     long offset = 0; // where the palette follows the texture data, 8-byte aligned
     std::uint64_t loadTileSetTile = 0;

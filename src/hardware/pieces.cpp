@@ -118,7 +118,8 @@ PiecePlan PlanPieces(int width, int height, Kind kind, const PieceOptions& optio
     }
     plan.loadsPerFrame = static_cast<int>(plan.pieces.size());
     if (ci) {
-        plan.palette = PaletteAt(kind == Kind::CI8 ? 256 : 16, kHalfBytes);
+        plan.palette = PaletteAt(IsCI8Kind(kind) ? 256 : 16, kHalfBytes);
+        plan.palette->ia16 = HasIa16Palette(kind);
         plan.palette->offset = (plan.dataBytes + 7) / 8 * 8;
         plan.bytesPerFrame += 2L * plan.palette->entries;
         ++plan.loadsPerFrame;

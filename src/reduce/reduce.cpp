@@ -69,21 +69,44 @@ template <Kind K> std::uint32_t TexelOf(const std::uint8_t* rgba, bool opaque) {
     }
 }
 
-// The levels' palette: RGBA16 entries and, per RGBA16 colour, the nearest
+// How a palette entry holds a colour: RGBA16, or IA16 (8-bit intensity and
+// alpha). posterization: the low bits of each 8-bit channel the entry drops.
+struct PaletteCode {
+    std::uint16_t (*code)(const std::uint8_t* rgba, bool opaque);
+    std::array<std::uint8_t, 4> (*expand)(std::uint16_t value);
+    int posterization;
+};
+
+std::uint16_t Rgba16Code(const std::uint8_t* rgba, bool opaque);
+std::uint16_t Ia16Code(const std::uint8_t* rgba, bool opaque);
+std::array<std::uint8_t, 4> Rgba16Colour(std::uint16_t value);
+std::array<std::uint8_t, 4> Ia16Colour(std::uint16_t value);
+const PaletteCode kRgba16Code{Rgba16Code, Rgba16Colour, 3};
+const PaletteCode kIa16Code{Ia16Code, Ia16Colour, 0};
+
+const PaletteCode& CodeOf(Kind kind) {
+    return HasIa16Palette(kind) ? kIa16Code : kRgba16Code;
+}
+
+// The levels' palette: its entries and, per 16-bit entry value, the nearest
 // entry among the first `usable` ones, found once and then kept.
 class Indexer {
   public:
-    Indexer(const std::vector<std::uint16_t>& palette, std::size_t usable) {
+    Indexer(const std::vector<std::uint16_t>& palette, std::size_t usable, const PaletteCode& code)
+        : code_(&code) {
         const std::size_t n = std::min(palette.size(), usable);
         for (std::size_t i = 0; i < n; ++i)
-            colours_.push_back(ExpandRgba16(palette[i]));
+            colours_.push_back(code.expand(palette[i]));
         nearest_.assign(65536, -1);
     }
+
+    // The entry for a pixel (alpha taken as it is).
+    int indexPixel(const std::uint8_t* rgba) { return index(code_->code(rgba, false)); }
 
     int index(std::uint16_t colour) {
         std::int16_t& slot = nearest_[colour];
         if (slot < 0) {
-            const std::array<std::uint8_t, 4> c = ExpandRgba16(colour);
+            const std::array<std::uint8_t, 4> c = code_->expand(colour);
             long best = LONG_MAX;
             for (std::size_t i = 0; i < colours_.size(); ++i) {
                 long d = 0;
@@ -108,6 +131,7 @@ class Indexer {
     bool empty() const { return colours_.empty(); }
 
   private:
+    const PaletteCode* code_;
     std::vector<std::array<std::uint8_t, 4>> colours_;
     std::vector<std::int16_t> nearest_;
 };
@@ -127,14 +151,15 @@ struct PaletteResult {
     bool quantized = false;
 };
 
-// Distinct RGBA16 colours of the covered part, in the order they first occur.
-std::vector<std::uint16_t> DistinctRgba16(const TileLevel& level, int width, int height, bool opaque) {
+// Distinct entry values of the covered part, in the order they first occur.
+std::vector<std::uint16_t> DistinctCodes(const TileLevel& level, int width, int height, bool opaque,
+                                         const PaletteCode& code) {
     const Region r = Covered(level, width, height);
     std::bitset<65536> seen;
     std::vector<std::uint16_t> order;
     for (int row = 0; row < r.rows; ++row) {
         for (int col = 0; col < r.cols; ++col) {
-            const std::uint16_t c = ToRgba16(level.Pixels.at(row, col), opaque);
+            const std::uint16_t c = code.code(level.Pixels.at(row, col), opaque);
             if (!seen.test(c)) {
                 seen.set(c);
                 order.push_back(c);
@@ -173,16 +198,17 @@ struct LiqDelete {
     void operator()(liq_result* p) const { liq_result_destroy(p); }
 };
 
-std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int height, bool opaque, int entries) {
+std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int height, bool opaque, int entries,
+                                    const PaletteCode& code) {
     const Region r = Covered(level, width, height);
-    // The picture as RGBA16 holds it, so the palette is chosen among colours
-    // the texture can show.
+    // The picture as the palette's entries hold it, so the palette is chosen
+    // among colours the texture can show.
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(r.rows) * static_cast<std::size_t>(r.cols) *
                                      4u);
     std::size_t at = 0;
     for (int row = 0; row < r.rows; ++row) {
         for (int col = 0; col < r.cols; ++col) {
-            const std::array<std::uint8_t, 4> c = ExpandRgba16(ToRgba16(level.Pixels.at(row, col), opaque));
+            const std::array<std::uint8_t, 4> c = code.expand(code.code(level.Pixels.at(row, col), opaque));
             std::copy(c.begin(), c.end(), pixels.begin() + static_cast<std::ptrdiff_t>(at));
             at += 4;
         }
@@ -196,7 +222,7 @@ std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int heigh
     // on a 6,341-colour plasma picture the error against RGBA16 grew by 0.4%.
     liq_set_speed(attr.get(), 6);
     // RGBA16 keeps 5 bits a channel; finer palette colours would be lost.
-    liq_set_min_posterization(attr.get(), 3);
+    liq_set_min_posterization(attr.get(), code.posterization);
     const std::unique_ptr<liq_image, LiqDelete> image(
         liq_image_create_rgba(attr.get(), pixels.data(), r.cols, r.rows, 0.0));
     if (!image)
@@ -210,7 +236,7 @@ std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int heigh
     for (unsigned i = 0; i < p->count; ++i) {
         const liq_color& e = p->entries[i];
         const std::uint8_t px[4] = {e.r, e.g, e.b, e.a};
-        const std::uint16_t c = ToRgba16(px, false);
+        const std::uint16_t c = code.code(px, false);
         if (!seen.test(c)) {
             seen.set(c);
             palette.push_back(c);
@@ -222,10 +248,10 @@ std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int heigh
 // The picture's own colours when they are few enough, in the file's
 // palette order for a paletted file; else a quantized palette.
 PaletteResult MakePalette(const TileLevel& level, int width, int height, const PictureSource& source,
-                          int entries) {
+                          int entries, const PaletteCode& code) {
     const bool opaque = Opaque(source);
     PaletteResult result;
-    std::vector<std::uint16_t> distinct = DistinctRgba16(level, width, height, opaque);
+    std::vector<std::uint16_t> distinct = DistinctCodes(level, width, height, opaque, code);
     result.colours = static_cast<int>(distinct.size());
     if (result.colours <= entries) {
         if (!source.palette.empty()) {
@@ -235,7 +261,7 @@ PaletteResult MakePalette(const TileLevel& level, int width, int height, const P
                 const std::uint8_t px[4] = {static_cast<std::uint8_t>(e >> 24),
                                             static_cast<std::uint8_t>(e >> 16),
                                             static_cast<std::uint8_t>(e >> 8), static_cast<std::uint8_t>(e)};
-                int& r = rank[ToRgba16(px, opaque)];
+                int& r = rank[code.code(px, opaque)];
                 r = std::min(r, static_cast<int>(i));
             }
             // Stable: colours the file's palette lacks keep their order of appearance.
@@ -246,7 +272,7 @@ PaletteResult MakePalette(const TileLevel& level, int width, int height, const P
         return result;
     }
     result.quantized = true;
-    result.palette = Quantize(level, width, height, opaque, entries);
+    result.palette = Quantize(level, width, height, opaque, entries, code);
     return result;
 }
 
@@ -273,7 +299,7 @@ void IndexLevel(const PixelGrid& grid, int rows, int cols, bool opaque, bool dit
                     px[k] = static_cast<std::uint8_t>(
                         Clamp8(px[k] + errThis[e + static_cast<std::size_t>(k)] / 16));
             }
-            const int index = indexer.index(ToRgba16(px, false));
+            const int index = indexer.indexPixel(px);
             values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
                    static_cast<std::size_t>(col)] = static_cast<std::uint32_t>(index);
             if (dither) {
@@ -325,6 +351,8 @@ void StoreDirect(Kind kind, const PixelGrid& grid, int rows, int cols, bool opaq
         return StoreRows<Kind::I4>(grid, rows, cols, opaque, values);
     case Kind::CI8:
     case Kind::CI4:
+    case Kind::CI8_IA16:
+    case Kind::CI4_IA16:
         break;
     }
 }
@@ -343,7 +371,7 @@ ReducedLevel ReduceLevel(const PixelGrid& grid, const hw::Level& level, bool opa
     const int rows = std::min(grid.rows(), std::max(level.height, 0) + 1);
     const int cols = std::min(grid.cols(), std::max(level.width, 0) + 1);
     std::vector<std::uint32_t> values(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), 0);
-    const bool ci = level.kind == Kind::CI4 || level.kind == Kind::CI8;
+    const bool ci = IsCIKind(level.kind);
     if (ci) {
         if (indexer != nullptr && !indexer->empty())
             IndexLevel(grid, rows, cols, opaque, dither, *indexer, values);
@@ -376,7 +404,7 @@ ReducedLevel ReduceLevel(const PixelGrid& grid, const hw::Level& level, bool opa
 }
 
 bool IsCi(Kind kind) {
-    return kind == Kind::CI4 || kind == Kind::CI8;
+    return IsCIKind(kind);
 }
 
 // The generated levels' grids with their alpha filtered from the base's:
@@ -419,7 +447,7 @@ std::vector<int> GeneratedAlpha(const TileTable& tiles, const std::vector<hw::Le
 }
 
 int PaletteEntries(Kind kind) {
-    return kind == Kind::CI8 ? 256 : 16;
+    return IsCI8Kind(kind) ? 256 : 16;
 }
 
 } // namespace
@@ -456,6 +484,8 @@ std::uint32_t TexelValue(Kind kind, const std::uint8_t* rgba, bool opaque) {
         return TexelOf<Kind::I4>(rgba, opaque);
     case Kind::CI8:
     case Kind::CI4:
+    case Kind::CI8_IA16:
+    case Kind::CI4_IA16:
         break;
     }
     return 0;
@@ -465,6 +495,36 @@ std::array<std::uint8_t, 4> ExpandRgba16(std::uint16_t v) {
     return {Expand5(v >> 11 & 31u), Expand5(v >> 6 & 31u), Expand5(v >> 1 & 31u),
             static_cast<std::uint8_t>((v & 1u) != 0 ? 255 : 0)};
 }
+
+std::uint16_t ToIa16(const std::uint8_t* rgba, bool opaque) {
+    return static_cast<std::uint16_t>(IntensityOf(rgba) << 8 | AlphaOf(rgba, opaque));
+}
+
+std::array<std::uint8_t, 4> ExpandIa16(std::uint16_t v) {
+    const auto i = static_cast<std::uint8_t>(v >> 8), a = static_cast<std::uint8_t>(v);
+    return {i, i, i, a};
+}
+
+std::array<std::uint8_t, 4> ExpandEntry(Kind kind, std::uint16_t value) {
+    return HasIa16Palette(kind) ? ExpandIa16(value) : ExpandRgba16(value);
+}
+
+namespace {
+
+std::uint16_t Rgba16Code(const std::uint8_t* rgba, bool opaque) {
+    return ToRgba16(rgba, opaque);
+}
+std::uint16_t Ia16Code(const std::uint8_t* rgba, bool opaque) {
+    return ToIa16(rgba, opaque);
+}
+std::array<std::uint8_t, 4> Rgba16Colour(std::uint16_t value) {
+    return ExpandRgba16(value);
+}
+std::array<std::uint8_t, 4> Ia16Colour(std::uint16_t value) {
+    return ExpandIa16(value);
+}
+
+} // namespace
 
 std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t v) {
     const auto grey = [](std::uint8_t i, std::uint8_t a) { return std::array<std::uint8_t, 4>{i, i, i, a}; };
@@ -486,6 +546,8 @@ std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t v) {
         return grey(Expand4(v & 15u), Expand4(v & 15u));
     case Kind::CI8:
     case Kind::CI4:
+    case Kind::CI8_IA16:
+    case Kind::CI4_IA16:
         break;
     }
     return {};
@@ -522,24 +584,21 @@ ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level
         }
     }
     if (source != nullptr) {
-        const PaletteResult p =
-            MakePalette(tiles[static_cast<std::size_t>(source->record)], source->width, source->height,
-                        source->role == LevelRole::Detail ? detail : base, PaletteEntries(source->kind));
+        const PaletteResult p = MakePalette(tiles[static_cast<std::size_t>(source->record)], source->width,
+                                            source->height, source->role == LevelRole::Detail ? detail : base,
+                                            PaletteEntries(source->kind), CodeOf(source->kind));
         out.palette = p.palette;
         out.colours = p.colours;
         out.quantized = p.quantized;
     }
     std::optional<Indexer> ci8, ci4; // a CI4 level reads palette 0: the first 16 entries
     if (!out.palette.empty()) {
-        ci8.emplace(out.palette, 256);
-        ci4.emplace(out.palette, 16);
+        ci8.emplace(out.palette, 256, CodeOf(source->kind));
+        ci4.emplace(out.palette, 16, CodeOf(source->kind));
     }
     for (const hw::Level& l : levels) {
         const bool opaque = Opaque(l.role == LevelRole::Detail ? detail : base);
-        Indexer* indexer = !ci8                  ? nullptr
-                           : l.kind == Kind::CI8 ? &*ci8
-                           : l.kind == Kind::CI4 ? &*ci4
-                                                 : nullptr;
+        Indexer* indexer = !ci8 ? nullptr : IsCI8Kind(l.kind) ? &*ci8 : IsCI4Kind(l.kind) ? &*ci4 : nullptr;
         out.levels.push_back(ReduceLevel(*grids[static_cast<std::size_t>(l.record)], l, opaque, indexer,
                                          options.dither && out.quantized, options.shown));
     }

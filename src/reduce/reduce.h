@@ -38,6 +38,11 @@ std::uint16_t ToRgba16(const std::uint8_t* rgba, bool opaque);
 // intensity as alpha, as the RDP does).
 std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t value);
 std::array<std::uint8_t, 4> ExpandRgba16(std::uint16_t value);
+// An IA16 palette entry: intensity in the high byte, alpha in the low one.
+std::uint16_t ToIa16(const std::uint8_t* rgba, bool opaque);
+std::array<std::uint8_t, 4> ExpandIa16(std::uint16_t value);
+// A palette entry as the RDP reads it for a CI kind: IA16 for the _IA16 kinds.
+std::array<std::uint8_t, 4> ExpandEntry(Kind kind, std::uint16_t value);
 
 struct ReduceOptions {
     bool dither = false; // Floyd-Steinberg when a CI palette had to merge colours
@@ -64,7 +69,7 @@ struct ReducedLevel {
 
 struct ReducedTexture {
     std::vector<ReducedLevel> levels;   // TMEM order
-    std::vector<std::uint16_t> palette; // RGBA16 entries for the CI levels; empty without CI
+    std::vector<std::uint16_t> palette; // RGBA16 (or IA16) entries for the CI levels; empty without CI
     int colours = 0;                    // distinct RGBA16 colours of the picture the palette came from
     bool quantized = false;             // the picture had more colours than the palette holds
     int merged() const { return quantized ? colours - static_cast<int>(palette.size()) : 0; }

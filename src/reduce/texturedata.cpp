@@ -110,7 +110,7 @@ bool IsIa(Kind kind) {
     return kind == Kind::IA4 || kind == Kind::IA8 || kind == Kind::IA16;
 }
 bool IsCi(Kind kind) {
-    return kind == Kind::CI4 || kind == Kind::CI8;
+    return IsCIKind(kind);
 }
 
 } // namespace
@@ -210,7 +210,7 @@ std::size_t PaletteEntries(const ReducedTexture& texture) {
     if (texture.palette.empty() || !ci)
         return 0;
     const bool ci8 = std::any_of(texture.levels.begin(), texture.levels.end(),
-                                 [](const ReducedLevel& l) { return l.kind == Kind::CI8; });
+                                 [](const ReducedLevel& l) { return IsCI8Kind(l.kind); });
     return ci8 ? 256 : 16;
 }
 
@@ -263,7 +263,10 @@ std::string TextureSource(const ReducedTexture& texture, const hw::Layout& layou
         }
     }
     if (!texture.palette.empty()) {
-        text += "\n/* The palette (TLUT): " + std::to_string(texture.palette.size()) + " RGBA16 colours";
+        const bool ia16 = std::any_of(texture.levels.begin(), texture.levels.end(),
+                                      [](const ReducedLevel& l) { return HasIa16Palette(l.kind); });
+        text += "\n/* The palette (TLUT): " + std::to_string(texture.palette.size()) +
+                (ia16 ? " IA16 colours" : " RGBA16 colours");
         if (texture.palette.size() < PaletteEntries(texture))
             text += " and " + std::to_string(PaletteEntries(texture) - texture.palette.size()) +
                     " unused entries, as LoadTLUT reads " + std::to_string(PaletteEntries(texture));
@@ -307,9 +310,10 @@ std::vector<std::uint8_t> TexturePng(const ReducedTexture& texture) {
                     continue;
                 }
                 const std::array<std::uint8_t, 4> c =
-                    IsCi(level.kind) ? (v < texture.palette.size() ? ExpandRgba16(texture.palette[v])
-                                                                   : std::array<std::uint8_t, 4>{})
-                                     : Expand(level.kind, v);
+                    IsCi(level.kind)
+                        ? (v < texture.palette.size() ? ExpandEntry(level.kind, texture.palette[v])
+                                                      : std::array<std::uint8_t, 4>{})
+                        : Expand(level.kind, v);
                 if (channels == 1) {
                     px[0] = c[0];
                 } else if (channels == 2) {
@@ -327,8 +331,9 @@ std::vector<std::uint8_t> TexturePng(const ReducedTexture& texture) {
     if (!allCi)
         return EncodePng(width, height, channels, pixels);
     std::vector<std::uint32_t> palette;
+    const Kind kind = texture.levels.front().kind;
     for (std::uint16_t c : texture.palette) {
-        const std::array<std::uint8_t, 4> e = ExpandRgba16(c);
+        const std::array<std::uint8_t, 4> e = ExpandEntry(kind, c);
         palette.push_back(std::uint32_t{e[0]} << 24 | std::uint32_t{e[1]} << 16 | std::uint32_t{e[2]} << 8 |
                           e[3]);
     }

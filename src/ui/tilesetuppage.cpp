@@ -210,7 +210,7 @@ void TileSetupPage::fillKinds(QComboBox* box, Format row, std::optional<Kind> ch
     // The row's own kind first, then any other kind the row holds.
     const Kind first = DefaultKind(row);
     box->addItem(Text(KindName(first)), static_cast<int>(first));
-    for (int k = 0; k <= static_cast<int>(Kind::CI4); ++k) {
+    for (int k = 0; k < kKindCount; ++k) {
         const auto kind = static_cast<Kind>(k);
         if (kind != first && RowOf(kind) == row)
             box->addItem(Text(KindName(kind)), k);

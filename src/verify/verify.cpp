@@ -56,8 +56,10 @@ Result Run(const hw::Layout& layout, const std::vector<hw::Command>& list, const
         result.error = e.what();
         return result;
     }
-    const rdp::TlutMode tlut =
-        layout.palette || layout.palette1 ? rdp::TlutMode::Rgba16 : rdp::TlutMode::None;
+    const std::optional<hw::Palette>& lut = layout.palette ? layout.palette : layout.palette1;
+    const rdp::TlutMode tlut = !lut        ? rdp::TlutMode::None
+                               : lut->ia16 ? rdp::TlutMode::Ia16
+                                           : rdp::TlutMode::Rgba16;
     for (std::size_t i = 0; i < layout.levels.size() && i < layout.tiles.size(); ++i) {
         const LevelSource source = sourceOf(i);
         if (source.level == nullptr)
@@ -170,7 +172,7 @@ rdp::Rgba8 ExpectedTexel(const reduce::ReducedLevel& level, std::uint32_t value,
         return FromArray(reduce::Expand(level.kind, value));
     // Entries past the palette's colours are the zeros the export pads with.
     const std::uint16_t entry = value < texture.palette.size() ? texture.palette[value] : 0;
-    return FromArray(reduce::ExpandRgba16(entry));
+    return FromArray(HasIa16Palette(level.kind) ? reduce::ExpandIa16(entry) : reduce::ExpandRgba16(entry));
 }
 
 Result VerifyLoads(const hw::Layout& layout, const reduce::ReducedTexture& texture) {
@@ -226,7 +228,9 @@ Result VerifyPieces(const hw::PiecePlan& plan, const reduce::ReducedTexture& tex
     std::copy(data.begin(), data.end(), rdp.rdram().begin());
     std::copy(palette.begin(), palette.end(),
               rdp.rdram().begin() + static_cast<std::ptrdiff_t>(paletteOffset));
-    const rdp::TlutMode tlut = plan.palette ? rdp::TlutMode::Rgba16 : rdp::TlutMode::None;
+    const rdp::TlutMode tlut = !plan.palette        ? rdp::TlutMode::None
+                               : plan.palette->ia16 ? rdp::TlutMode::Ia16
+                                                    : rdp::TlutMode::Rgba16;
 
     // The printed list itself, run up to each piece's rectangle (drawing
     // needs a colour image; the read-back is the proof of the load).

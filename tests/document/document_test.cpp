@@ -256,8 +256,40 @@ INSTANTIATE_TEST_SUITE_P(Document, Exports,
                                            ExportRow{"IA8BaseOnly", "t.ia8.bmp", {true, false, false, {}}},
                                            ExportRow{
                                                "CI4WithItsPalette", "t.ci4.bmp", {false, false, true, {}}},
-                                           ExportRow{"I4WholeChain", "t.i4.bmp", {false, true, false, {}}}),
+                                           ExportRow{"I4WholeChain", "t.i4.bmp", {false, true, false, {}}},
+                                           ExportRow{"CI4WithAnIa16Palette", "t.ci4_ia16.bmp", {}},
+                                           ExportRow{"CI8WithAnIa16Palette", "t.ci8_ia16.bmp", {}}),
                          test::RowName());
+
+// An IA16 palette keeps 8 bits of intensity where RGBA16 keeps 5: three
+// greys stay exactly as they are, and the list loads them with the IA16 LUT.
+TEST(Document, Ia16PaletteKeepsEightBitGreys) {
+    Folder folder;
+    const std::uint32_t greys[] = {10, 200, 77};
+    const auto picture = Grey(4, 2, [&greys](int r, int c) { return greys[(r * 4 + c) % 3]; });
+    for (const char* name : {"p.ci4_ia16.bmp", "p.ci4.bmp"}) {
+        Texture t;
+        ASSERT_TRUE(LoadPicture(t, folder.write(name, picture), LoadRole::Base, 0).ok);
+        t.spec.levels = LevelMode::Manual;
+        DrawLevels(t);
+        const Analysis a = Analyze(t);
+        const Exported e = ExportTexture(t, a, (folder.dir / "p.bin").string(), {});
+        ASSERT_FALSE(e.refused.has_value());
+        const bool ia16 = std::string(name) == "p.ci4_ia16.bmp";
+        std::vector<std::uint8_t> shown;
+        for (std::uint16_t entry : e.texture.palette)
+            shown.push_back(reduce::ExpandEntry(e.texture.levels[0].kind, entry)[0]);
+        if (ia16)
+            EXPECT_EQ(shown, (std::vector<std::uint8_t>{10, 200, 77}));
+        else
+            EXPECT_NE(shown, (std::vector<std::uint8_t>{10, 200, 77})) << "RGBA16 keeps 5 bits";
+        const std::string list = hw::DisplayList(*a.layout, {});
+        EXPECT_NE(list.find(ia16 ? "gsDPSetTextureLUT(G_TT_IA16)" : "gsDPSetTextureLUT(G_TT_RGBA16)"),
+                  std::string::npos)
+            << list;
+        EXPECT_TRUE(verify::VerifyLoads(*a.layout, e.texture).ok());
+    }
+}
 
 } // namespace
 } // namespace vellora::doc

@@ -330,6 +330,10 @@ INSTANTIATE_TEST_SUITE_P(
                         Second(Chain(32, 32, Kind::RGBA16, 1), 0, 400),
                         "texture 1 at word 400 ends at word 656, past TMEM's 512"},
         RefusedMaterial{
+            "LutTypeIsGlobal", Chain(16, 16, Kind::CI4_IA16, 1), Second(Chain(16, 16, Kind::CI4, 1), 1),
+            "the palette's colour type is global: the base (CI4_IA16) cannot be drawn beside texture "
+            "1's base (CI4)"},
+        RefusedMaterial{
             "PaletteModeIsGlobal", Chain(16, 16, Kind::CI4, 1), Second(Chain(16, 16, Kind::RGBA16, 1)),
             "palette mode is global: the base (CI4) cannot be drawn beside texture 1's base (RGBA16)"}),
     test::RowName());
