@@ -58,6 +58,16 @@ std::string PaletteAt(const hw::Palette& p) {
 }
 
 nlohmann::ordered_json Texture1Json(const hw::Layout& layout);
+
+nlohmann::ordered_json PaletteJson(const std::optional<hw::Palette>& p) {
+    if (!p)
+        return nullptr;
+    return {{"entries", p->entries},
+            {"tmem_address", p->tmemAddress},
+            {"number", (p->tmemAddress - hw::kHalfBytes) / 128},
+            {"colours", p->ia16 ? "IA16" : "RGBA16"}};
+}
+
 void WriteTexture1Text(const hw::Layout& layout, std::ostream& out);
 
 } // namespace
@@ -147,12 +157,7 @@ nlohmann::ordered_json HardwareJson(const hw::Layout& layout) {
     j["reason"] = layout.reason ? ordered_json(*layout.reason) : ordered_json(nullptr);
     j["lower_half_bytes"] = layout.lowerHalfBytes;
     j["upper_half_bytes"] = layout.upperHalfBytes;
-    j["palette"] = layout.palette
-                       ? ordered_json{{"entries", layout.palette->entries},
-                                      {"tmem_address", layout.palette->tmemAddress},
-                                      {"number", (layout.palette->tmemAddress - hw::kHalfBytes) / 128},
-                                      {"colours", layout.palette->ia16 ? "IA16" : "RGBA16"}}
-                       : ordered_json(nullptr);
+    j["palette"] = PaletteJson(layout.palette);
     ordered_json tiles = ordered_json::array();
     for (const hw::TileDescriptor& d : layout.tiles) {
         tiles.push_back({{"tile", d.tile},
@@ -285,12 +290,7 @@ nlohmann::ordered_json Texture1Json(const hw::Layout& layout) {
     j["first_tile"] = base.record;
     j["tmem_word"] = layout.texture1Word;
     j["data_bytes"] = layout.dataBytes1;
-    j["palette"] = layout.palette1
-                       ? ordered_json{{"entries", layout.palette1->entries},
-                                      {"tmem_address", layout.palette1->tmemAddress},
-                                      {"number", (layout.palette1->tmemAddress - hw::kHalfBytes) / 128},
-                                      {"colours", layout.palette1->ia16 ? "IA16" : "RGBA16"}}
-                       : ordered_json(nullptr);
+    j["palette"] = PaletteJson(layout.palette1);
     return j;
 }
 
