@@ -282,8 +282,122 @@ int Clamp8(int v) {
 
 // Indexes rows x cols of a level's grid with the palette; with dither, the
 // error of each texel's colour is spread over its neighbours (Floyd-Steinberg).
-void IndexLevel(const PixelGrid& grid, int rows, int cols, bool opaque, bool dither, Indexer& indexer,
-                std::vector<std::uint32_t>& values) {
+// The alpha below which a texel of the kind is stored clear: the one alpha
+// bit of RGBA16, IA4 and an RGBA16 palette takes 128 and up as opaque; an
+// IA16 palette keeps alpha whole, so only 0 is clear. I kinds store no
+// alpha: the picture's clear pixels are those below 128 as for one bit.
+std::uint8_t ClearBelow(Kind kind) {
+    return HasIa16Palette(kind) ? 1 : 128;
+}
+
+// Whether the clear texels of a kind take their neighbours' colour: kinds
+// with one bit of alpha or none, whose clear texels the filter would
+// otherwise blend in at their own (often black) colour.
+bool Bleeds(Kind kind) {
+    switch (kind) {
+    case Kind::RGBA16:
+    case Kind::IA4:
+    case Kind::I8:
+    case Kind::I4:
+    case Kind::CI8:
+    case Kind::CI4:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The grid with its clear pixels (alpha below clearBelow) coloured from
+// their opaque neighbours, alpha left as it is. Each ring of clear pixels
+// next to coloured ones takes the rounded mean of those neighbours (of 8),
+// so colour spreads outward as far as the clear area goes. oneColour: every
+// clear pixel takes one colour, the mean of the opaque pixels next to clear
+// ones, so that a palette spends one entry on all of them. A grid without
+// an opaque pixel stays as it is.
+PixelGrid Bleed(const PixelGrid& in, std::uint8_t clearBelow, bool oneColour) {
+    PixelGrid out = in;
+    const int rows = in.rows(), cols = in.cols();
+    const auto at = [cols](int r, int c) {
+        return static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c);
+    };
+    std::vector<std::uint8_t> known(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+    bool anyKnown = false, anyClear = false;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            known[at(r, c)] = in.at(r, c)[3] >= clearBelow ? 1 : 0;
+            anyKnown = anyKnown || known[at(r, c)] != 0;
+            anyClear = anyClear || known[at(r, c)] == 0;
+        }
+    if (!anyKnown || !anyClear)
+        return out;
+    const auto forNeighbours = [rows, cols](int r, int c, auto&& f) {
+        for (int dr = -1; dr <= 1; ++dr)
+            for (int dc = -1; dc <= 1; ++dc)
+                if ((dr != 0 || dc != 0) && r + dr >= 0 && r + dr < rows && c + dc >= 0 && c + dc < cols)
+                    f(r + dr, c + dc);
+    };
+    const auto touches = [&](int r, int c, std::uint8_t state) {
+        bool found = false;
+        forNeighbours(r, c, [&](int nr, int nc) { found = found || known[at(nr, nc)] == state; });
+        return found;
+    };
+    if (oneColour) {
+        long sum[3] = {0, 0, 0}, n = 0;
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                if (known[at(r, c)] != 0 && touches(r, c, 0)) {
+                    for (int k = 0; k < 3; ++k)
+                        sum[k] += in.at(r, c)[k];
+                    ++n;
+                }
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                if (known[at(r, c)] == 0)
+                    for (int k = 0; k < 3; ++k)
+                        out.at(r, c)[k] = static_cast<std::uint8_t>((sum[k] + n / 2) / n);
+        return out;
+    }
+    std::vector<std::pair<int, int>> ring, next;
+    std::vector<std::uint8_t> queued(known.size(), 0);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            if (known[at(r, c)] == 0 && touches(r, c, 1)) {
+                ring.emplace_back(r, c);
+                queued[at(r, c)] = 1;
+            }
+    while (!ring.empty()) {
+        // A ring is coloured from the pixels known before it, then joins them.
+        for (const auto& [r, c] : ring) {
+            long sum[3] = {0, 0, 0}, n = 0;
+            forNeighbours(r, c, [&](int nr, int nc) {
+                if (known[at(nr, nc)] == 0)
+                    return;
+                for (int k = 0; k < 3; ++k)
+                    sum[k] += out.at(nr, nc)[k];
+                ++n;
+            });
+            for (int k = 0; k < 3; ++k)
+                out.at(r, c)[k] = static_cast<std::uint8_t>((sum[k] + n / 2) / n);
+        }
+        for (const auto& [r, c] : ring)
+            known[at(r, c)] = 1;
+        next.clear();
+        for (const auto& [r, c] : ring)
+            forNeighbours(r, c, [&](int nr, int nc) {
+                if (known[at(nr, nc)] == 0 && queued[at(nr, nc)] == 0) {
+                    queued[at(nr, nc)] = 1;
+                    next.emplace_back(nr, nc);
+                }
+            });
+        std::swap(ring, next);
+    }
+    return out;
+}
+
+// Error never flows into or out of a texel stored clear (alpha below
+// clearBelow): its colour is not seen, and its error is not the picture's.
+void IndexLevel(const PixelGrid& grid, int rows, int cols, bool opaque, bool dither, std::uint8_t clearBelow,
+                Indexer& indexer, std::vector<std::uint32_t>& values) {
     std::vector<int> errThis, errNext;
     if (dither) {
         errThis.assign(static_cast<std::size_t>(cols + 2) * 3u, 0);
@@ -294,7 +408,8 @@ void IndexLevel(const PixelGrid& grid, int rows, int cols, bool opaque, bool dit
             const std::uint8_t* src = grid.at(row, col);
             std::uint8_t px[4] = {src[0], src[1], src[2], AlphaOf(src, opaque)};
             std::size_t e = static_cast<std::size_t>(col + 1) * 3u;
-            if (dither) {
+            const bool spread = dither && px[3] >= clearBelow;
+            if (spread) {
                 for (int k = 0; k < 3; ++k)
                     px[k] = static_cast<std::uint8_t>(
                         Clamp8(px[k] + errThis[e + static_cast<std::size_t>(k)] / 16));
@@ -302,7 +417,7 @@ void IndexLevel(const PixelGrid& grid, int rows, int cols, bool opaque, bool dit
             const int index = indexer.indexPixel(px);
             values[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
                    static_cast<std::size_t>(col)] = static_cast<std::uint32_t>(index);
-            if (dither) {
+            if (spread) {
                 const std::array<std::uint8_t, 4>& chosen = indexer.colour(index);
                 for (std::size_t k = 0; k < 3; ++k) {
                     const int err = static_cast<int>(px[k]) - static_cast<int>(chosen[k]);
@@ -374,7 +489,7 @@ ReducedLevel ReduceLevel(const PixelGrid& grid, const hw::Level& level, bool opa
     const bool ci = IsCIKind(level.kind);
     if (ci) {
         if (indexer != nullptr && !indexer->empty())
-            IndexLevel(grid, rows, cols, opaque, dither, *indexer, values);
+            IndexLevel(grid, rows, cols, opaque, dither, ClearBelow(level.kind), *indexer, values);
     } else {
         StoreDirect(level.kind, grid, rows, cols, opaque, values);
     }
@@ -571,6 +686,17 @@ ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level
         for (int record : GeneratedAlpha(tiles, levels, *options.generatedWith, patched))
             grids[static_cast<std::size_t>(record)] = &patched[static_cast<std::size_t>(record)];
     }
+    // Clear texels take their neighbours' colour (one colour for a palette),
+    // in the pictures that have alpha.
+    std::array<PixelGrid, kLevelCount> bled;
+    for (const hw::Level& l : levels) {
+        const bool alpha = (l.role == LevelRole::Detail ? detail : base).alpha;
+        if (!alpha || !(Bleeds(l.kind) || IsCIKind(l.kind)))
+            continue;
+        const std::size_t record = static_cast<std::size_t>(l.record);
+        bled[record] = Bleed(*grids[record], ClearBelow(l.kind), IsCIKind(l.kind));
+        grids[record] = &bled[record];
+    }
     // The one palette: the base picture's when the base is CI, else the detail map's.
     const hw::Level* source = nullptr;
     for (const hw::Level& l : levels) {
@@ -584,8 +710,10 @@ ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level
         }
     }
     if (source != nullptr) {
-        const PaletteResult p = MakePalette(tiles[static_cast<std::size_t>(source->record)], source->width,
-                                            source->height, source->role == LevelRole::Detail ? detail : base,
+        TileLevel picture = tiles[static_cast<std::size_t>(source->record)];
+        picture.Pixels = *grids[static_cast<std::size_t>(source->record)];
+        const PaletteResult p = MakePalette(picture, source->width, source->height,
+                                            source->role == LevelRole::Detail ? detail : base,
                                             PaletteEntries(source->kind), CodeOf(source->kind));
         out.palette = p.palette;
         out.colours = p.colours;

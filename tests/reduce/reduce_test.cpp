@@ -456,5 +456,90 @@ INSTANTIATE_TEST_SUITE_P(
                    "#include \"brick.h\"\n#include \"brick.h\"\nint brick_used(void) { return 0; }\n"}),
     test::RowName());
 
+// A 4 x 4 picture with a clear 2 x 2 centre: ring pixel (r, c) is grey
+// 8 (4r + c), the centre black and clear. Each centre pixel has five opaque
+// neighbours of 8 and takes their rounded mean: (1, 1) from 0, 8, 16, 32,
+// 64 is 24; (1, 2) from 8, 16, 24, 56, 88 is 38.4, so 38; (2, 1) from 32,
+// 64, 96, 104, 112 is 81.6, so 82; (2, 2) from 56, 88, 104, 112, 120 is 96.
+// A palette gives all four one entry: the mean of the twelve ring pixels
+// (all touch the centre), 720 / 12 = 60.
+TileTable ClearCentre() {
+    std::vector<std::uint32_t> pixels;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const bool centre = (r == 1 || r == 2) && (c == 1 || c == 2);
+            const std::uint32_t v = static_cast<std::uint32_t>(8 * (4 * r + c));
+            pixels.push_back(centre ? 0u : (v << 24 | v << 16 | v << 8 | 0xFFu));
+        }
+    return Picture(4, 4, pixels);
+}
+
+std::uint32_t GreyTexel(Kind kind, std::uint8_t v, std::uint8_t a) {
+    const std::uint8_t px[4] = {v, v, v, a};
+    return TexelValue(kind, px, false);
+}
+
+TEST(Bleeding, ClearTexelsTakeTheirNeighboursColour) {
+    const PictureSource alpha{true, {}};
+    const std::pair<int, std::uint8_t> centre[] = {{5, 24}, {6, 38}, {9, 82}, {10, 96}};
+    for (Kind kind : {Kind::RGBA16, Kind::IA4, Kind::I8}) {
+        const ReducedTexture r = ReduceTexture(ClearCentre(), Base(4, 4, kind), alpha, {});
+        for (const auto& [i, grey] : centre)
+            EXPECT_EQ(r.levels[0].texels[static_cast<std::size_t>(i)], GreyTexel(kind, grey, 0))
+                << KindName(kind) << " texel " << i;
+        EXPECT_EQ(r.levels[0].texels[0], GreyTexel(kind, 0, 255));
+    }
+    // RGBA32 keeps alpha whole: its clear texels stay as the picture has them.
+    const ReducedTexture wide = ReduceTexture(ClearCentre(), Base(4, 4, Kind::RGBA32), alpha, {});
+    EXPECT_EQ(wide.levels[0].texels[5], 0u);
+
+    const ReducedTexture ci = ReduceTexture(ClearCentre(), Base(4, 4, Kind::CI4), alpha, {});
+    std::set<std::uint32_t> clear;
+    for (int i : {5, 6, 9, 10})
+        clear.insert(ci.levels[0].texels[static_cast<std::size_t>(i)]);
+    ASSERT_EQ(clear.size(), 1u) << "one entry for every clear texel";
+    EXPECT_EQ(ci.palette[*clear.begin()], ToRgba16(std::array<std::uint8_t, 4>{60, 60, 60, 0}.data(), false));
+}
+
+// Clear pixels of three colours are one palette entry.
+TEST(Bleeding, ClearPixelsAreOnePaletteEntry) {
+    const TileTable t = Picture(5, 1, {kRed, 0x00FF0000u, kBlue, 0x12345600u, 0xFFFFFF00u});
+    const ReducedTexture r = ReduceTexture(t, Base(5, 1, Kind::CI4), PictureSource{true, {}}, {});
+    EXPECT_EQ(r.palette.size(), 3u);
+    EXPECT_EQ(r.levels[0].texels[1], r.levels[0].texels[3]);
+    EXPECT_EQ(r.levels[0].texels[3], r.levels[0].texels[4]);
+}
+
+// A picture half clear (black), half a colourful gradient, to CI4 with
+// dither: the opaque half's mean error stays as small as without dither,
+// where error from the clear half used to flow in and darken it.
+TEST(Dither, NoErrorCrossesClearTexels) {
+    constexpr int kW = 32, kH = 16;
+    std::vector<std::uint32_t> pixels;
+    for (int r = 0; r < kH; ++r)
+        for (int c = 0; c < kW; ++c)
+            pixels.push_back(c < kW / 2 ? 0u
+                                        : static_cast<std::uint32_t>((c * 7) & 0xFF) << 24 |
+                                              static_cast<std::uint32_t>((r * 13 + c * 3) & 0xFF) << 16 |
+                                              static_cast<std::uint32_t>((200 - c * 4) & 0xFF) << 8 | 0xFFu);
+    const TileTable t = Picture(kW, kH, pixels);
+    double mean[2] = {0, 0};
+    for (bool dither : {false, true}) {
+        const ReducedTexture r =
+            ReduceTexture(t, Base(kW, kH, Kind::CI4), PictureSource{true, {}}, {}, {dither, {}});
+        long sum = 0, n = 0;
+        for (int row = 0; row < kH; ++row)
+            for (int col = kW / 2; col < kW; ++col) {
+                const std::uint32_t index = r.levels[0].texels[static_cast<std::size_t>(row * kW + col)];
+                const std::array<std::uint8_t, 4> shown = ExpandRgba16(r.palette[index]);
+                const std::uint8_t* px = t[0].Pixels.at(row, col);
+                for (int k = 0; k < 3; ++k, ++n)
+                    sum += static_cast<long>(shown[static_cast<std::size_t>(k)]) - px[k];
+            }
+        mean[dither ? 1 : 0] = static_cast<double>(sum) / static_cast<double>(n);
+    }
+    EXPECT_LT(std::abs(mean[1]), std::abs(mean[0]) + 1.5) << "without " << mean[0] << ", with " << mean[1];
+}
+
 } // namespace
 } // namespace vellora::reduce
