@@ -3,6 +3,7 @@
 // RDRAM, and replayed from those files to the same pixels.
 #include "document/console.h"
 #include "hardware/layout.h"
+#include "reduce/reduce.h"
 #include "verify/verify.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,33 @@ TEST(ConsoleScene, PointSamplingAtScaleOneShowsTheStoredTexels) {
             expected.a = 255;
             ASSERT_EQ(image.pixels[static_cast<std::size_t>(y * 8 + x)], expected) << x << "," << y;
         }
+}
+
+// A cut-out drawn with the 3-point filter: the left half white, the right
+// half clear (stored black in the file). Clear texels take their opaque
+// neighbours' colour, so the seam the filter blends across stays white; a
+// clear texel left black would draw a grey fringe there.
+TEST(ConsoleScene, ACutOutEdgeDrawsNoDarkFringe) {
+    TileTable tiles{};
+    tiles[0].Width = tiles[0].Height = 4;
+    tiles[0].Pixels = PixelGrid(4, 4);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 2; ++c)
+            std::fill_n(tiles[0].Pixels.at(r, c), 4, std::uint8_t{255});
+    const hw::Layout layout = Chain(Kind::RGBA16, 4, 4, 1);
+    const reduce::ReducedTexture texture =
+        reduce::ReduceTexture(tiles, layout.levels, PictureSource{true, {}}, {}, {});
+    ConsoleOptions options;
+    options.sampling = rdp::Filter::Bilerp;
+    options.width = options.height = 16;
+    options.scale = 4;
+    const SceneBuild build = BuildScene(layout, texture, options);
+    ASSERT_TRUE(build.scene) << build.refused;
+    const ConsoleImage drawn = RenderScene(*build.scene);
+    ASSERT_FALSE(drawn.error) << *drawn.error;
+    const auto darkest = std::min_element(drawn.pixels.begin(), drawn.pixels.end(),
+                                          [](const rdp::Rgba8& a, const rdp::Rgba8& b) { return a.r < b.r; });
+    EXPECT_GE(darkest->r, 248) << "pixel " << darkest - drawn.pixels.begin();
 }
 
 TEST(ConsoleScene, RefusedWhatCannotBeDrawn) {
