@@ -58,6 +58,22 @@ Texture1Box::Texture1Box(QWidget* parent, TextureDocument& document, Dialogs& di
     for (int p = 0; p < hw::kPalettes; ++p)
         cboPalette_->addItem(QString::number(p), p);
     cboPalette_->setCurrentIndex(1);
+    const auto wrapChoice = [this](const char* name) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(QString::fromLatin1(name));
+        for (hw::AxisMode m : {hw::AxisMode::Wrap, hw::AxisMode::Mirror, hw::AxisMode::Clamp}) {
+            const std::string_view text = hw::AxisModeName(m);
+            box->addItem(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                         static_cast<int>(m));
+        }
+        connect(box, &QComboBox::currentIndexChanged, this, &Texture1Box::apply);
+        return box;
+    };
+    cboWrapS_ = wrapChoice("cboTexture1WrapS");
+    cboWrapT_ = wrapChoice("cboTexture1WrapT");
+    txtWord_ = new QLineEdit(this);
+    txtWord_->setObjectName(QStringLiteral("txtTexture1Word"));
+    txtWord_->setPlaceholderText(QStringLiteral("after texture 0"));
     cmdLoad_ = new QPushButton(QStringLiteral("Load Picture\u2026"), this);
     cmdLoad_->setObjectName(QStringLiteral("cmdTexture1Load"));
     lblSource_ = new QLabel(QStringLiteral("A size and kind typed"), this);
@@ -70,8 +86,14 @@ Texture1Box::Texture1Box(QWidget* parent, TextureDocument& document, Dialogs& di
     grid->addWidget(chkLevels_, 1, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("CI4 palette"), this), 1, 2);
     grid->addWidget(cboPalette_, 1, 3);
-    grid->addWidget(cmdLoad_, 2, 0, 1, 2);
-    grid->addWidget(lblSource_, 2, 2, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("S axis"), this), 2, 0);
+    grid->addWidget(cboWrapS_, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("T axis"), this), 2, 2);
+    grid->addWidget(cboWrapT_, 2, 3);
+    grid->addWidget(new QLabel(QStringLiteral("TMEM word"), this), 3, 0);
+    grid->addWidget(txtWord_, 3, 1);
+    grid->addWidget(cmdLoad_, 4, 0, 1, 2);
+    grid->addWidget(lblSource_, 4, 2, 1, 2);
 
     // Unchecked, the box is one line: most textures are single.
     const auto showContents = [this](bool on) {
@@ -90,6 +112,7 @@ Texture1Box::Texture1Box(QWidget* parent, TextureDocument& document, Dialogs& di
     connect(cboKind_, &QComboBox::currentIndexChanged, this, &Texture1Box::apply);
     connect(chkLevels_, &QCheckBox::toggled, this, &Texture1Box::apply);
     connect(cboPalette_, &QComboBox::currentIndexChanged, this, &Texture1Box::apply);
+    connect(txtWord_, &QLineEdit::textEdited, this, &Texture1Box::apply);
     connect(cmdLoad_, &QPushButton::clicked, this, [this] {
         FileRequest request;
         request.title = QStringLiteral("Open Texture 1");
@@ -122,13 +145,21 @@ void Texture1Box::apply() {
     if (filling_)
         return;
     const std::optional<LevelSize> size = SizeOf(txtSize_->text());
-    if (!isChecked() || !size) {
+    // An empty word places texture 1 right after texture 0.
+    bool wordOk = true;
+    const QString wordText = txtWord_->text().trimmed();
+    const int word = wordText.isEmpty() ? -1 : wordText.toInt(&wordOk);
+    wordOk = wordOk && word < hw::kTmemWords;
+    if (!isChecked() || !size || !wordOk) {
         if (isChecked())
-            lblSource_->setText(QStringLiteral("Type the size as WxH, up to 1024x256"));
+            lblSource_->setText(!size ? QStringLiteral("Type the size as WxH, up to 1024x256")
+                                      : QStringLiteral("Type the TMEM word as 0 to 511, or leave it empty"));
         document_.setTexture1(std::nullopt);
         return;
     }
     doc::SecondTexture second;
+    if (word >= 0)
+        second.tmemWord = word;
     doc::Texture& t = second.texture;
     if (picture_)
         t = *picture_;
@@ -139,6 +170,8 @@ void Texture1Box::apply() {
     t.spec.levels = chkLevels_->isChecked() ? LevelMode::Auto : LevelMode::Manual;
     t.spec.lastLevel = 0;
     t.tiles.palette = cboPalette_->currentData().toInt();
+    t.tiles.s = static_cast<hw::AxisMode>(cboWrapS_->currentData().toInt());
+    t.tiles.t = static_cast<hw::AxisMode>(cboWrapT_->currentData().toInt());
     if (t.picturesLoaded)
         doc::DrawLevels(t);
     document_.setTexture1(std::move(second));

@@ -19,7 +19,8 @@ class Dialogs;
 class TextureDocument;
 
 // A material's texture 1 on the Tile Setup page: typed as a size and kind,
-// or loaded from a picture, with its levels or none and its CI4 palette.
+// or loaded from a picture, with its levels or none, its CI4 palette, its
+// wrap, mirror or clamp, and where it starts in TMEM (empty: after texture 0).
 // Checked, it gives the document the material; unchecked, the texture alone.
 class Texture1Box : public QGroupBox {
     Q_OBJECT
@@ -40,6 +41,9 @@ class Texture1Box : public QGroupBox {
     QComboBox* cboKind_ = nullptr;
     QCheckBox* chkLevels_ = nullptr;
     QComboBox* cboPalette_ = nullptr;
+    QComboBox* cboWrapS_ = nullptr;
+    QComboBox* cboWrapT_ = nullptr;
+    QLineEdit* txtWord_ = nullptr;
     QPushButton* cmdLoad_ = nullptr;
     QLabel* lblSource_ = nullptr;
 };

@@ -70,6 +70,10 @@ constexpr Tip kTips[] = {
     {"cboTexture1Palette",
      "Texture 1's CI4 palette: the same number as texture 0's shares texture 0's colours"},
     {"cmdTexture1Load", "Load a BMP or PNG picture as texture 1"},
+    {"cboTexture1WrapS", "Texture 1 across (S): wrap, mirror or clamp at the edge"},
+    {"cboTexture1WrapT", "Texture 1 down (T): wrap, mirror or clamp at the edge"},
+    {"txtTexture1Word",
+     "Where texture 1 starts in TMEM, a 64-bit word from 0 to 511; empty: right after texture 0"},
     {"tblTiles", "One row per level: its tile, kind, place in TMEM and load; a row's tip gives its "
                  "command words"},
     {"cmdCopyDisplayList", "Copy the commands that load and set up this texture (Ctrl+Shift+C)"},

@@ -285,6 +285,17 @@ void TestTileSetup::texture1MakesAMaterial() {
                 ->text()
                 .contains(QStringLiteral("a CI8 texture takes all 256 palette entries")));
 
+    auto* word = f.get<QLineEdit>(QStringLiteral("txtTexture1Word"));
+    QTest::keyClicks(word, QStringLiteral("40"));
+    QVERIFY(!page->layout().fits);
+    QVERIFY(f.get<QLabel>(QStringLiteral("lblHardwareVerdict"))
+                ->text()
+                .contains(QStringLiteral("texture 1 at word 40 overlaps texture 0, which ends at word 64")));
+    word->clear();
+    QTest::keyClicks(word, QStringLiteral(" "));
+    f.get<QComboBox>(QStringLiteral("cboTexture1WrapS"))->setCurrentIndex(2);
+    QCOMPARE(page->layout().tiles[1].cms, hw::AxisMode::Clamp);
+
     auto* size = f.get<QLineEdit>(QStringLiteral("txtTexture1Size"));
     size->clear();
     QTest::keyClicks(size, QStringLiteral("16x"));
