@@ -46,7 +46,24 @@ void PiecesPlannedAndProved640x480(benchmark::State& state, Kind kind, bool over
     }
 }
 
+// The reduction alone, to tell its share from the plan's and the proof's.
+void ReducedTo640x480(benchmark::State& state, Kind kind) {
+    TileTable tiles{};
+    if (!ReadPictureFile(kPicture, tiles[0]).ok) {
+        state.SkipWithError("cannot read the picture");
+        return;
+    }
+    const std::vector<hw::Level> level = {
+        hw::Level{0, LevelRole::Base, tiles[0].Width, tiles[0].Height, kind, 0}};
+    reduce::ReduceOptions options;
+    options.shown = false;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(reduce::ReduceTexture(tiles, level, {}, {}, options).levels.size());
+}
+
 BENCHMARK(ReadPicture640x480)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReducedTo640x480, Rgba16, Kind::RGBA16)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReducedTo640x480, Ci4, Kind::CI4)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PiecesPlannedAndProved640x480, Rgba16Overlap, Kind::RGBA16, true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PiecesPlannedAndProved640x480, Rgba16, Kind::RGBA16, false)->Unit(benchmark::kMillisecond);
