@@ -71,18 +71,20 @@ template <Kind K> std::uint32_t TexelOf(const std::uint8_t* rgba, bool opaque) {
 
 // How a palette entry holds a colour: RGBA16, or IA16 (8-bit intensity and
 // alpha). posterization: the low bits of each 8-bit channel the entry drops.
+// A flag rather than function pointers, so the per-pixel calls inline.
 struct PaletteCode {
-    std::uint16_t (*code)(const std::uint8_t* rgba, bool opaque);
-    std::array<std::uint8_t, 4> (*expand)(std::uint16_t value);
+    bool ia16;
     int posterization;
+    std::uint16_t code(const std::uint8_t* rgba, bool opaque) const {
+        return ia16 ? ToIa16(rgba, opaque) : ToRgba16(rgba, opaque);
+    }
+    std::array<std::uint8_t, 4> expand(std::uint16_t value) const {
+        return ia16 ? ExpandIa16(value) : ExpandRgba16(value);
+    }
 };
 
-std::uint16_t Rgba16Code(const std::uint8_t* rgba, bool opaque);
-std::uint16_t Ia16Code(const std::uint8_t* rgba, bool opaque);
-std::array<std::uint8_t, 4> Rgba16Colour(std::uint16_t value);
-std::array<std::uint8_t, 4> Ia16Colour(std::uint16_t value);
-const PaletteCode kRgba16Code{Rgba16Code, Rgba16Colour, 3};
-const PaletteCode kIa16Code{Ia16Code, Ia16Colour, 0};
+const PaletteCode kRgba16Code{false, 3};
+const PaletteCode kIa16Code{true, 0};
 
 const PaletteCode& CodeOf(Kind kind) {
     return HasIa16Palette(kind) ? kIa16Code : kRgba16Code;
@@ -623,23 +625,6 @@ std::array<std::uint8_t, 4> ExpandIa16(std::uint16_t v) {
 std::array<std::uint8_t, 4> ExpandEntry(Kind kind, std::uint16_t value) {
     return HasIa16Palette(kind) ? ExpandIa16(value) : ExpandRgba16(value);
 }
-
-namespace {
-
-std::uint16_t Rgba16Code(const std::uint8_t* rgba, bool opaque) {
-    return ToRgba16(rgba, opaque);
-}
-std::uint16_t Ia16Code(const std::uint8_t* rgba, bool opaque) {
-    return ToIa16(rgba, opaque);
-}
-std::array<std::uint8_t, 4> Rgba16Colour(std::uint16_t value) {
-    return ExpandRgba16(value);
-}
-std::array<std::uint8_t, 4> Ia16Colour(std::uint16_t value) {
-    return ExpandIa16(value);
-}
-
-} // namespace
 
 std::array<std::uint8_t, 4> Expand(Kind kind, std::uint32_t v) {
     const auto grey = [](std::uint8_t i, std::uint8_t a) { return std::array<std::uint8_t, 4>{i, i, i, a}; };
