@@ -20,7 +20,8 @@ namespace {
 void PrintUsage(std::ostream& out) {
     out << "usage:\n  " << cli::kCountUsage << "  " << cli::kLoadUsage << "  " << cli::kCheckUsage << "  "
         << cli::kConvertUsage << "  " << cli::kPiecesUsage
-        << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32).\n"
+        << "\nFormats F: ci4 | 4 | ci8 | 8 | 16 | 32 (aliases i4, ia4, i8, ia8, ia16, rgba16, rgba32; "
+           "ci4_ia16 and ci8_ia16 index IA16 palettes).\n"
            "Levels L: auto | auto-w64 | 0 to 7 (the index of the last level).\n"
         << cli::kDetailRule
         << "Every option takes its value as --name value or --name=value; -- ends the options.\n"
