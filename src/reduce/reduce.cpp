@@ -247,10 +247,38 @@ std::vector<std::uint16_t> Quantize(const TileLevel& level, int width, int heigh
     return palette;
 }
 
+// The quantizer chooses its own colour for the clear entry (whatever its
+// clear pixels averaged to, or its own fill), which would undo the bleeding:
+// the filter blends a clear texel's colour in at a cut-out's edge. After the
+// bleeding every clear pixel holds one code, so that code takes the place of
+// the clear entries, and the palette keeps one of them.
+void KeepClearColour(const TileLevel& level, int width, int height, bool opaque, std::uint8_t clearBelow,
+                     const PaletteCode& code, std::vector<std::uint16_t>& palette) {
+    const Region r = Covered(level, width, height);
+    std::optional<std::uint16_t> clear;
+    for (int row = 0; row < r.rows && !clear; ++row)
+        for (int col = 0; col < r.cols && !clear; ++col)
+            if (AlphaOf(level.Pixels.at(row, col), opaque) < clearBelow)
+                clear = code.code(level.Pixels.at(row, col), opaque);
+    if (!clear)
+        return;
+    bool kept = false;
+    std::vector<std::uint16_t> out;
+    for (std::uint16_t entry : palette) {
+        if (code.expand(entry)[3] >= clearBelow) {
+            out.push_back(entry);
+        } else if (!kept) {
+            out.push_back(*clear);
+            kept = true;
+        }
+    }
+    palette = std::move(out);
+}
+
 // The picture's own colours when they are few enough, in the file's
 // palette order for a paletted file; else a quantized palette.
 PaletteResult MakePalette(const TileLevel& level, int width, int height, const PictureSource& source,
-                          int entries, const PaletteCode& code) {
+                          int entries, const PaletteCode& code, std::uint8_t clearBelow) {
     const bool opaque = Opaque(source);
     PaletteResult result;
     std::vector<std::uint16_t> distinct = DistinctCodes(level, width, height, opaque, code);
@@ -275,6 +303,7 @@ PaletteResult MakePalette(const TileLevel& level, int width, int height, const P
     }
     result.quantized = true;
     result.palette = Quantize(level, width, height, opaque, entries, code);
+    KeepClearColour(level, width, height, opaque, clearBelow, code, result.palette);
     return result;
 }
 
@@ -282,8 +311,6 @@ int Clamp8(int v) {
     return std::clamp(v, 0, 255);
 }
 
-// Indexes rows x cols of a level's grid with the palette; with dither, the
-// error of each texel's colour is spread over its neighbours (Floyd-Steinberg).
 // The alpha below which a texel of the kind is stored clear: the one alpha
 // bit of RGBA16, IA4 and an RGBA16 palette takes 128 and up as opaque; an
 // IA16 palette keeps alpha whole, so only 0 is clear. I kinds store no
@@ -396,6 +423,8 @@ PixelGrid Bleed(const PixelGrid& in, std::uint8_t clearBelow, bool oneColour) {
     return out;
 }
 
+// Indexes rows x cols of a level's grid with the palette; with dither, the
+// error of each texel's colour is spread over its neighbours (Floyd-Steinberg).
 // Error never flows into or out of a texel stored clear (alpha below
 // clearBelow): its colour is not seen, and its error is not the picture's.
 void IndexLevel(const PixelGrid& grid, int rows, int cols, bool opaque, bool dither, std::uint8_t clearBelow,
@@ -697,9 +726,9 @@ ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level
     if (source != nullptr) {
         TileLevel picture = tiles[static_cast<std::size_t>(source->record)];
         picture.Pixels = *grids[static_cast<std::size_t>(source->record)];
-        const PaletteResult p = MakePalette(picture, source->width, source->height,
-                                            source->role == LevelRole::Detail ? detail : base,
-                                            PaletteEntries(source->kind), CodeOf(source->kind));
+        const PaletteResult p = MakePalette(
+            picture, source->width, source->height, source->role == LevelRole::Detail ? detail : base,
+            PaletteEntries(source->kind), CodeOf(source->kind), ClearBelow(source->kind));
         out.palette = p.palette;
         out.colours = p.colours;
         out.quantized = p.quantized;

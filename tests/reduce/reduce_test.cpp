@@ -510,6 +510,48 @@ TEST(Bleeding, ClearPixelsAreOnePaletteEntry) {
     EXPECT_EQ(r.levels[0].texels[3], r.levels[0].texels[4]);
 }
 
+// ClearCentre beside sixteen colours of its own, too many for CI4: the
+// quantizer's clear entry is replaced by the bled colour, the grey 60 of
+// the ring around the centre.
+struct ClearEntryRow {
+    const char* name;
+    Kind kind;
+    std::uint16_t expected;
+};
+
+class ClearEntry : public ::testing::TestWithParam<ClearEntryRow> {};
+
+TEST_P(ClearEntry, QuantizedPaletteKeepsTheBledColour) {
+    const ClearEntryRow& row = GetParam();
+    const TileTable centre = ClearCentre();
+    std::vector<std::uint32_t> pixels;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 8; ++c) {
+            const std::uint8_t* p = centre[0].Pixels.at(r, c % 4);
+            pixels.push_back(c < 4 ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 |
+                                         std::uint32_t{p[2]} << 8 | p[3]
+                                   : static_cast<std::uint32_t>(20 + 60 * r) << 24 |
+                                         static_cast<std::uint32_t>(10 + 70 * (c - 4)) << 16 |
+                                         static_cast<std::uint32_t>(200 - 40 * r) << 8 | 0xFFu);
+        }
+    const ReducedTexture r = ReduceTexture(Picture(8, 4, pixels), Base(8, 4, row.kind), {true, {}}, {});
+    ASSERT_TRUE(r.quantized);
+    std::vector<std::uint16_t> clear;
+    for (std::uint16_t e : r.palette)
+        if (ExpandEntry(row.kind, e)[3] == 0)
+            clear.push_back(e);
+    EXPECT_EQ(clear, std::vector<std::uint16_t>{row.expected});
+    for (int i : {9, 10, 17, 18}) // the centre, in rows of 8
+        EXPECT_EQ(r.palette[r.levels[0].texels[static_cast<std::size_t>(i)]], row.expected) << "texel " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bleeding, ClearEntry,
+    ::testing::Values(ClearEntryRow{"Rgba16Palette", Kind::CI4,
+                                    ToRgba16(std::array<std::uint8_t, 4>{60, 60, 60, 0}.data(), false)},
+                      ClearEntryRow{"Ia16Palette", Kind::CI4_IA16, 60 << 8}),
+    test::RowName());
+
 // A picture half clear (black), half a colourful gradient, to CI4 with
 // dither: the opaque half's mean error stays as small as without dither,
 // where error from the clear half used to flow in and darken it.
