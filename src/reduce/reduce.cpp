@@ -553,12 +553,28 @@ bool IsCi(Kind kind) {
     return IsCIKind(kind);
 }
 
+// An empty table with the sizes of another, for the generator to fill.
+TileTable SizesOf(const TileTable& tiles) {
+    TileTable sized;
+    for (std::size_t i = 0; i < sized.size(); ++i) {
+        sized[i].Width = tiles[i].Width;
+        sized[i].Height = tiles[i].Height;
+        sized[i].BitDepth = tiles[i].BitDepth;
+    }
+    return sized;
+}
+
 // The generated levels' grids with their alpha filtered from the base's:
 // the base's alpha goes through the generator in the colour bytes of a table
 // of the same sizes, and comes back as the alpha of each generated level.
-// Returns the records it made a grid for.
+// bleedBelow: the base's kind bleeds its clear texels (alpha below that), so
+// the levels' colour is generated again from the base bled. The generator
+// weighs every pixel alike; the clear pixels' own colour (often black) would
+// darken the opaque texels beside a cut-out, which no later bleeding of the
+// clear texels undoes. Returns the records it made a grid for.
 std::vector<int> GeneratedAlpha(const TileTable& tiles, const std::vector<hw::Level>& levels,
-                                MipFilter filter, std::array<PixelGrid, kLevelCount>& out) {
+                                MipFilter filter, std::optional<std::uint8_t> bleedBelow,
+                                std::array<PixelGrid, kLevelCount>& out) {
     int baseRecord = -1, lastRecord = -1;
     for (const hw::Level& l : levels) {
         if (l.role == LevelRole::Base)
@@ -568,21 +584,22 @@ std::vector<int> GeneratedAlpha(const TileTable& tiles, const std::vector<hw::Le
     std::vector<int> made;
     if (baseRecord < 0 || lastRecord <= baseRecord)
         return made;
-    TileTable alpha;
-    for (std::size_t i = 0; i < alpha.size(); ++i) {
-        alpha[i].Width = tiles[i].Width;
-        alpha[i].Height = tiles[i].Height;
-        alpha[i].BitDepth = tiles[i].BitDepth;
-    }
+    TileTable alpha = SizesOf(tiles);
     const PixelGrid& base = tiles[static_cast<std::size_t>(baseRecord)].Pixels;
     PixelGrid& a = alpha[static_cast<std::size_t>(baseRecord)].Pixels = PixelGrid(base.rows(), base.cols());
     for (int r = 0; r < base.rows(); ++r)
         for (int c = 0; c < base.cols(); ++c)
             a.at(r, c)[0] = base.at(r, c)[3];
     GeneratebmpMipMap(alpha, lastRecord, baseRecord, filter);
+    TileTable colour;
+    if (bleedBelow) {
+        colour = SizesOf(tiles);
+        colour[static_cast<std::size_t>(baseRecord)].Pixels = Bleed(base, *bleedBelow, false);
+        GeneratebmpMipMap(colour, lastRecord, baseRecord, filter);
+    }
     for (int record = baseRecord + 1; record <= lastRecord; ++record) {
         PixelGrid& target = out[static_cast<std::size_t>(record)] =
-            tiles[static_cast<std::size_t>(record)].Pixels;
+            (bleedBelow ? colour : tiles)[static_cast<std::size_t>(record)].Pixels;
         const PixelGrid& from = alpha[static_cast<std::size_t>(record)].Pixels;
         for (int r = 0; r < std::min(target.rows(), from.rows()); ++r)
             for (int c = 0; c < std::min(target.cols(), from.cols()); ++c)
@@ -697,7 +714,11 @@ ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level
         grids[i] = &tiles[i].Pixels;
     std::array<PixelGrid, kLevelCount> patched;
     if (options.generatedWith && base.alpha) {
-        for (int record : GeneratedAlpha(tiles, levels, *options.generatedWith, patched))
+        std::optional<std::uint8_t> bleedBelow;
+        for (const hw::Level& l : levels)
+            if (l.role == LevelRole::Base && (Bleeds(l.kind) || IsCIKind(l.kind)))
+                bleedBelow = ClearBelow(l.kind);
+        for (int record : GeneratedAlpha(tiles, levels, *options.generatedWith, bleedBelow, patched))
             grids[static_cast<std::size_t>(record)] = &patched[static_cast<std::size_t>(record)];
     }
     // Clear texels take their neighbours' colour (one colour for a palette),

@@ -552,6 +552,46 @@ INSTANTIATE_TEST_SUITE_P(
                       ClearEntryRow{"Ia16Palette", Kind::CI4_IA16, 60 << 8}),
     test::RowName());
 
+// Red in the left 3 columns of 8, clear black in the rest; the level below
+// is generated. Its texels that mix red and clear come out opaque (alpha
+// 3/4 or 1/2 of full) and must stay red: the clear pixels are bled red
+// before the colour is filtered down, not filtered black into the edge.
+struct GeneratedRow {
+    const char* name;
+    Kind kind;
+    MipFilter filter;
+};
+
+class GeneratedEdge : public ::testing::TestWithParam<GeneratedRow> {};
+
+TEST_P(GeneratedEdge, OpaqueTexelsBesideACutOutKeepTheirColour) {
+    const GeneratedRow& row = GetParam();
+    TileTable t = Picture(8, 2, {kRed, kRed, kRed, 0, 0, 0, 0, 0});
+    t[1].Width = 4;
+    t[1].Height = 1;
+    GeneratebmpMipMap(t, 1, 0, row.filter);
+    const std::vector<hw::Level> levels = {hw::Level{0, LevelRole::Base, 8, 2, row.kind, 0},
+                                           hw::Level{1, LevelRole::Mip, 4, 1, row.kind, 1}};
+    const ReducedTexture r = ReduceTexture(t, levels, PictureSource{true, {}}, {}, {false, row.filter});
+    const std::uint8_t red[4] = {255, 0, 0, 255};
+    const std::uint32_t redTexel = TexelValue(row.kind, red, false);
+    int opaque = 0;
+    for (std::uint32_t v : r.levels[1].texels) {
+        // Both kinds keep alpha in bit 0; the rest is colour.
+        EXPECT_EQ(v >> 1, redTexel >> 1);
+        opaque += static_cast<int>(v & 1u);
+    }
+    EXPECT_GE(opaque, 2) << "a texel mixing red and clear is opaque";
+    EXPECT_LE(opaque, 3) << "a texel of clear pixels only stays clear";
+}
+
+INSTANTIATE_TEST_SUITE_P(Bleeding, GeneratedEdge,
+                         ::testing::Values(GeneratedRow{"Rgba16Box", Kind::RGBA16, MipFilter::Box2x2},
+                                           GeneratedRow{"Rgba16Weighted", Kind::RGBA16,
+                                                        MipFilter::Weighted3x3},
+                                           GeneratedRow{"Ia4Box", Kind::IA4, MipFilter::Box2x2}),
+                         test::RowName());
+
 // A picture half clear (black), half a colourful gradient, to CI4 with
 // dither: the opaque half's mean error stays as small as without dither,
 // where error from the clear half used to flow in and darken it.
