@@ -71,13 +71,13 @@ TileTable SizesOf(const TileTable& tiles) {
 // The generated levels' grids with their alpha filtered from the base's:
 // the base's alpha goes through the generator in the colour bytes of a table
 // of the same sizes, and comes back as the alpha of each generated level.
-// bleedBelow: the base's kind bleeds its clear texels (alpha below that), so
-// the levels' colour is generated again from the base bled. The generator
+// colourBase: the base with its clear texels bled, when its kind bleeds
+// them; the levels' colour is then generated again from it. The generator
 // weighs every pixel alike; the clear pixels' own colour (often black) would
 // darken the opaque texels beside a cut-out, which no later bleeding of the
 // clear texels undoes. Returns the records it made a grid for.
 std::vector<int> GeneratedAlpha(const TileTable& tiles, const std::vector<hw::Level>& levels,
-                                MipFilter filter, std::optional<std::uint8_t> bleedBelow,
+                                MipFilter filter, const PixelGrid* colourBase,
                                 std::array<PixelGrid, kLevelCount>& out) {
     int baseRecord = -1, lastRecord = -1;
     for (const hw::Level& l : levels) {
@@ -96,14 +96,14 @@ std::vector<int> GeneratedAlpha(const TileTable& tiles, const std::vector<hw::Le
             a.at(r, c)[0] = base.at(r, c)[3];
     GeneratebmpMipMap(alpha, lastRecord, baseRecord, filter);
     TileTable colour;
-    if (bleedBelow) {
+    if (colourBase != nullptr) {
         colour = SizesOf(tiles);
-        colour[static_cast<std::size_t>(baseRecord)].Pixels = Bleed(base, *bleedBelow, false);
+        colour[static_cast<std::size_t>(baseRecord)].Pixels = *colourBase;
         GeneratebmpMipMap(colour, lastRecord, baseRecord, filter);
     }
     for (int record = baseRecord + 1; record <= lastRecord; ++record) {
         PixelGrid& target = out[static_cast<std::size_t>(record)] =
-            (bleedBelow ? colour : tiles)[static_cast<std::size_t>(record)].Pixels;
+            (colourBase != nullptr ? colour : tiles)[static_cast<std::size_t>(record)].Pixels;
         const PixelGrid& from = alpha[static_cast<std::size_t>(record)].Pixels;
         for (int r = 0; r < std::min(target.rows(), from.rows()); ++r)
             for (int c = 0; c < std::min(target.cols(), from.cols()); ++c)
@@ -132,26 +132,41 @@ ReducedTexture ReduceTexture(const TileTable& tiles, const std::vector<hw::Level
     std::array<const PixelGrid*, kLevelCount> grids{};
     for (std::size_t i = 0; i < grids.size(); ++i)
         grids[i] = &tiles[i].Pixels;
-    std::array<PixelGrid, kLevelCount> patched;
-    if (options.generatedWith && base.alpha) {
-        std::optional<std::uint8_t> bleedBelow;
-        for (const hw::Level& l : levels)
-            if (l.role == LevelRole::Base && (Bleeds(l.kind) || IsCIKind(l.kind)))
-                bleedBelow = ClearBelow(l.kind);
-        for (int record : GeneratedAlpha(tiles, levels, *options.generatedWith, bleedBelow, patched))
-            grids[static_cast<std::size_t>(record)] = &patched[static_cast<std::size_t>(record)];
-    }
     // Clear texels take their neighbours' colour (one colour for a palette),
-    // in the pictures that have alpha.
+    // in the pictures that have alpha: the base first, as generated levels
+    // take their colour from it.
+    const auto bleeds = [&](const hw::Level& l) {
+        return (l.role == LevelRole::Detail ? detail : base).alpha && (Bleeds(l.kind) || IsCIKind(l.kind));
+    };
     std::array<PixelGrid, kLevelCount> bled;
-    for (const hw::Level& l : levels) {
-        const bool alpha = (l.role == LevelRole::Detail ? detail : base).alpha;
-        if (!alpha || !(Bleeds(l.kind) || IsCIKind(l.kind)))
-            continue;
+    const auto bleed = [&](const hw::Level& l) {
         const std::size_t record = static_cast<std::size_t>(l.record);
         bled[record] = Bleed(*grids[record], ClearBelow(l.kind), IsCIKind(l.kind));
         grids[record] = &bled[record];
+    };
+    const auto baseLevel = std::find_if(levels.begin(), levels.end(),
+                                        [](const hw::Level& l) { return l.role == LevelRole::Base; });
+    const bool bleedBase = baseLevel != levels.end() && bleeds(*baseLevel);
+    if (bleedBase)
+        bleed(*baseLevel);
+    std::array<PixelGrid, kLevelCount> patched;
+    if (options.generatedWith && base.alpha) {
+        // A palette gives the base's clear texels one colour; its levels are
+        // generated from the base bled texel by texel, as the direct kinds'.
+        PixelGrid perTexel;
+        const PixelGrid* colourBase = nullptr;
+        if (bleedBase) {
+            const std::size_t record = static_cast<std::size_t>(baseLevel->record);
+            colourBase = IsCIKind(baseLevel->kind)
+                             ? &(perTexel = Bleed(tiles[record].Pixels, ClearBelow(baseLevel->kind), false))
+                             : &bled[record];
+        }
+        for (int record : GeneratedAlpha(tiles, levels, *options.generatedWith, colourBase, patched))
+            grids[static_cast<std::size_t>(record)] = &patched[static_cast<std::size_t>(record)];
     }
+    for (const hw::Level& l : levels)
+        if (l.role != LevelRole::Base && bleeds(l))
+            bleed(l);
     // The one palette: the base picture's when the base is CI, else the detail map's.
     const hw::Level* source = nullptr;
     for (const hw::Level& l : levels) {
