@@ -4,6 +4,7 @@
 #include "ui/dialogs.h"
 #include "ui/loadsequence.h"
 #include "ui/texturedocument.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,24 +54,12 @@ Texture1Box::Texture1Box(QWidget* parent, TextureDocument& document, Dialogs& di
     cboKind_->setCurrentIndex(cboKind_->findData(static_cast<int>(Kind::RGBA16)));
     chkLevels_ = new QCheckBox(QStringLiteral("Mip-map levels"), this);
     chkLevels_->setObjectName(QStringLiteral("chkTexture1Levels"));
-    cboPalette_ = new QComboBox(this);
-    cboPalette_->setObjectName(QStringLiteral("cboTexture1Palette"));
-    for (int p = 0; p < hw::kPalettes; ++p)
-        cboPalette_->addItem(QString::number(p), p);
+    cboPalette_ = PaletteChoice(this, "cboTexture1Palette");
     cboPalette_->setCurrentIndex(1);
-    const auto wrapChoice = [this](const char* name) {
-        auto* box = new QComboBox(this);
-        box->setObjectName(QString::fromLatin1(name));
-        for (hw::AxisMode m : {hw::AxisMode::Wrap, hw::AxisMode::Mirror, hw::AxisMode::Clamp}) {
-            const std::string_view text = hw::AxisModeName(m);
-            box->addItem(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
-                         static_cast<int>(m));
-        }
-        connect(box, &QComboBox::currentIndexChanged, this, &Texture1Box::apply);
-        return box;
-    };
-    cboWrapS_ = wrapChoice("cboTexture1WrapS");
-    cboWrapT_ = wrapChoice("cboTexture1WrapT");
+    cboWrapS_ = WrapChoice(this, "cboTexture1WrapS");
+    cboWrapT_ = WrapChoice(this, "cboTexture1WrapT");
+    for (QComboBox* wrap : {cboWrapS_, cboWrapT_})
+        connect(wrap, &QComboBox::currentIndexChanged, this, &Texture1Box::apply);
     txtWord_ = new QLineEdit(this);
     txtWord_->setObjectName(QStringLiteral("txtTexture1Word"));
     txtWord_->setPlaceholderText(QStringLiteral("after texture 0"));

@@ -6,6 +6,7 @@
 #include "ui/texture1box.h"
 #include "ui/tmemmapview.h"
 #include "ui/twips.h"
+#include "ui/widgets.h"
 #include "verify/verify.h"
 
 #include <QApplication>
@@ -29,16 +30,6 @@ namespace {
 QComboBox* Choice(QWidget* parent, const char* name) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
-    return box;
-}
-
-QComboBox* WrapChoice(QWidget* parent, const char* name) {
-    QComboBox* box = Choice(parent, name);
-    for (hw::AxisMode m : {hw::AxisMode::Wrap, hw::AxisMode::Mirror, hw::AxisMode::Clamp}) {
-        const std::string_view text = hw::AxisModeName(m);
-        box->addItem(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
-                     static_cast<int>(m));
-    }
     return box;
 }
 
@@ -87,9 +78,7 @@ void TileSetupPage::build() {
     grid->addWidget(cboWrapS_, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("T axis"), content), 1, 2);
     grid->addWidget(cboWrapT_, 1, 3);
-    cboPalette_ = Choice(content, "cboPalette");
-    for (int p = 0; p < hw::kPalettes; ++p)
-        cboPalette_->addItem(QString::number(p), p);
+    cboPalette_ = PaletteChoice(content, "cboPalette");
     grid->addWidget(new QLabel(QStringLiteral("CI4 palette"), content), 2, 0);
     grid->addWidget(cboPalette_, 2, 1);
     column->addLayout(grid);

@@ -3,6 +3,8 @@
 
 #include "ui/twips.h"
 
+#include "hardware/layout.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
@@ -138,6 +140,25 @@ void PinPalette(QWidget* w) {
 QString FromCaption(const std::string& caption) {
     // Captions join lines with CR LF; a label breaks lines on LF alone.
     return QString::fromStdString(caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QComboBox* WrapChoice(QWidget* parent, const char* name) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    for (hw::AxisMode m : {hw::AxisMode::Wrap, hw::AxisMode::Mirror, hw::AxisMode::Clamp}) {
+        const std::string_view text = hw::AxisModeName(m);
+        box->addItem(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                     static_cast<int>(m));
+    }
+    return box;
+}
+
+QComboBox* PaletteChoice(QWidget* parent, const char* name) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    for (int p = 0; p < hw::kPalettes; ++p)
+        box->addItem(QString::number(p), p);
+    return box;
 }
 
 } // namespace vellora

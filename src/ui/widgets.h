@@ -4,6 +4,7 @@
 #include "ui/form.h"
 
 #include <QColor>
+#include <QComboBox>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -29,6 +30,11 @@ class WrapButton : public QPushButton {
   protected:
     void paintEvent(QPaintEvent*) override;
 };
+
+// Choices whose items carry their value as data: wrap, mirror and clamp
+// (hw::AxisMode), and the sixteen CI4 palettes.
+QComboBox* WrapChoice(QWidget* parent, const char* name);
+QComboBox* PaletteChoice(QWidget* parent, const char* name);
 
 // A borderless frame that groups controls; it follows the colour themes.
 QFrame* PlainFrame(QWidget* parent, const char* name, const QRect& r);
