@@ -276,8 +276,8 @@ std::vector<Command> PieceCommands(const PiecePlan& plan, const PieceOptions& op
     for (std::size_t i = 0; i < plan.pieces.size(); ++i) {
         const Piece& p = plan.pieces[i];
         const std::string caption = PieceCaption(p, static_cast<int>(i));
-        add(words::SetTextureImage(FormatCode(plan.kind), BitsOf(plan.kind) == 4 ? 1 : SizeCode(plan.kind),
-                                   plan.imageWidth, options.emitted.imageBase),
+        add(words::SetTextureImage(FormatCode(plan.kind), plan.loadSiz, plan.imageWidth,
+                                   options.emitted.imageBase),
             "SetTextureImage", image + ": " + caption);
         add(p.loadTileSetTile, "SetTile", "load tile for " + caption);
         add(words::Sync(words::kLoadSync), "LoadSync", "");
@@ -313,12 +313,10 @@ std::string PiecesDisplayList(const PiecePlan& plan, const PieceOptions& options
             out << "gsDPLoadTLUT_pal256(" << PaletteName(options.emitted.name) << "),\n";
     }
     const int fmt = FormatCode(plan.kind);
-    const int bits = BitsOf(plan.kind);
-    const int loadSiz = bits == 4 ? 1 : SizeCode(plan.kind);
+    const int loadSiz = plan.loadSiz;
     for (std::size_t i = 0; i < plan.pieces.size(); ++i) {
         const Piece& p = plan.pieces[i];
-        const int first = bits == 4 ? p.x / 2 : p.x;
-        const int last = bits == 4 ? (p.x + p.width - 1) / 2 : p.x + p.width - 1;
+        const int first = p.loadFirst, last = p.loadLast;
         out << "/* " << PieceCaption(p, static_cast<int>(i)) << " */\n";
         out << "gsDPSetTextureImage(" << kFmtNames[static_cast<std::size_t>(fmt)] << ", "
             << kSizNames[static_cast<std::size_t>(loadSiz)] << ", " << plan.imageWidth << ", " << image

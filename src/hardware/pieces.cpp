@@ -77,7 +77,8 @@ PiecePlan PlanPieces(int width, int height, Kind kind, const PieceOptions& optio
     const int stepY = std::max(pieceHeight - overlap, 1);
 
     const int fmt = FormatCode(kind);
-    const int loadSiz = bits == 4 ? 1 : SizeCode(kind);
+    plan.loadSiz = bits == 4 ? 1 : SizeCode(kind);
+    const int loadSiz = plan.loadSiz;
     const int loadBytes = bits == 4 ? 1 : bits / 8;
     for (int y = 0;; y += stepY) {
         const int h = std::min(pieceHeight, height - y);
@@ -92,8 +93,9 @@ PiecePlan PlanPieces(int width, int height, Kind kind, const PieceOptions& optio
             p.drawHeight = y + h >= height ? h : stepY;
             p.line = lineOf(p.width);
             // In the load's texels: bytes for a 4-bit picture.
-            const int first = bits == 4 ? x / 2 : x;
-            const int last = bits == 4 ? (x + p.width - 1) / 2 : x + p.width - 1;
+            p.loadFirst = bits == 4 ? x / 2 : x;
+            p.loadLast = bits == 4 ? (x + p.width - 1) / 2 : x + p.width - 1;
+            const int first = p.loadFirst, last = p.loadLast;
             p.bytes = static_cast<long>(last - first + 1) * loadBytes * h;
             p.loadTileSetTile = words::SetTile(fmt, loadSiz, p.line, 0, kLoadTile, 0, 0, 0, 0, 0, 0, 0);
             p.loadTile =

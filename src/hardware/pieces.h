@@ -27,7 +27,10 @@ struct Piece {
     int width = 0, height = 0; // texels loaded
     // Texels drawn: the loaded ones less the overlap the next piece draws.
     int drawWidth = 0, drawHeight = 0;
-    int line = 0;   // TMEM words a row (of each half for RGBA32)
+    int line = 0; // TMEM words a row (of each half for RGBA32)
+    // The first and last texel the load reads, in the load's texels (bytes
+    // for a 4-bit picture).
+    int loadFirst = 0, loadLast = 0;
     long bytes = 0; // what the load moves from RDRAM
     std::uint64_t loadTileSetTile = 0, loadTile = 0;
     std::uint64_t setTile = 0, setTileSize = 0;
@@ -43,6 +46,7 @@ struct PiecePlan {
     int pieceWidth = 0, pieceHeight = 0; // the largest piece
     int columns = 0, rows = 0;
     int imageWidth = 0;             // SetTextureImage's width, in the load's texels
+    int loadSiz = 0;                // the siz it is loaded at: 8-bit for a 4-bit picture
     long dataBytes = 0;             // the picture in RDRAM
     std::optional<Palette> palette; // CI: loaded once, before the pieces
     std::vector<Piece> pieces;      // rows of pieces top to bottom, each left to right
